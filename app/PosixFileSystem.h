@@ -1,0 +1,14 @@
+#pragma once
+
+#include "FileSystem.h"
+
+// The event file's operations on a POSIX system, for the native tools and
+// tests: a save is written to a temporary file beside the target, flushed to
+// the disk and renamed over it.
+class PosixFileSystem : public FileSystem {
+public:
+    ReadResult readFile(const std::string& path, std::string& contents) override;
+    bool replaceFile(const std::string& path, const std::string& contents) override;
+    bool copyFile(const std::string& from, const std::string& to) override;
+    void createDirectory(const std::string& path) override;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "SystemTime.h"
+
+// Gregorian calendar arithmetic on the date part of a SystemTime.
+// Only wYear, wMonth and wDay are read or changed.
+
+bool isLeapYear(int year);
+
+// Days in `month` (1..12) of `year`; 0 for a month outside 1..12.
+int daysInMonth(int year, int month);
+
+// True for a real calendar date: month 1..12 and day within that month.
+bool isValidDate(const SystemTime& date);
+
+// Moves `date` forward by `count` whole days. A date that is not a real
+// calendar date (a hand-edited file may hold month 13) is left as it is.
+void addDays(SystemTime& date, int count);
+
+bool sameDate(const SystemTime& a, const SystemTime& b);

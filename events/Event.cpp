@@ -1,0 +1,71 @@
+#include "Event.h"
+
+#include "Calendar.h"
+
+void Event::reset()
+{
+    *this = Event();
+}
+
+bool Event::operator<(const Event& other) const
+{
+    const SystemTime& a = when;
+    const SystemTime& b = other.when;
+    if (a.wYear != b.wYear)
+        return a.wYear < b.wYear;
+    if (a.wMonth != b.wMonth)
+        return a.wMonth < b.wMonth;
+    if (a.wDay != b.wDay)
+        return a.wDay < b.wDay;
+    if (noTime)
+        return false;
+    if (other.noTime)
+        return true;
+    if (a.wHour != b.wHour)
+        return a.wHour < b.wHour;
+    return a.wMinute < b.wMinute;
+}
+
+bool Event::repeats() const
+{
+    return frequency >= Daily && frequency <= Fortnightly;
+}
+
+Event Event::nextOccurrence() const
+{
+    Event next(*this);
+    if (!repeats() || !isValidDate(when))
+        return next;
+
+    SystemTime& date = next.when;
+    switch (frequency) {
+    case Daily:
+        addDays(date, 1);
+        break;
+    case Weekly:
+        addDays(date, 7);
+        break;
+    case Fortnightly:
+        addDays(date, 14);
+        break;
+    case Monthly: {
+        if (++date.wMonth == 13) {
+            date.wMonth = 1;
+            ++date.wYear;
+        }
+        // The clamped day is kept: 31 January, 28 February, 28 March, ...
+        const int length = daysInMonth(date.wYear, date.wMonth);
+        if (date.wDay > length)
+            date.wDay = static_cast<std::uint16_t>(length);
+        break;
+    }
+    case Yearly:
+        ++date.wYear;
+        if (date.wMonth == 2 && date.wDay == 29 && !isLeapYear(date.wYear))
+            date.wDay = 28;
+        break;
+    case Once:
+        break;
+    }
+    return next;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Event.h"
+
+#include <string>
+#include <vector>
+
+// Turns the bytes of an event file into Events, in file order.
+class EventFileReader {
+public:
+    // Files larger than this are not taken in (100,000 events take ~50 MB).
+    static constexpr std::size_t maxFileSize = 256u * 1024 * 1024;
+
+    // Appends the file's events to `events`. False when the text is not an
+    // event file that can be read safely: not well-formed XML, empty, too
+    // large or too deeply nested, or a document that yields no event and is
+    // not an empty event list. `text` is used as a work buffer.
+    static bool read(std::string& text, std::vector<Event>& events);
+
+    // The decimal rule of atoi: leading white space, a sign, digits up to the
+    // first other character, 0 without digits. A number outside the signed
+    // 32-bit range gives 0.
+    static std::int32_t parseInteger(const char* text);
+};

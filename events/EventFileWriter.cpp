@@ -1,0 +1,187 @@
+#include "EventFileWriter.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+const char* const lineEnd = "\r\n";
+
+bool isLeadingWhiteSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isCondensedWhiteSpace(char c)
+{
+    return c == ' ' || c == '\r' || c == '\n';
+}
+
+void appendEscaped(std::string& out, std::string_view text)
+{
+    static const char hexDigits[] = "0123456789ABCDEF";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            if (byte >= 32 && byte <= 126) {
+                out += c;
+            } else {
+                const char entity[] = {'&', '#', 'x', hexDigits[byte >> 4], hexDigits[byte & 15], ';'};
+                out.append(entity, sizeof entity);
+            }
+        }
+    }
+}
+
+void appendNumber(std::string& out, long value)
+{
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+void appendTextElement(std::string& out, const char* indent, const char* name, std::string_view value)
+{
+    const std::string text = EventFileWriter::condense(value);
+    out += indent;
+    out += '<';
+    out += name;
+    if (text.empty()) {
+        out += " />";
+    } else {
+        out += '>';
+        appendEscaped(out, text);
+        out += "</";
+        out += name;
+        out += '>';
+    }
+    out += lineEnd;
+}
+
+void appendNumberElement(std::string& out, const char* name, std::uint16_t value)
+{
+    out += "            <";
+    out += name;
+    out += '>';
+    appendNumber(out, value);
+    out += "</";
+    out += name;
+    out += '>';
+    out += lineEnd;
+}
+
+const char* yesNo(bool value)
+{
+    return value ? "yes" : "no";
+}
+
+void appendEvent(std::string& out, const Event& event)
+{
+    out += "    <event frequency=\"";
+    appendNumber(out, static_cast<std::int32_t>(event.frequency));
+    out += "\" program=\"";
+    out += yesNo(event.launchProgram);
+    out += "\" email=\"";
+    out += yesNo(event.sendEmail);
+    out += "\" notime=\"";
+    out += yesNo(event.noTime);
+    out += "\" remind3day=\"";
+    out += yesNo(event.remind3Days);
+    out += "\" remind1day=\"";
+    out += yesNo(event.remind1Day);
+    out += "\" remind1hour=\"";
+    out += yesNo(event.remind1Hour);
+    out += "\">";
+    out += lineEnd;
+
+    appendTextElement(out, "        ", "description", event.description);
+    out += "        <datetime>";
+    out += lineEnd;
+    appendNumberElement(out, "day", event.when.wDay);
+    appendNumberElement(out, "month", event.when.wMonth);
+    appendNumberElement(out, "year", event.when.wYear);
+    appendNumberElement(out, "hour", event.when.wHour);
+    appendNumberElement(out, "minute", event.when.wMinute);
+    out += "        </datetime>";
+    out += lineEnd;
+    appendTextElement(out, "        ", "address", event.emailAddress);
+    appendTextElement(out, "        ", "program", event.programPath);
+    appendTextElement(out, "        ", "note", EventFileWriter::encodeLineBreaks(event.note));
+    out += "    </event>";
+    out += lineEnd;
+}
+
+} // namespace
+
+std::string EventFileWriter::condense(std::string_view value)
+{
+    value = value.substr(0, value.find('\0'));
+    std::string out;
+    out.reserve(value.size());
+    std::size_t i = 0;
+    while (i < value.size() && isLeadingWhiteSpace(value[i]))
+        ++i;
+    bool pendingSpace = false;
+    for (; i < value.size(); ++i) {
+        const char c = value[i];
+        if (isCondensedWhiteSpace(c)) {
+            pendingSpace = true;
+            continue;
+        }
+        if (pendingSpace) {
+            out += ' ';
+            pendingSpace = false;
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string EventFileWriter::encodeLineBreaks(std::string_view note)
+{
+    std::string out(note);
+    for (char& c : out) {
+        if (c == '\r')
+            c = '|';
+        else if (c == '\n')
+            c = '*';
+    }
+    return out;
+}
+
+std::string EventFileWriter::write(const std::vector<Event>& events)
+{
+    std::string out;
+    // An event takes about 500 bytes; one allocation for typical lists.
+    out.reserve(64 + events.size() * 512);
+    out += "<?xml version=\"1.0\" standalone=\"no\" ?>";
+    out += lineEnd;
+    if (events.empty()) {
+        out += "<eventlist />";
+        out += lineEnd;
+        return out;
+    }
+    out += "<eventlist>";
+    out += lineEnd;
+    for (const Event& event : events)
+        appendEvent(out, event);
+    out += "</eventlist>";
+    out += lineEnd;
+    return out;
+}

@@ -1,0 +1,208 @@
+#include "EventFileReader.h"
+#include "EventFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<Event> read(std::string text, bool expectReadable = true)
+{
+    std::vector<Event> events;
+    EXPECT_EQ(EventFileReader::read(text, events), expectReadable) << text.substr(0, 200);
+    return events;
+}
+
+std::string eventXml(const std::string& inner, const std::string& attributes = "")
+{
+    return "<event" + attributes + ">" + inner + "</event>";
+}
+
+std::string file(const std::string& events, const std::string& root = "eventlist")
+{
+    return "<?xml version=\"1.0\" standalone=\"no\" ?>\r\n<" + root + ">\r\n" + events + "</" + root + ">\r\n";
+}
+
+TEST(EventFileReader, ReadsEveryFieldOfAWrittenEvent)
+{
+    Event event;
+    event.description = "Dentist & <co>";
+    event.frequency = Fortnightly;
+    event.noTime = event.remind3Days = event.remind1Day = event.remind1Hour = true;
+    event.sendEmail = event.launchProgram = true;
+    event.emailAddress = "ann@example.org";
+    event.programPath = "C:\\Program Files\\x.exe";
+    event.note = "Bring the card\r\nAsk about the bill";
+    event.when = SystemTime{2026, 3, 0, 5, 10, 30, 0, 0};
+
+    const std::vector<Event> events = read(EventFileWriter::write({event}));
+    ASSERT_EQ(events.size(), 1u);
+    const Event& back = events[0];
+    EXPECT_EQ(back.description, event.description);
+    EXPECT_EQ(back.frequency, Fortnightly);
+    EXPECT_TRUE(back.noTime && back.remind3Days && back.remind1Day && back.remind1Hour);
+    EXPECT_TRUE(back.sendEmail && back.launchProgram);
+    EXPECT_EQ(back.emailAddress, event.emailAddress);
+    EXPECT_EQ(back.programPath, event.programPath);
+    EXPECT_EQ(back.note, event.note);
+    EXPECT_EQ(back.when.wYear, 2026);
+    EXPECT_EQ(back.when.wMonth, 3);
+    EXPECT_EQ(back.when.wDay, 5);
+    EXPECT_EQ(back.when.wHour, 10);
+    EXPECT_EQ(back.when.wMinute, 30);
+    EXPECT_EQ(back.alertFlags, 0u);
+}
+
+TEST(EventFileReader, KeepsTheFileOrderAndAnyRootName)
+{
+    const std::string text = file(eventXml("<description>late</description><datetime><year>2030</year></datetime>") +
+                                      eventXml("<description>early</description><datetime><year>2020</year></datetime>"),
+                                  "calendar");
+    const std::vector<Event> events = read(text);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].description, "late");
+    EXPECT_EQ(events[1].description, "early");
+}
+
+TEST(EventFileReader, MissingPartsGiveTheDefaults)
+{
+    const std::vector<Event> events = read(file(eventXml("") + eventXml("<datetime><day></day><month>x</month></datetime>"
+                                                                        "<description/><note></note>",
+                                                                        " notime=\"YES\" program=\"yes \" email=\"\"")));
+    ASSERT_EQ(events.size(), 2u);
+    for (const Event& e : events) {
+        EXPECT_TRUE(e.description.empty() && e.emailAddress.empty() && e.programPath.empty() && e.note.empty());
+        EXPECT_EQ(e.frequency, Once);
+        EXPECT_FALSE(e.noTime || e.launchProgram || e.sendEmail || e.remind1Hour);
+        EXPECT_EQ(e.when.wYear + e.when.wMonth + e.when.wDay + e.when.wHour + e.when.wMinute, 0);
+    }
+}
+
+TEST(EventFileReader, NumbersFollowTheAtoiRuleAndKeepTheLow16Bits)
+{
+    const struct {
+        const char* text;
+        std::uint16_t field;
+    } cases[] = {
+        {"5", 5},       {"  +7", 7},     {"12abc", 12},        {"abc", 0},          {"-1", 65535},
+        {"65536", 0},   {"65537", 1},    {"2147483647", 65535}, {"2147483648", 0}, {"-2147483648", 0},
+        {"99999999999999999999999", 0}, {"", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto events = read(file(eventXml(std::string("<datetime><day>") + c.text + "</day></datetime>")));
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].when.wDay, c.field);
+    }
+    EXPECT_EQ(EventFileReader::parseInteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(EventFileReader::parseInteger("2147483648"), 0);
+    EXPECT_EQ(EventFileReader::parseInteger("\t-12x"), -12);
+
+    const auto events = read(file(eventXml("", " frequency=\"-3\"") + eventXml("", " frequency=\"7777777777\"")));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].frequency, -3);
+    EXPECT_EQ(events[1].frequency, 0);
+}
+
+TEST(EventFileReader, EntitiesAndLineBreaks)
+{
+    const auto events = read(file(eventXml("<description>caf&#xE9; &amp;#x41; &lt;b&gt; &quot;q&apos; a&#x09;b</description>"
+                                           "<note>one|*two | * |*</note>")));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].description, "caf\xE9 &#x41; <b> \"q' a\tb");
+    EXPECT_EQ(events[0].note, "one\r\ntwo | * \r\n");
+}
+
+TEST(EventFileReader, AnAmpersandThatStartsNoReferenceStaysLiteral)
+{
+    // Only what the writer produces is decoded; a hand-edited "&" is text.
+    const auto events = read(file(eventXml("<description>Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#x4;</description>"
+                                           "<address>a&b</address><note><![CDATA[raw & kept]]></note>",
+                                           " frequency=\"&#x33;\"") +
+                                  "<!-- & -->"));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].description, "Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#x4;");
+    EXPECT_EQ(events[0].emailAddress, "a&b");
+    EXPECT_EQ(events[0].note, "raw & kept");
+    EXPECT_EQ(events[0].frequency, 3);
+}
+
+TEST(EventFileReader, ALatin1ByteAtTheEndOfAValueDoesNotBreakTheFile)
+{
+    // Read as UTF-8, a declaration without encoding would swallow what follows
+    // a final byte of 128 or more.
+    const auto events = read(file(eventXml("<description>caf\xE9</description><note>na\xEF</note>") +
+                                  eventXml("<description>second</description>")));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].description, "caf\xE9");
+    EXPECT_EQ(events[0].note, "na\xEF");
+    EXPECT_EQ(events[1].description, "second");
+}
+
+TEST(EventFileReader, AnEmptyEventListIsAnEventFile)
+{
+    EXPECT_TRUE(read(EventFileWriter::write({})).empty());
+    EXPECT_TRUE(read("<eventlist></eventlist>").empty());
+}
+
+TEST(EventFileReader, WhatIsNotAnEventFileIsUnreadable)
+{
+    const char* const cases[] = {
+        "",
+        "   \r\n",
+        "not xml at all",
+        "<eventlist><event></eventlist>",
+        "<?xml version=\"1.0\" ?>",
+        "<!-- only a comment -->",
+        "<html><body>hello</body></html>",
+        "<eventlist><something/></eventlist>",
+        "<eventlist><event a='1' a='2'/></eventlist>",
+        "\x89PNG\r\n\x1a\n\xff\xfe binary junk <<<>>> &#x;",
+    };
+    for (const char* text : cases)
+        read(text, false);
+}
+
+TEST(EventFileReader, HostileFilesAreRefusedWithoutHarm)
+{
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<a>";
+    read(deep, false);
+
+    std::string deepInsideAnEvent = "<eventlist><event>";
+    for (int i = 0; i < 100; ++i)
+        deepInsideAnEvent += "<x>";
+    for (int i = 0; i < 100; ++i)
+        deepInsideAnEvent += "</x>";
+    read(deepInsideAnEvent + "</event></eventlist>", false);
+
+    std::string manyAttributes = "<eventlist><event";
+    for (int i = 0; i < 100000; ++i)
+        manyAttributes += " a" + std::to_string(i) + "='1'";
+    read(manyAttributes + "/></eventlist>", false);
+}
+
+TEST(EventFileReader, LongValuesAreTakenWhole)
+{
+    const std::string megabyte(1 << 20, 'x');
+    const auto events = read(file(eventXml("<description>" + megabyte + "</description><note>" + megabyte + "|*</note>")));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].description, megabyte);
+    EXPECT_EQ(events[0].note, megabyte + "\r\n");
+}
+
+TEST(EventFileReader, OtherElementsAfterTheFirstEventAreReadAsEvents)
+{
+    // Only the first is looked up by name; the siblings after it are taken
+    // whatever their name, as files that were written always hold events.
+    const auto events = read(file("<!-- comment -->" + eventXml("<description>a</description>") +
+                                  "text<other><description>b</description></other>"));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].description, "b");
+}
+
+} // namespace

@@ -1,0 +1,199 @@
+#include "EventFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <tinyxml.h>
+
+#include "RandomEvents.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+Event dentist()
+{
+    Event event;
+    event.description = "Dentist";
+    event.frequency = Yearly;
+    event.remind3Days = true;
+    event.when.wYear = 2026;
+    event.when.wMonth = 3;
+    event.when.wDay = 5;
+    event.when.wHour = 10;
+    event.when.wMinute = 30;
+    event.note = "Bring the card\r\nAsk about the bill";
+    return event;
+}
+
+// The lines of a file, each given without its CR LF.
+std::string lines(std::initializer_list<const char*> list)
+{
+    std::string out;
+    for (const char* line : list)
+        out += std::string(line) + "\r\n";
+    return out;
+}
+
+TEST(EventFileWriter, OneEvent)
+{
+    EXPECT_EQ(EventFileWriter::write({dentist()}),
+              lines({
+                  "<?xml version=\"1.0\" standalone=\"no\" ?>",
+                  "<eventlist>",
+                  "    <event frequency=\"4\" program=\"no\" email=\"no\" notime=\"no\" remind3day=\"yes\" "
+                  "remind1day=\"no\" remind1hour=\"no\">",
+                  "        <description>Dentist</description>",
+                  "        <datetime>",
+                  "            <day>5</day>",
+                  "            <month>3</month>",
+                  "            <year>2026</year>",
+                  "            <hour>10</hour>",
+                  "            <minute>30</minute>",
+                  "        </datetime>",
+                  "        <address />",
+                  "        <program />",
+                  "        <note>Bring the card|*Ask about the bill</note>",
+                  "    </event>",
+                  "</eventlist>",
+              }));
+}
+
+TEST(EventFileWriter, EmptyList)
+{
+    EXPECT_EQ(EventFileWriter::write({}), lines({"<?xml version=\"1.0\" standalone=\"no\" ?>", "<eventlist />"}));
+}
+
+TEST(EventFileWriter, FlagsNumbersAndUnsignedFields)
+{
+    Event event;
+    event.frequency = Fortnightly;
+    event.noTime = event.remind3Days = event.remind1Day = event.remind1Hour = true;
+    event.sendEmail = event.launchProgram = true;
+    event.when.wYear = 65535; // a stored -1 comes back as its low 16 bits
+    const std::string text = EventFileWriter::write({event});
+    EXPECT_NE(text.find("<event frequency=\"5\" program=\"yes\" email=\"yes\" notime=\"yes\" remind3day=\"yes\" "
+                        "remind1day=\"yes\" remind1hour=\"yes\">\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("<day>0</day>"), std::string::npos);
+    EXPECT_NE(text.find("<year>65535</year>"), std::string::npos);
+
+    event.frequency = static_cast<EventFrequency>(-7);
+    EXPECT_NE(EventFileWriter::write({event}).find("frequency=\"-7\""), std::string::npos);
+}
+
+TEST(EventFileWriter, TextValuesAreCondensedAndEscaped)
+{
+    const struct {
+        const char* what;
+        std::string value;
+        const char* written; // the element's line, indent and CR LF aside
+    } cases[] = {
+        {"the five entities", "Tom & Jerry's <\"show\">",
+         "<description>Tom &amp; Jerry&apos;s &lt;&quot;show&quot;&gt;</description>"},
+        {"an ampersand is never passed through", "&#x41; &amp;", "<description>&amp;#x41; &amp;amp;</description>"},
+        {"leading, trailing and double spaces", "   two  words   ", "<description>two words</description>"},
+        {"line breaks in a description", "a\r\n\r\nb\n", "<description>a b</description>"},
+        {"only spaces", "     ", "<description />"},
+        {"leading tab and other white space", "\t\v\f\r\n x", "<description>x</description>"},
+        {"a tab after the first character stays", "a\tb\t", "<description>a&#x09;b&#x09;</description>"},
+        {"a tab between spaces", "a \t b", "<description>a &#x09; b</description>"},
+        {"control bytes", std::string("a\x01\x1f\x7f" "b\v\fc"),
+         "<description>a&#x01;&#x1F;&#x7F;b&#x0B;&#x0C;c</description>"},
+        {"bytes of 128 and above", "caf\xE9 \x80\xFF", "<description>caf&#xE9; &#x80;&#xFF;</description>"},
+        {"a value ends at a NUL", std::string("ab\0cd", 5), "<description>ab</description>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Event event;
+        event.description = c.value;
+        const std::string text = EventFileWriter::write({event});
+        EXPECT_NE(text.find(std::string("        ") + c.written + "\r\n"), std::string::npos) << text;
+    }
+}
+
+TEST(EventFileWriter, NoteLineBreaks)
+{
+    const struct {
+        std::string note;
+        const char* written;
+    } cases[] = {
+        {"first\r\nsecond", "<note>first|*second</note>"},
+        {"\r\nstarts with a break", "<note>|*starts with a break</note>"},
+        {"typed |* and | and *", "<note>typed |* and | and *</note>"},
+        {"lone\rCR and lone\nLF", "<note>lone|CR and lone*LF</note>"},
+        {"ends with a break  \r\n", "<note>ends with a break |*</note>"},
+    };
+    for (const auto& c : cases) {
+        Event event;
+        event.note = c.note;
+        EXPECT_NE(EventFileWriter::write({event}).find(std::string("        ") + c.written + "\r\n"), std::string::npos)
+            << c.written;
+    }
+}
+
+// The writer builds its bytes directly; the XML library's printer, given the
+// document text built the long way, must agree where the library's own rules
+// and the file's rules are the same (no tabs, vertical tabs, form feeds or
+// bytes above 126, which the file escapes and the library does not).
+TEST(EventFileWriter, AgreesWithTheLibraryPrinter)
+{
+    auto escaped = [](const std::string& value) {
+        std::string out;
+        for (const char c : value) {
+            switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+            }
+        }
+        return out;
+    };
+    RandomEvents random(7);
+    std::string alphabet = "  \r\n&<>\"';#x|*abcXYZ019";
+    for (int byte = 1; byte < 32; ++byte)
+        if (byte != '\t' && byte != '\v' && byte != '\f')
+            alphabet += static_cast<char>(byte);
+
+    for (int round = 0; round < 200; ++round) {
+        std::vector<Event> events;
+        for (int i = round % 4; i > 0; --i) {
+            Event event = random.any();
+            event.description = random.text(static_cast<std::size_t>(random.number(0, 30)), alphabet);
+            event.emailAddress = random.text(static_cast<std::size_t>(random.number(0, 5)), alphabet);
+            event.programPath = random.text(static_cast<std::size_t>(random.number(0, 5)), alphabet);
+            event.note = random.text(static_cast<std::size_t>(random.number(0, 30)), alphabet);
+            events.push_back(event);
+        }
+        std::string document = "<?xml version=\"1.0\" standalone=\"no\"?><eventlist>";
+        for (const Event& e : events) {
+            auto yes = [](bool b) { return b ? "yes" : "no"; };
+            document += "<event frequency=\"" + std::to_string(e.frequency) + "\" program=\"" + yes(e.launchProgram) +
+                        "\" email=\"" + yes(e.sendEmail) + "\" notime=\"" + yes(e.noTime) + "\" remind3day=\"" +
+                        yes(e.remind3Days) + "\" remind1day=\"" + yes(e.remind1Day) + "\" remind1hour=\"" +
+                        yes(e.remind1Hour) + "\">";
+            document += "<description>" + escaped(e.description) + "</description><datetime>";
+            document += "<day>" + std::to_string(e.when.wDay) + "</day><month>" + std::to_string(e.when.wMonth) +
+                        "</month><year>" + std::to_string(e.when.wYear) + "</year><hour>" +
+                        std::to_string(e.when.wHour) + "</hour><minute>" + std::to_string(e.when.wMinute) +
+                        "</minute></datetime>";
+            document += "<address>" + escaped(e.emailAddress) + "</address><program>" + escaped(e.programPath) +
+                        "</program><note>" + escaped(EventFileWriter::encodeLineBreaks(e.note)) + "</note></event>";
+        }
+        document += "</eventlist>";
+
+        TiXmlDocument parsed;
+        parsed.Parse(document.c_str(), nullptr, TIXML_ENCODING_LEGACY);
+        ASSERT_FALSE(parsed.Error()) << parsed.ErrorDesc();
+        TiXmlPrinter printer;
+        printer.SetIndent("    ");
+        printer.SetLineBreak("\r\n");
+        parsed.Accept(&printer);
+        ASSERT_EQ(EventFileWriter::write(events), printer.Str()) << "round " << round;
+    }
+}
+
+} // namespace

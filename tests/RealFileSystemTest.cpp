@@ -1,0 +1,187 @@
+// The platform's real file operations: the Windows build tests Win32's, the
+// native build the POSIX ones.
+
+#include "EventFileReader.h"
+#include "EventFileWriter.h"
+#include "EventStore.h"
+#include "FakeSystemServices.h"
+#include "RandomEvents.h"
+#include "TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include "Win32FileSystem.h"
+#include <windows.h>
+using RealFileSystem = Win32FileSystem;
+#else
+#include "PosixFileSystem.h"
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+using RealFileSystem = PosixFileSystem;
+#endif
+
+namespace {
+
+std::string contentsOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const std::string& contents)
+{
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::vector<Event> someEvents(unsigned seed, int count)
+{
+    RandomEvents random(seed);
+    std::vector<Event> events;
+    for (int i = 0; i < count; ++i)
+        events.push_back(random.typical());
+    return events;
+}
+
+TEST(RealFileSystem, ReadMissingAndFailed)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    std::string contents = "untouched";
+    EXPECT_EQ(files.readFile(folder.path("none.xml"), contents), FileSystem::ReadResult::Missing);
+    EXPECT_EQ(files.readFile(folder.path("no folder") + "/none.xml", contents), FileSystem::ReadResult::Missing);
+    std::filesystem::create_directory(folder.path("a folder"));
+    EXPECT_EQ(files.readFile(folder.path("a folder"), contents), FileSystem::ReadResult::Failed);
+
+    const std::string bytes("line\r\nwith\0nul\x1a and \xff", 20);
+    writeFile(folder.path("bytes"), bytes);
+    ASSERT_EQ(files.readFile(folder.path("bytes"), contents), FileSystem::ReadResult::Read);
+    EXPECT_EQ(contents, bytes) << "read as bytes, not as text";
+}
+
+TEST(RealFileSystem, ReplaceWritesExactBytesAndLeavesNothingBehind)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    const std::string first = EventFileWriter::write(someEvents(1, 3));
+    const std::string second = EventFileWriter::write(someEvents(2, 5));
+    ASSERT_TRUE(files.replaceFile(path, first));
+    EXPECT_EQ(contentsOf(path), first);
+    ASSERT_TRUE(files.replaceFile(path, second));
+    EXPECT_EQ(contentsOf(path), second) << "CR LF stays CR LF: no text-mode translation";
+    EXPECT_EQ(folder.listing(), "ann.xml");
+}
+
+TEST(RealFileSystem, AReplaceThatCannotCompleteLeavesTheOldFile)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    const std::string old = EventFileWriter::write(someEvents(3, 4));
+    writeFile(path, old);
+
+    // The new text cannot be written beside the file.
+    std::filesystem::create_directory(path + ".saving");
+    EXPECT_FALSE(files.replaceFile(path, EventFileWriter::write({})));
+    EXPECT_EQ(contentsOf(path), old);
+    std::filesystem::remove(path + ".saving");
+
+    // The folder is gone: nothing to write into.
+    EXPECT_FALSE(files.replaceFile(folder.path("gone") + "/ann.xml", old));
+}
+
+TEST(RealFileSystem, CopyNeverOverwrites)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    writeFile(folder.path("a"), "first");
+    writeFile(folder.path("b"), "second");
+    EXPECT_TRUE(files.copyFile(folder.path("a"), folder.path("c")));
+    EXPECT_EQ(contentsOf(folder.path("c")), "first");
+    EXPECT_FALSE(files.copyFile(folder.path("a"), folder.path("b")));
+    EXPECT_EQ(contentsOf(folder.path("b")), "second");
+    EXPECT_FALSE(files.copyFile(folder.path("missing"), folder.path("d")));
+}
+
+TEST(RealFileSystem, TheStoreKeepsAnUnreadableFileBesideTheNewOne)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    FakeSystemServices system;
+    EventStore store(system, files);
+    const std::string path = folder.path("ann.xml");
+    writeFile(path, "<eventlist><event><description>half a fi");
+
+    std::vector<Event> events;
+    store.load(path, events);
+    EXPECT_TRUE(events.empty());
+    events = someEvents(4, 2);
+    ASSERT_TRUE(store.save(path, events));
+    EXPECT_EQ(folder.listing(), "ann.unreadable-20261207-093015.xml ann.xml");
+    EXPECT_EQ(contentsOf(folder.path("ann.unreadable-20261207-093015.xml")), "<eventlist><event><description>half a fi");
+
+    std::vector<Event> back;
+    store.load(path, back);
+    EXPECT_EQ(back.size(), 2u);
+}
+
+#ifdef _WIN32
+
+TEST(RealFileSystem, AFileHeldOpenByAnotherProgramIsNotReplaced)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    const std::string old = EventFileWriter::write(someEvents(5, 3));
+    writeFile(path, old);
+    // A program that reads the file without allowing it to be deleted or
+    // renamed meanwhile (an editor, a backup tool).
+    HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(files.replaceFile(path, EventFileWriter::write({})));
+    ::CloseHandle(holder);
+    EXPECT_EQ(contentsOf(path), old);
+    EXPECT_EQ(folder.listing(), "ann.xml");
+}
+
+#else
+
+TEST(RealFileSystem, ASaveKilledAtAnyMomentLeavesAWholeFile)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    const std::string old = EventFileWriter::write(someEvents(6, 2000));
+    const std::string replacement = EventFileWriter::write(someEvents(7, 3000));
+    int outcomes[2] = {0, 0};
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        ASSERT_TRUE(files.replaceFile(path, old));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;)
+                files.replaceFile(path, replacement);
+        }
+        ::usleep(static_cast<useconds_t>(1000 + 2500 * attempt));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+
+        const std::string now = contentsOf(path);
+        ASSERT_TRUE(now == old || now == replacement) << "attempt " << attempt << ": " << now.size() << " bytes";
+        ++outcomes[now == replacement];
+        std::filesystem::remove(path + ".saving");
+    }
+    RecordProperty("old", outcomes[0]);
+    RecordProperty("new", outcomes[1]);
+}
+
+#endif
+
+} // namespace
