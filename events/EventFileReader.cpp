@@ -13,21 +13,25 @@ namespace {
 // the library loads a file itself.
 void normalizeLineEnds(std::string& text)
 {
-    text.resize(std::strlen(text.c_str()));
-    char* out = text.data();
-    const char* in = text.data();
-    const char* const end = in + text.size();
+    if (const void* nul = std::memchr(text.data(), '\0', text.size()))
+        text.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+    char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* in = begin;
+    char* out = begin;
     while (in < end) {
-        const char c = *in++;
-        if (c == '\r') {
+        const char* cr = static_cast<const char*>(std::memchr(in, '\r', static_cast<std::size_t>(end - in)));
+        const char* chunkEnd = cr ? cr : end;
+        if (out != in)
+            std::memmove(out, in, static_cast<std::size_t>(chunkEnd - in));
+        out += chunkEnd - in;
+        in = chunkEnd;
+        if (cr) {
             *out++ = '\n';
-            if (in < end && *in == '\n')
-                ++in;
-        } else {
-            *out++ = c;
+            in = (cr + 1 < end && cr[1] == '\n') ? cr + 2 : cr + 1;
         }
     }
-    text.resize(static_cast<std::size_t>(out - text.data()));
+    text.resize(static_cast<std::size_t>(out - begin));
 }
 
 bool isHexDigit(char c)
@@ -50,38 +54,40 @@ bool startsReference(const std::string& text, std::size_t at)
 
 // Any other '&' is a literal one (a hand-edited file); the library would drop
 // it, or read "&#65;" and "&#x4142;" as characters, so it is escaped first.
-// Comments and CDATA sections, which the library takes as they are, are skipped.
+// Comments and CDATA sections, which the library takes as they are, keep theirs.
 void escapeLiteralAmpersands(std::string& text)
 {
+    std::size_t at = text.find('&');
+    while (at != std::string::npos && startsReference(text, at))
+        at = text.find('&', at + 1);
+    if (at == std::string::npos)
+        return; // the usual case: every '&' starts a reference
+
     std::string escaped;
-    std::size_t copied = 0;
-    std::size_t at = 0;
-    while ((at = text.find_first_of("&<", at)) != std::string::npos) {
-        if (text[at] == '<') {
-            const char* end = text.compare(at, 4, "<!--") == 0 ? "-->"
-                              : text.compare(at, 9, "<![CDATA[") == 0 ? "]]>"
-                                                                       : nullptr;
-            at = end ? text.find(end, at) : at + 1;
-            continue;
-        }
-        if (!startsReference(text, at)) {
-            escaped.append(text, copied, at - copied);
+    escaped.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* skipTo = text.compare(i, 4, "<!--") == 0        ? "-->"
+                             : text.compare(i, 9, "<![CDATA[") == 0 ? "]]>"
+                                                                    : nullptr;
+        if (skipTo) {
+            const std::size_t end = text.find(skipTo, i);
+            const std::size_t stop = end == std::string::npos ? text.size() : end;
+            escaped.append(text, i, stop - i);
+            i = stop - 1;
+        } else if (text[i] == '&' && !startsReference(text, i)) {
             escaped += "&amp;";
-            copied = at + 1;
+        } else {
+            escaped += text[i];
         }
-        ++at;
     }
-    if (copied == 0)
-        return;
-    escaped.append(text, copied, std::string::npos);
     text.swap(escaped);
 }
 
-std::string childText(const TiXmlElement& parent, const char* name)
+const char* childText(const TiXmlElement& parent, const char* name)
 {
     const TiXmlElement* child = parent.FirstChildElement(name);
     const char* text = child ? child->GetText() : nullptr;
-    return text ? std::string(text) : std::string();
+    return text ? text : "";
 }
 
 std::uint16_t dateField(const TiXmlElement* datetime, const char* name)
@@ -89,7 +95,7 @@ std::uint16_t dateField(const TiXmlElement* datetime, const char* name)
     if (!datetime)
         return 0;
     // The low 16 bits, as a 16-bit field keeps them.
-    const auto value = static_cast<std::uint32_t>(EventFileReader::parseInteger(childText(*datetime, name).c_str()));
+    const auto value = static_cast<std::uint32_t>(EventFileReader::parseInteger(childText(*datetime, name)));
     return static_cast<std::uint16_t>(value & 0xFFFFu);
 }
 
@@ -99,16 +105,15 @@ bool flag(const TiXmlElement& element, const char* name)
     return value && std::strcmp(value, "yes") == 0;
 }
 
-std::string decodeLineBreaks(const std::string& note)
+std::string decodeLineBreaks(const char* note)
 {
     std::string decoded;
-    decoded.reserve(note.size());
-    for (std::size_t i = 0; i < note.size(); ++i) {
-        if (note[i] == '|' && i + 1 < note.size() && note[i + 1] == '*') {
+    for (const char* p = note; *p; ++p) {
+        if (p[0] == '|' && p[1] == '*') {
             decoded += "\r\n";
-            ++i;
+            ++p;
         } else {
-            decoded += note[i];
+            decoded += *p;
         }
     }
     return decoded;
@@ -116,7 +121,6 @@ std::string decodeLineBreaks(const std::string& note)
 
 void readEvent(const TiXmlElement& element, Event& event)
 {
-    event.reset();
     event.description = childText(element, "description");
     const TiXmlElement* datetime = element.FirstChildElement("datetime");
     event.when.wDay = dateField(datetime, "day");
@@ -182,10 +186,9 @@ bool EventFileReader::read(std::string& text, std::vector<Event>& events)
         // Only an empty event list is an event file without events.
         return root->ValueStr() == "eventlist" && !root->FirstChildElement();
     }
-    Event event;
     for (const TiXmlElement* element = first; element; element = element->NextSiblingElement()) {
-        readEvent(*element, event);
-        events.push_back(event);
+        events.emplace_back(); // a default Event: every field starts from its default
+        readEvent(*element, events.back());
     }
     return true;
 }

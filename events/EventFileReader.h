@@ -11,7 +11,8 @@ public:
     // Files larger than this are not taken in (100,000 events take ~50 MB).
     static constexpr std::size_t maxFileSize = 256u * 1024 * 1024;
 
-    // Appends the file's events to `events`. False when the text is not an
+    // Appends the file's events to `events`; when it gives false, nothing
+    // has been appended. False when the text is not an
     // event file that can be read safely: not well-formed XML, empty, too
     // large or too deeply nested, or a document that yields no event and is
     // not an empty event list. `text` is used as a work buffer.

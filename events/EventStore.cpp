@@ -53,12 +53,8 @@ void EventStore::load(const std::string& path, std::vector<Event>& events)
     case FileSystem::ReadResult::Read:
         break;
     }
-    std::vector<Event> read;
-    if (EventFileReader::read(text, read)) {
-        events.insert(events.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
-    } else {
+    if (!EventFileReader::read(text, events))
         unreadablePath = path;
-    }
 }
 
 std::string EventStore::keptAsidePath(const std::string& path, const SystemTime& now)

@@ -51,12 +51,10 @@ const char* skipWhiteSpace(const char* p)
     return p;
 }
 
-bool startsWith(const char* p, const char* tag, std::size_t length = 0, bool ignoreCase = false)
+bool startsWith(const char* p, const char* tag, std::size_t length, bool ignoreCase = false)
 {
     if (!p || !*p)
         return false;
-    if (length == 0)
-        length = std::strlen(tag);
     for (std::size_t i = 0; i < length; ++i) {
         if (!p[i])
             return false;
@@ -64,6 +62,12 @@ bool startsWith(const char* p, const char* tag, std::size_t length = 0, bool ign
             return false;
     }
     return true;
+}
+
+template <std::size_t N>
+bool startsWith(const char* p, const char (&tag)[N], bool ignoreCase = false)
+{
+    return startsWith(p, tag, N - 1, ignoreCase);
 }
 
 const char* readName(const char* p, Span* name)
@@ -93,65 +97,61 @@ const char* getEntity(const char* p)
         }
         return semicolon + 1;
     }
-    static const char* const entities[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
-    for (const char* entity : entities) {
-        const std::size_t length = std::strlen(entity);
-        if (std::strncmp(entity, p, length) == 0)
-            return p + length;
-    }
+    if (startsWith(p, "&amp;") || startsWith(p, "&lt;") || startsWith(p, "&gt;") || startsWith(p, "&quot;")
+        || startsWith(p, "&apos;"))
+        return std::strchr(p, ';') + 1;
     return p + 1;
 }
 
-const char* getChar(const char* p)
+// Reads a value up to `end`, decoding references on the way. Only '&' and the
+// end character change anything, so the scan jumps from one to the next.
+const char* readText(const char* p, char end, bool trimWhiteSpace)
 {
-    return *p == '&' ? getEntity(p) : p + 1;
-}
-
-const char* readText(const char* p, const char* endTag, bool trimWhiteSpace)
-{
-    if (!trimWhiteSpace) {
-        while (p && *p && !startsWith(p, endTag))
-            p = getChar(p);
-    } else {
+    const char stops[] = {end, '&', '\0'};
+    if (trimWhiteSpace)
         p = skipWhiteSpace(p);
-        while (p && *p && !startsWith(p, endTag))
-            p = isWhiteSpace(*p) ? p + 1 : getChar(p);
+    while (p && *p && *p != end) {
+        p += std::strcspn(p, stops);
+        if (*p == '&')
+            p = getEntity(p);
     }
     if (p && *p)
-        p += std::strlen(endTag);
+        ++p;
     return (p && *p) ? p : nullptr;
 }
 
 const char* parseText(const char* p)
 {
-    p = readText(p, "<", true);
+    p = readText(p, '<', true);
     return (p && *p) ? p - 1 : nullptr;
+}
+
+// Skips to `end` or to the end of the text.
+const char* skipTo(const char* p, const char* end)
+{
+    const char* found = std::strstr(p, end);
+    return found ? found : p + std::strlen(p);
 }
 
 const char* parseCData(const char* p)
 {
-    p += std::strlen("<![CDATA[");
-    while (*p && !startsWith(p, "]]>"))
-        ++p;
-    return readText(p, "]]>", false);
+    p = skipTo(p + std::strlen("<![CDATA["), "]]>");
+    if (!*p)
+        return nullptr;
+    p += 3;
+    return *p ? p : nullptr;
 }
 
 const char* parseComment(const char* p)
 {
-    p += std::strlen("<!--");
-    while (*p && !startsWith(p, "-->"))
-        ++p;
-    if (*p)
-        p += 3;
-    return p;
+    p = skipTo(p + std::strlen("<!--"), "-->");
+    return *p ? p + 3 : p;
 }
 
 const char* parseUnknown(const char* p)
 {
-    ++p;
-    while (*p && *p != '>')
-        ++p;
-    return *p == '>' ? p + 1 : p;
+    p = skipTo(p + 1, ">");
+    return *p ? p + 1 : p;
 }
 
 const char* parseAttribute(const char* p, Span* name)
@@ -168,10 +168,8 @@ const char* parseAttribute(const char* p, Span* name)
     p = skipWhiteSpace(p + 1);
     if (!p || !*p)
         return nullptr;
-    if (*p == '\'')
-        return readText(p + 1, "'", false);
-    if (*p == '"')
-        return readText(p + 1, "\"", false);
+    if (*p == '\'' || *p == '"')
+        return readText(p + 1, *p, false);
     while (*p && !isWhiteSpace(*p) && *p != '/' && *p != '>') {
         if (*p == '\'' || *p == '"')
             return nullptr;
@@ -189,8 +187,7 @@ const char* parseDeclaration(const char* p)
         p = skipWhiteSpace(p);
         if (!p || !*p)
             break;
-        if (startsWith(p, "version", 0, true) || startsWith(p, "encoding", 0, true)
-            || startsWith(p, "standalone", 0, true)) {
+        if (startsWith(p, "version", true) || startsWith(p, "encoding", true) || startsWith(p, "standalone", true)) {
             p = parseAttribute(p, nullptr);
         } else {
             while (*p && *p != '>' && !isWhiteSpace(*p))
@@ -204,7 +201,7 @@ enum class NodeKind { Declaration, Comment, CData, Unknown, Element };
 
 NodeKind identify(const char* p)
 {
-    if (startsWith(p, "<?xml", 0, true))
+    if (startsWith(p, "<?xml", true))
         return NodeKind::Declaration;
     if (startsWith(p, "<!--"))
         return NodeKind::Comment;

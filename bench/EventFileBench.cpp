@@ -1,0 +1,251 @@
+// Load and save of event files of 1,000, 10,000 and 100,000 events, against
+// the XML library's bare parse of the same file (TiXmlDocument::LoadFile).
+// Prints Google Benchmark's warm in-process times, then a table of times and
+// peak memory measured in fresh processes, with their ratios to the bare parse.
+//
+//     build/bench/bench/event_file_bench [--benchmark_filter=...]
+
+#include "EventStore.h"
+#include "EventFileWriter.h"
+#include "PosixFileSystem.h"
+#include "PosixSystemServices.h"
+#include "RandomEvents.h"
+
+#include <benchmark/benchmark.h>
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const int sizes[] = {1000, 10000, 100000};
+
+std::string folder()
+{
+    static const std::string path = [] {
+        if (const char* given = std::getenv("VELLUMERE_BENCH_DIR"))
+            return std::string(given);
+        char pattern[] = "/tmp/vellumere-bench-XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        if (!made) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        return std::string(made);
+    }();
+    return path;
+}
+
+std::vector<Event> makeEvents(int count)
+{
+    RandomEvents random(static_cast<unsigned>(count));
+    std::vector<Event> events;
+    events.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        events.push_back(random.typical());
+    return events;
+}
+
+std::string fileWith(int count)
+{
+    const std::string path = folder() + "/events-" + std::to_string(count) + ".xml";
+    std::ofstream(path, std::ios::binary) << EventFileWriter::write(makeEvents(count));
+    return path;
+}
+
+std::string pathFor(int count)
+{
+    const std::string path = folder() + "/events-" + std::to_string(count) + ".xml";
+    if (::access(path.c_str(), F_OK) != 0)
+        fileWith(count);
+    return path;
+}
+
+struct Operation {
+    virtual ~Operation() = default;
+    virtual void prepare(int count) = 0;
+    virtual void run() = 0;
+};
+
+struct BareParse : Operation {
+    std::string path;
+    void prepare(int count) override { path = pathFor(count); }
+    void run() override
+    {
+        TiXmlDocument document;
+        if (!document.LoadFile(path.c_str(), TIXML_ENCODING_LEGACY))
+            std::abort();
+        benchmark::DoNotOptimize(document.RootElement());
+    }
+};
+
+struct Load : Operation {
+    PosixSystemServices system{""};
+    PosixFileSystem files;
+    EventStore store{system, files};
+    std::string path;
+    std::vector<Event> events;
+    void prepare(int count) override { path = pathFor(count); }
+    void run() override
+    {
+        events.clear();
+        events.shrink_to_fit();
+        store.load(path, events);
+        if (events.empty())
+            std::abort();
+    }
+};
+
+struct Save : Operation {
+    PosixSystemServices system{""};
+    PosixFileSystem files;
+    EventStore store{system, files};
+    std::string path;
+    std::vector<Event> events;
+    void prepare(int count) override
+    {
+        path = folder() + "/saved-" + std::to_string(count) + ".xml";
+        events = makeEvents(count);
+    }
+    void run() override
+    {
+        if (!store.save(path, events))
+            std::abort();
+    }
+};
+
+template <typename Kind>
+void timeOperation(benchmark::State& state)
+{
+    Kind operation;
+    operation.prepare(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        operation.run();
+}
+
+// Size by size, the three operations one after another, so that each
+// comparison is made in the same state of the heap.
+void registerBenchmarks()
+{
+    for (const int count : sizes) {
+        for (auto* registered : {benchmark::RegisterBenchmark("bare_parse", timeOperation<BareParse>),
+                                 benchmark::RegisterBenchmark("load", timeOperation<Load>),
+                                 benchmark::RegisterBenchmark("save", timeOperation<Save>)}) {
+            registered->Arg(count)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+        }
+    }
+}
+
+long statusField(const char* name)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(name) + ":";
+    while (std::getline(status, line)) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            return std::atol(line.c_str() + prefix.size());
+    }
+    return -1;
+}
+
+struct Measurement {
+    double milliseconds = 0;
+    double peakRiseMb = 0; // the rise of the resident set during the operation
+};
+
+// Runs the operation once in this (fresh) process.
+Measurement measureHere(const std::string& operation, int count)
+{
+    std::unique_ptr<Operation> chosen;
+    if (operation == "bare_parse")
+        chosen = std::make_unique<BareParse>();
+    else if (operation == "load")
+        chosen = std::make_unique<Load>();
+    else
+        chosen = std::make_unique<Save>();
+    chosen->prepare(count);
+    const long before = statusField("VmRSS");
+    const auto start = std::chrono::steady_clock::now();
+    chosen->run();
+    const auto stop = std::chrono::steady_clock::now();
+    Measurement result;
+    result.milliseconds = std::chrono::duration<double, std::milli>(stop - start).count();
+    result.peakRiseMb = static_cast<double>(statusField("VmHWM") - before) / 1024;
+    return result;
+}
+
+// The median of several runs, each in a fresh process as at a program's
+// start: no memory left over from earlier cases to hide the cost of getting it.
+Measurement measureInFreshProcesses(const char* operation, int count, int runs = 5)
+{
+    pathFor(count); // made here, not in the measured process
+    char self[4096] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return {};
+    const std::string command = std::string("'") + self + "' --measure=" + operation + ":" + std::to_string(count);
+    std::vector<double> times, peaks;
+    for (int run = 0; run < runs; ++run) {
+        FILE* child = ::popen(command.c_str(), "r");
+        if (!child)
+            return {};
+        Measurement one;
+        if (std::fscanf(child, "%lf %lf", &one.milliseconds, &one.peakRiseMb) == 2) {
+            times.push_back(one.milliseconds);
+            peaks.push_back(one.peakRiseMb);
+        }
+        ::pclose(child);
+    }
+    if (times.empty())
+        return {};
+    std::sort(times.begin(), times.end());
+    std::sort(peaks.begin(), peaks.end());
+    return {times[times.size() / 2], peaks[peaks.size() / 2]};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string measure = "--measure=";
+    if (argc == 2 && std::string(argv[1]).compare(0, measure.size(), measure) == 0) {
+        const std::string what = argv[1] + measure.size();
+        const std::size_t colon = what.find(':');
+        const Measurement result = measureHere(what.substr(0, colon), std::atoi(what.c_str() + colon + 1));
+        std::printf("%.3f %.3f\n", result.milliseconds, result.peakRiseMb);
+        return 0;
+    }
+    ::setenv("VELLUMERE_BENCH_DIR", folder().c_str(), 1);
+    benchmark::Initialize(&argc, argv);
+    registerBenchmarks();
+    std::printf("In one process, warm (Google Benchmark, median of 3):\n");
+    benchmark::RunSpecifiedBenchmarks();
+
+    std::printf("\nEach run in a fresh process, as at start-up (median of 5):\n");
+    std::printf("%8s %10s %10s %10s %7s %7s %12s %12s %12s %7s %7s\n", "events", "parse ms", "load ms", "save ms",
+                "load/p", "save/p", "parse peak", "load peak", "save peak", "load/p", "save/p");
+    for (const int count : sizes) {
+        const Measurement parse = measureInFreshProcesses("bare_parse", count);
+        const Measurement load = measureInFreshProcesses("load", count);
+        const Measurement save = measureInFreshProcesses("save", count);
+        std::printf("%8d %10.1f %10.1f %10.1f %7.2f %7.2f %9.1f MB %9.1f MB %9.1f MB %7.2f %7.2f\n", count,
+                    parse.milliseconds, load.milliseconds, save.milliseconds, load.milliseconds / parse.milliseconds,
+                    save.milliseconds / parse.milliseconds, parse.peakRiseMb, load.peakRiseMb, save.peakRiseMb,
+                    load.peakRiseMb / parse.peakRiseMb, save.peakRiseMb / parse.peakRiseMb);
+    }
+    std::printf("(ratios are to the bare parse of the same file; a peak is the rise of the resident set)\n");
+    for (const int count : sizes) {
+        std::remove((folder() + "/events-" + std::to_string(count) + ".xml").c_str());
+        std::remove((folder() + "/saved-" + std::to_string(count) + ".xml").c_str());
+    }
+    ::rmdir(folder().c_str());
+    return 0;
+}
