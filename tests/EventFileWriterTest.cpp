@@ -1,3 +1,4 @@
+#include "EventFileReader.h"
 #include "EventFileWriter.h"
 
 #include <gtest/gtest.h>
@@ -82,33 +83,41 @@ TEST(EventFileWriter, FlagsNumbersAndUnsignedFields)
     EXPECT_NE(EventFileWriter::write({event}).find("frequency=\"-7\""), std::string::npos);
 }
 
-TEST(EventFileWriter, TextValuesAreCondensedAndEscaped)
+TEST(EventFileWriter, TextValuesAreCondensedAndEscapedAndReadBack)
 {
     const struct {
         const char* what;
         std::string value;
         const char* written; // the element's line, indent and CR LF aside
+        std::string readBack;
     } cases[] = {
         {"the five entities", "Tom & Jerry's <\"show\">",
-         "<description>Tom &amp; Jerry&apos;s &lt;&quot;show&quot;&gt;</description>"},
-        {"an ampersand is never passed through", "&#x41; &amp;", "<description>&amp;#x41; &amp;amp;</description>"},
-        {"leading, trailing and double spaces", "   two  words   ", "<description>two words</description>"},
-        {"line breaks in a description", "a\r\n\r\nb\n", "<description>a b</description>"},
-        {"only spaces", "     ", "<description />"},
-        {"leading tab and other white space", "\t\v\f\r\n x", "<description>x</description>"},
-        {"a tab after the first character stays", "a\tb\t", "<description>a&#x09;b&#x09;</description>"},
-        {"a tab between spaces", "a \t b", "<description>a &#x09; b</description>"},
+         "<description>Tom &amp; Jerry&apos;s &lt;&quot;show&quot;&gt;</description>", "Tom & Jerry's <\"show\">"},
+        {"an ampersand is never passed through", "&#x41; &amp;", "<description>&amp;#x41; &amp;amp;</description>",
+         "&#x41; &amp;"},
+        {"leading, trailing and double spaces", "   two  words   ", "<description>two words</description>",
+         "two words"},
+        {"line breaks in a description", "a\r\n\r\nb\n", "<description>a b</description>", "a b"},
+        {"only spaces", "     ", "<description />", ""},
+        {"leading tab and other white space", "\t\v\f\r\n x", "<description>x</description>", "x"},
+        {"a tab after the first character stays", "a\tb\t", "<description>a&#x09;b&#x09;</description>", "a\tb\t"},
+        {"a tab between spaces", "a \t b", "<description>a &#x09; b</description>", "a \t b"},
         {"control bytes", std::string("a\x01\x1f\x7f" "b\v\fc"),
-         "<description>a&#x01;&#x1F;&#x7F;b&#x0B;&#x0C;c</description>"},
-        {"bytes of 128 and above", "caf\xE9 \x80\xFF", "<description>caf&#xE9; &#x80;&#xFF;</description>"},
-        {"a value ends at a NUL", std::string("ab\0cd", 5), "<description>ab</description>"},
+         "<description>a&#x01;&#x1F;&#x7F;b&#x0B;&#x0C;c</description>", std::string("a\x01\x1f\x7f" "b\v\fc")},
+        {"bytes of 128 and above", "caf\xE9 \x80\xFF", "<description>caf&#xE9; &#x80;&#xFF;</description>",
+         "caf\xE9 \x80\xFF"},
+        {"a value ends at a NUL", std::string("ab\0cd", 5), "<description>ab</description>", "ab"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Event event;
         event.description = c.value;
-        const std::string text = EventFileWriter::write({event});
+        std::string text = EventFileWriter::write({event});
         EXPECT_NE(text.find(std::string("        ") + c.written + "\r\n"), std::string::npos) << text;
+        std::vector<Event> back;
+        ASSERT_TRUE(EventFileReader::read(text, back));
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].description, c.readBack);
     }
 }
 
