@@ -49,3 +49,14 @@ bool sameDate(const SystemTime& a, const SystemTime& b)
 {
     return a.wDay == b.wDay && a.wMonth == b.wMonth && a.wYear == b.wYear;
 }
+
+long dayNumber(int year, int month, int day)
+{
+    // Howard Hinnant's days_from_civil: eras of 400 years from 1 March 0000.
+    const long y = year - (month <= 2 ? 1 : 0);
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yearOfEra = y - era * 400;                                          // [0, 399]
+    const long dayOfYear = (153L * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1; // [0, 365]
+    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;  // [0, 146096]
+    return era * 146097 + dayOfEra - 719468;
+}

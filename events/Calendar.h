@@ -18,3 +18,6 @@ bool isValidDate(const SystemTime& date);
 void addDays(SystemTime& date, int count);
 
 bool sameDate(const SystemTime& a, const SystemTime& b);
+
+// Days since 1 January 1970 of a real calendar date (negative before it).
+long dayNumber(int year, int month, int day);

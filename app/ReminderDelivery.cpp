@@ -1,0 +1,92 @@
+#include "ReminderDelivery.h"
+
+#include "EventList.h"
+#include "ReminderOutput.h"
+#include "ReminderSummary.h"
+#include "SystemServices.h"
+
+#include <utility>
+
+ReminderDelivery::ReminderDelivery(EventList& eventList, SystemServices& systemServices, ReminderOutput& desktop,
+                                   ReminderTexts reminderTexts)
+    : events(eventList),
+      system(systemServices),
+      output(desktop),
+      texts(std::move(reminderTexts)),
+      schedule(systemServices.localTime())
+{
+}
+
+void ReminderDelivery::start()
+{
+    const SystemTime now = system.localTime();
+    schedule = ReminderSchedule(now);
+    ReminderSchedule::catchUpEvents(events, now);
+    if (composeSummary())
+        output.showBalloon(texts.summaryTitle, summary, infoIcon, 20);
+    armTimer();
+}
+
+bool ReminderDelivery::composeSummary()
+{
+    return ReminderSummary::compose(events, system.localTime(), texts, summary);
+}
+
+void ReminderDelivery::armTimer()
+{
+    output.killTimer();
+    if (delivering)
+        return; // the delivery under way looks again when the alert closes
+    const ReminderSchedule::Wake wake = schedule.nextWake(events, system.localTime());
+    if (wake.alertFlags == Event::DailySummary) {
+        pending.alertFlags |= Event::DailySummary;
+    } else {
+        pending = wake.event;
+        pending.alertFlags = wake.alertFlags;
+    }
+    output.armTimer(wake.delayMilliseconds);
+}
+
+void ReminderDelivery::onTimer()
+{
+    output.killTimer();
+    if (delivering)
+        return; // inside an alert's loop: the open delivery takes what came due
+    delivering = true;
+    for (;;) {
+        const SystemTime now = system.localTime();
+        ReminderSchedule::catchUpEvents(events, now);
+        const ReminderSchedule::Due due = schedule.takeDue(events, now);
+        if (due.empty())
+            break;
+        deliver(due);
+    }
+    delivering = false;
+    armTimer();
+}
+
+std::string ReminderDelivery::hourBeforeText(const ReminderSchedule::Due& due) const
+{
+    std::string text;
+    for (const Event& event : due.hourBefore)
+        text += ReminderSummary::eventLine(event);
+    return text;
+}
+
+void ReminderDelivery::deliver(const ReminderSchedule::Due& due)
+{
+    // One balloon at a time can show: a new day's summary and hour-before
+    // reminders of the same minute share it, the reminders first.
+    if (due.newDay)
+        composeSummary();
+    if (!due.hourBefore.empty()) {
+        std::string text = hourBeforeText(due);
+        if (due.newDay)
+            text += "\r\n" + summary;
+        output.showBalloon(texts.eventTitle, text, infoIcon, 0);
+    } else if (due.newDay) {
+        output.showBalloon(texts.summaryTitle, summary, infoIcon, 20);
+    }
+    for (const Event& event : due.alerts)
+        output.showAlert(event);
+}

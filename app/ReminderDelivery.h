@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Event.h"
+#include "ReminderSchedule.h"
+#include "ReminderTexts.h"
+
+#include <string>
+
+class EventList;
+class ReminderOutput;
+class SystemServices;
+
+// Runs the reminders: at start the catch-up and the first summary, at each
+// timer tick (or after sleep or a change of the clock) everything that came
+// due, in order, and then the timer for the next moment.
+class ReminderDelivery {
+public:
+    static constexpr std::uint32_t infoIcon = 1; // NIIF_INFO
+
+    ReminderDelivery(EventList& events, SystemServices& system, ReminderOutput& output, ReminderTexts texts);
+
+    // Carries repeating events forward, shows the summary if it lists
+    // anything, and arms the timer.
+    void start();
+
+    // The timer fired, the computer woke up or the clock changed: hands out
+    // what came due, then arms the timer again.
+    void onTimer();
+
+    // Rebuilds the summary text; true when it lists any event.
+    bool composeSummary();
+
+    // Re-arms the timer for the next moment (after the events changed).
+    void armTimer();
+
+    const std::string& summaryText() const { return summary; }
+    // The event the timer is armed for, with HourBeforeReminder, or with
+    // DailySummary when it runs to midnight.
+    const Event& pendingAlert() const { return pending; }
+    bool alertOpen() const { return delivering; }
+
+private:
+    void deliver(const ReminderSchedule::Due& due);
+    std::string hourBeforeText(const ReminderSchedule::Due& due) const;
+
+    EventList& events;
+    SystemServices& system;
+    ReminderOutput& output;
+    ReminderTexts texts;
+    ReminderSchedule schedule;
+    Event pending;
+    std::string summary;
+    bool delivering = false;
+};

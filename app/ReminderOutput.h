@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class Event;
+
+// What the reminders ask of the desktop: the tray icon's balloons, the modal
+// alert and the one timer. The Windows program fills it with the real calls;
+// tests record the calls.
+class ReminderOutput {
+public:
+    virtual ~ReminderOutput() = default;
+
+    virtual void showBalloon(const std::string& title, const std::string& text, std::uint32_t infoFlags,
+                             std::uint32_t timeout) = 0;
+    // Returns when the user has closed the alert.
+    virtual void showAlert(const Event& event) = 0;
+    virtual void armTimer(std::uint32_t milliseconds) = 0;
+    virtual void killTimer() = 0;
+};

@@ -1,0 +1,140 @@
+#include "ReminderSchedule.h"
+
+#include "Calendar.h"
+#include "EventList.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::int64_t minutesPerDay = 24 * 60;
+
+// A clock put back by more than this is taken as a correction, and what now
+// lies ahead is reminded again; a smaller step back (the end of summer time)
+// must not repeat the reminders of the hour it repeats.
+constexpr std::int64_t largestRepeatedSpan = 3 * 60;
+
+std::int64_t dayOf(std::int64_t minute)
+{
+    return minute >= 0 ? minute / minutesPerDay : -((-minute + minutesPerDay - 1) / minutesPerDay);
+}
+
+Event todayProbe(const SystemTime& now)
+{
+    Event probe;
+    probe.when = now;
+    probe.noTime = true;
+    return probe;
+}
+
+} // namespace
+
+std::int64_t ReminderSchedule::minuteNumber(const SystemTime& time)
+{
+    if (!isValidDate(time) || time.wHour > 23 || time.wMinute > 59)
+        return -1;
+    return dayNumber(time.wYear, time.wMonth, time.wDay) * minutesPerDay + time.wHour * 60 + time.wMinute;
+}
+
+ReminderSchedule::ReminderSchedule(const SystemTime& start)
+    : handledUpTo(minuteNumber(start))
+{
+}
+
+bool ReminderSchedule::catchUpEvents(EventList& events, const SystemTime& now)
+{
+    // With a today-probe that has no time, "before the probe" means dated
+    // before today, or timed and dated today: the list holds those first.
+    const Event probe = todayProbe(now);
+    std::vector<Event> added;
+    for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
+        if (!events[i].repeats())
+            continue;
+        Event occurrence = events[i];
+        bool first = true;
+        while (occurrence < probe) {
+            Event next = occurrence.nextOccurrence();
+            if (!(occurrence < next))
+                break; // not a real date, or the year overflowed: it cannot move on
+            occurrence.frequency = Once;
+            if (first)
+                events[i].frequency = Once;
+            else
+                added.push_back(occurrence);
+            first = false;
+            occurrence = std::move(next);
+        }
+        if (!first)
+            added.push_back(std::move(occurrence));
+    }
+    for (const Event& event : added)
+        events.append(event);
+    if (added.empty())
+        return false;
+    events.sortEvents();
+    return true;
+}
+
+ReminderSchedule::Due ReminderSchedule::takeDue(const EventList& events, const SystemTime& now)
+{
+    Due due;
+    const std::int64_t nowMinute = minuteNumber(now);
+    if (nowMinute < 0)
+        return due;
+    if (nowMinute < handledUpTo - largestRepeatedSpan)
+        handledUpTo = nowMinute;
+    if (nowMinute <= handledUpTo)
+        return due;
+
+    due.newDay = dayOf(nowMinute) != dayOf(handledUpTo);
+    for (const Event& event : events) {
+        if (event.noTime)
+            continue;
+        const std::int64_t own = minuteNumber(event.when);
+        if (own < 0)
+            continue;
+        if (own > handledUpTo && own <= nowMinute)
+            due.alerts.push_back(event);
+        const std::int64_t hourBefore = own - 60;
+        // An hour-before balloon whose event is already due too would only
+        // repeat the alert.
+        if (event.remind1Hour && hourBefore > handledUpTo && hourBefore <= nowMinute && own > nowMinute)
+            due.hourBefore.push_back(event);
+    }
+    handledUpTo = nowMinute;
+    return due;
+}
+
+ReminderSchedule::Wake ReminderSchedule::nextWake(const EventList& events, const SystemTime& now) const
+{
+    const std::int64_t nowMinute = minuteNumber(now);
+    const std::int64_t after = std::max(nowMinute, handledUpTo);
+    Wake wake;
+    wake.alertFlags = Event::DailySummary;
+    std::int64_t best = (dayOf(nowMinute) + 1) * minutesPerDay; // the next midnight
+    for (const Event& event : events) {
+        if (event.noTime)
+            continue;
+        const std::int64_t own = minuteNumber(event.when);
+        if (own < 0)
+            continue;
+        // On equal minutes the own time goes first: an alert and a balloon
+        // of one minute are then handed out together anyway.
+        if (own > after && own < best) {
+            best = own;
+            wake.alertFlags = 0;
+            wake.event = event;
+        }
+        const std::int64_t hourBefore = own - 60;
+        if (event.remind1Hour && hourBefore > after && hourBefore < best) {
+            best = hourBefore;
+            wake.alertFlags = Event::HourBeforeReminder;
+            wake.event = event;
+        }
+    }
+    const std::int64_t nowMilliseconds =
+        (nowMinute < 0 ? 0 : nowMinute) * 60000 + now.wSecond * 1000 + (now.wMilliseconds % 1000);
+    const std::int64_t delay = nowMinute < 0 ? 60000 : best * 60000 - nowMilliseconds;
+    wake.delayMilliseconds = static_cast<std::uint32_t>(std::max<std::int64_t>(delay, 1));
+    return wake;
+}

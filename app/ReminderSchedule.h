@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Event.h"
+#include "SystemTime.h"
+
+#include <cstdint>
+#include <vector>
+
+class EventList;
+
+// When the user must be told what. Moments are the own minute of each timed
+// event (an alert) and, for events that ask for it, the minute one hour
+// before (a balloon). The schedule remembers up to which minute moments have
+// been handed out, so that each comes exactly once: one that passed while an
+// alert was open or the computer slept comes at the next look; none comes
+// before its minute. All decisions take the present moment as an argument.
+class ReminderSchedule {
+public:
+    // Moments up to and including the start minute count as past: events that
+    // were over before the program started get no alert.
+    explicit ReminderSchedule(const SystemTime& start);
+
+    // Carries repeating events forward. Every repeating event dated before
+    // today, or timed today, becomes a one-time event, and its following
+    // occurrences are added until the newest is dated after today (or is an
+    // untimed event of today); each skipped occurrence stays as a one-time
+    // event. True when anything was added; the list is then sorted.
+    static bool catchUpEvents(EventList& events, const SystemTime& now);
+
+    struct Due {
+        bool newDay = false;           // the date changed since the last look
+        std::vector<Event> hourBefore; // their hour-before minute came, their own is ahead
+        std::vector<Event> alerts;     // their own minute came; in list (time) order
+        bool empty() const { return !newDay && hourBefore.empty() && alerts.empty(); }
+    };
+
+    // Hands out every moment after the last look up to the current minute.
+    Due takeDue(const EventList& events, const SystemTime& now);
+
+    struct Wake {
+        std::uint32_t delayMilliseconds = 0;
+        std::uint32_t alertFlags = 0; // 0 (an alert), HourBeforeReminder or DailySummary
+        Event event;                  // the event of the moment; default for midnight
+    };
+
+    // The next moment not handed out yet, or the next midnight if that comes
+    // first, and how long until its minute begins.
+    Wake nextWake(const EventList& events, const SystemTime& now) const;
+
+    // Minutes since 1970-01-01 00:00 of a date and time; -1 when it is not a
+    // real date with an hour of 0..23 and a minute of 0..59.
+    static std::int64_t minuteNumber(const SystemTime& time);
+
+private:
+    std::int64_t handledUpTo; // every moment up to this minute has been handed out
+};

@@ -1,0 +1,230 @@
+#include "ReminderDelivery.h"
+#include "ReminderOutput.h"
+#include "ReminderTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The desktop of a simulated run: balloons and alerts are written to a log
+// with the simulated time; the one timer fires when the simulation reaches it.
+class SimulatedDesktop : public ReminderOutput {
+public:
+    explicit SimulatedDesktop(ReminderTestKit& testKit) : kit(testKit) {}
+
+    std::vector<std::string> log;
+    int alertOpenMinutes = 0; // how long the user leaves each alert open
+    int timerMessages = 0;
+    ReminderDelivery* delivery = nullptr;
+    bool tickWhileAlertOpen = false;
+
+    void setClock(std::int64_t milliseconds)
+    {
+        clock = milliseconds;
+        kit.setClock(clock);
+    }
+
+    // Lets the simulated time run to `end`, firing the timer on its way.
+    void runUntil(std::int64_t end)
+    {
+        while (armedAt >= 0 && armedAt <= end) {
+            setClock(armedAt);
+            armedAt = -1; // a fired timer is not fired again unless re-armed
+            ++timerMessages;
+            delivery->onTimer();
+        }
+        setClock(end);
+    }
+
+    // The computer sleeps from now to `end`; at wake-up the program looks again.
+    void sleepUntil(std::int64_t end)
+    {
+        setClock(end);
+        delivery->onTimer();
+    }
+
+    void showBalloon(const std::string& title, const std::string& text, std::uint32_t infoFlags,
+                     std::uint32_t timeout) override
+    {
+        std::string oneLine;
+        for (const char c : text)
+            oneLine += c == '\r' ? "" : c == '\n' ? "|" : std::string(1, c);
+        write(title + ": " + oneLine + " (" + std::to_string(infoFlags) + ", " + std::to_string(timeout) + ")");
+    }
+
+    void showAlert(const Event& event) override
+    {
+        write("alert " + event.description);
+        if (tickWhileAlertOpen) {
+            ++timerMessages;
+            delivery->onTimer(); // a tick dispatched by the alert's own message loop
+        }
+        setClock(clock + alertOpenMinutes * 60000);
+    }
+
+    void armTimer(std::uint32_t milliseconds) override { armedAt = clock + milliseconds; }
+    void killTimer() override { armedAt = -1; }
+
+private:
+    void write(const std::string& line)
+    {
+        const SystemTime t = kit.system.now;
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%02u-%02u %02u:%02u:%02u ", t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+        log.push_back(stamp + line);
+    }
+
+    ReminderTestKit& kit;
+    std::int64_t clock = 0;
+    std::int64_t armedAt = -1;
+};
+
+class ReminderDeliveryTest : public testing::Test {
+protected:
+    ReminderTestKit kit;
+    SimulatedDesktop desktop{kit};
+    ReminderDelivery delivery{kit.events, kit.system, desktop, ReminderTexts()};
+
+    void startAt(std::int64_t milliseconds)
+    {
+        desktop.delivery = &delivery;
+        desktop.setClock(milliseconds);
+        delivery.start();
+    }
+    static std::int64_t at(int month, int day, int hour, int minute, int second = 0)
+    {
+        return SimulatedClock::milliseconds(2026, month, day, hour, minute, second);
+    }
+    Event withHourBefore(Event event)
+    {
+        event.remind1Hour = true;
+        return event;
+    }
+};
+
+TEST_F(ReminderDeliveryTest, AWholeDay)
+{
+    kit.events.add(timedEvent("A", 2026, 12, 7, 9, 50));
+    kit.events.add(withHourBefore(timedEvent("B", 2026, 12, 7, 10, 20)));
+    kit.events.add(timedEvent("C", 2026, 12, 7, 10, 20));
+    kit.events.add(timedEvent("gone", 2026, 12, 7, 7, 0));
+    kit.events.add(withHourBefore(untimedEvent("untimed", 2026, 12, 7)));
+    Event tomorrow = timedEvent("tomorrow", 2026, 12, 8, 9, 0);
+    tomorrow.remind1Day = true;
+    kit.events.add(tomorrow);
+
+    startAt(at(12, 7, 9, 0, 12));
+    desktop.runUntil(at(12, 8, 12, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 09:00:12 Remind these events: Today:|07.00\tgone|09.50\tA|10.20\tB|10.20\tC|"
+                               "-------\tuntimed||Tomorrow:|09.00\ttomorrow| (1, 20)",
+                               "12-07 09:20:00 Remind this event: 10.20\tB| (1, 0)",
+                               "12-07 09:50:00 alert A",
+                               "12-07 10:20:00 alert B",
+                               "12-07 10:20:00 alert C",
+                               "12-08 00:00:00 Remind these events: Today:|09.00\ttomorrow| (1, 20)",
+                               "12-08 09:00:00 alert tomorrow",
+                           }));
+    // One timer message per moment and one at midnight: nothing in between.
+    EXPECT_EQ(desktop.timerMessages, 5);
+}
+
+TEST_F(ReminderDeliveryTest, ADailyEventAfterAWeekendOff)
+{
+    kit.events.add(timedEvent("stand-up", 2026, 12, 5, 9, 0, Daily)); // last seen on Saturday
+    startAt(at(12, 7, 8, 0));                                          // Monday
+    desktop.runUntil(at(12, 9, 12, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 08:00:00 Remind these events: Today:|09.00\tstand-up| (1, 20)",
+                               "12-07 09:00:00 alert stand-up",
+                               "12-08 00:00:00 Remind these events: Today:|09.00\tstand-up| (1, 20)",
+                               "12-08 09:00:00 alert stand-up",
+                               "12-09 00:00:00 Remind these events: Today:|09.00\tstand-up| (1, 20)",
+                               "12-09 09:00:00 alert stand-up",
+                           }));
+}
+
+TEST_F(ReminderDeliveryTest, AnHourBeforeAnEarlyEventComesTheEveningBefore)
+{
+    kit.events.add(withHourBefore(timedEvent("early train", 2026, 12, 8, 0, 30)));
+    startAt(at(12, 7, 20, 0));
+    desktop.runUntil(at(12, 8, 1, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 23:30:00 Remind this event: 00.30\tearly train| (1, 0)",
+                               "12-08 00:00:00 Remind these events: Today:|00.30\tearly train| (1, 20)",
+                               "12-08 00:30:00 alert early train",
+                           }));
+}
+
+TEST_F(ReminderDeliveryTest, MomentsThatPassWhileAnAlertIsOpenComeWhenItCloses)
+{
+    kit.events.add(timedEvent("first", 2026, 12, 7, 10, 0));
+    kit.events.add(withHourBefore(timedEvent("later", 2026, 12, 7, 11, 5)));
+    kit.events.add(timedEvent("meanwhile", 2026, 12, 7, 10, 5));
+    desktop.alertOpenMinutes = 10;
+    desktop.tickWhileAlertOpen = true;
+    startAt(at(12, 7, 9, 59, 30));
+    desktop.runUntil(at(12, 7, 12, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 09:59:30 Remind these events: Today:|10.00\tfirst|10.05\tmeanwhile|11.05\tlater| "
+                               "(1, 20)",
+                               "12-07 10:00:00 alert first",
+                               "12-07 10:10:00 Remind this event: 11.05\tlater| (1, 0)",
+                               "12-07 10:10:00 alert meanwhile",
+                               "12-07 11:05:00 alert later",
+                           }));
+}
+
+TEST_F(ReminderDeliveryTest, SleepingOverMidnight)
+{
+    kit.events.add(timedEvent("late", 2026, 12, 7, 23, 0));
+    kit.events.add(withHourBefore(timedEvent("morning", 2026, 12, 8, 7, 0)));
+    kit.events.add(timedEvent("after wake-up", 2026, 12, 8, 9, 0));
+    startAt(at(12, 7, 22, 0));
+    desktop.runUntil(at(12, 7, 22, 30));
+    desktop.sleepUntil(at(12, 8, 8, 0, 30));
+    desktop.runUntil(at(12, 8, 10, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 22:00:00 Remind these events: Today:|23.00\tlate| (1, 20)",
+                               "12-08 08:00:30 Remind these events: Today:|07.00\tmorning|09.00\tafter wake-up| (1, 20)",
+                               "12-08 08:00:30 alert late",
+                               "12-08 08:00:30 alert morning",
+                               "12-08 09:00:00 alert after wake-up",
+                           }));
+}
+
+TEST_F(ReminderDeliveryTest, StartUpWithNothingToRemindShowsNoBalloon)
+{
+    kit.events.add(timedEvent("next week", 2026, 12, 14, 9, 0));
+    startAt(at(12, 7, 9, 0));
+    EXPECT_TRUE(desktop.log.empty());
+    EXPECT_FALSE(delivery.composeSummary());
+    EXPECT_EQ(delivery.summaryText(), "Today:\r\nNo events today.\r\n");
+    EXPECT_EQ(delivery.pendingAlert().alertFlags, Event::DailySummary);
+}
+
+TEST_F(ReminderDeliveryTest, TheMidnightBalloonAlsoShowsAnHourBeforeOfThatMinute)
+{
+    kit.events.add(withHourBefore(timedEvent("one o'clock", 2026, 12, 8, 1, 0)));
+    startAt(at(12, 7, 23, 0));
+    desktop.runUntil(at(12, 8, 0, 30));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-08 00:00:00 Remind this event: 01.00\tone o'clock||Today:|01.00\tone o'clock| (1, 0)",
+                           }));
+}
+
+TEST_F(ReminderDeliveryTest, TheFileKeepsTheCaughtUpEvents)
+{
+    kit.events.add(timedEvent("weekly", 2026, 11, 23, 18, 0, Weekly));
+    startAt(at(12, 7, 8, 0));
+    ASSERT_TRUE(kit.events.save());
+    std::vector<Event> saved;
+    kit.store.load(kit.events.path(), saved);
+    ASSERT_EQ(saved.size(), 4u);
+    EXPECT_EQ(describe(saved[3]), "2026-12-14 18:00 weekly (repeats 2)");
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+#include "ReminderSchedule.h"
+#include "ReminderTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> listing(const EventList& events)
+{
+    std::vector<std::string> out;
+    for (const Event& event : events)
+        out.push_back(describe(event));
+    return out;
+}
+
+class ReminderScheduleTest : public testing::Test {
+protected:
+    ReminderTestKit kit;
+
+    void at(int year, int month, int day, int hour, int minute, int second = 0, int milliseconds = 0)
+    {
+        kit.setClock(SimulatedClock::milliseconds(year, month, day, hour, minute, second) + milliseconds);
+    }
+    void add(const Event& event) { kit.events.add(event); }
+};
+
+TEST_F(ReminderScheduleTest, CatchUpCarriesEveryRepeatingEventPastToday)
+{
+    // Monday 7 December 2026, 08:00; the computer was off since Saturday.
+    at(2026, 12, 7, 8, 0);
+    add(timedEvent("stand-up", 2026, 12, 5, 9, 0, Daily));
+    add(timedEvent("late call", 2026, 12, 7, 23, 0, Daily));
+    add(untimedEvent("water plants", 2026, 12, 7, Daily));
+    add(untimedEvent("bins", 2026, 12, 6, Weekly));
+    add(timedEvent("one-off", 2026, 12, 1, 12, 0));
+    add(timedEvent("future", 2026, 12, 20, 12, 0, Monthly));
+
+    EXPECT_TRUE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now));
+    EXPECT_EQ(listing(kit.events), (std::vector<std::string>{
+                                       "2026-12-01 12:00 one-off",
+                                       "2026-12-05 09:00 stand-up",
+                                       "2026-12-06 09:00 stand-up",
+                                       "2026-12-06 --:-- bins",
+                                       "2026-12-07 09:00 stand-up",
+                                       "2026-12-07 23:00 late call",
+                                       "2026-12-07 --:-- water plants (repeats 1)",
+                                       "2026-12-08 09:00 stand-up (repeats 1)",
+                                       "2026-12-08 23:00 late call (repeats 1)",
+                                       "2026-12-13 --:-- bins (repeats 2)",
+                                       "2026-12-20 12:00 future (repeats 3)",
+                                   }));
+    EXPECT_FALSE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now)) << "a second pass finds nothing";
+}
+
+TEST_F(ReminderScheduleTest, CatchUpCopiesEveryOtherFieldAndKeepsClampedDays)
+{
+    at(2027, 4, 2, 12, 0);
+    Event rent = timedEvent("rent", 2027, 1, 31, 9, 0, Monthly);
+    rent.note = "bank";
+    rent.remind1Day = rent.sendEmail = true;
+    rent.emailAddress = "me@example.org";
+    add(rent);
+    add(timedEvent("new year", 2026, 12, 31, 0, 0, Monthly));
+
+    ReminderSchedule::catchUpEvents(kit.events, kit.system.now);
+    EXPECT_EQ(listing(kit.events), (std::vector<std::string>{
+                                       "2026-12-31 00:00 new year",
+                                       "2027-01-31 00:00 new year",
+                                       "2027-01-31 09:00 rent",
+                                       "2027-02-28 00:00 new year",
+                                       "2027-02-28 09:00 rent",
+                                       "2027-03-28 00:00 new year",
+                                       "2027-03-28 09:00 rent",
+                                       "2027-04-28 00:00 new year (repeats 3)",
+                                       "2027-04-28 09:00 rent (repeats 3)",
+                                   }));
+    for (const Event& event : kit.events) {
+        if (event.description == "rent") {
+            EXPECT_EQ(event.note, "bank");
+            EXPECT_TRUE(event.remind1Day && event.sendEmail);
+            EXPECT_EQ(event.emailAddress, "me@example.org");
+        }
+    }
+}
+
+TEST_F(ReminderScheduleTest, CatchUpLeavesWhatCannotMoveOn)
+{
+    at(2026, 12, 7, 8, 0);
+    Event badMonth = timedEvent("bad", 2026, 1, 1, 9, 0, Daily);
+    badMonth.when.wMonth = 13;
+    add(badMonth);
+    Event lastYear = timedEvent("last year", 2026, 1, 1, 9, 0, Yearly);
+    lastYear.when.wYear = 65535;
+    add(lastYear);
+    add(timedEvent("unknown rule", 2020, 1, 1, 9, 0, static_cast<EventFrequency>(9)));
+    EXPECT_FALSE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now));
+    EXPECT_EQ(kit.events.size(), 3u);
+}
+
+TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)
+{
+    const struct {
+        const char* what;
+        int hour, minute, second, milliseconds;
+        std::uint32_t delay;
+        std::uint32_t flags;
+    } cases[] = {
+        {"the next event's minute", 10, 0, 30, 0, 30000, 0},
+        {"to the millisecond", 10, 0, 30, 250, 29750, 0},
+        {"an event at the current minute is past", 10, 1, 0, 0, 49 * 60000, Event::HourBeforeReminder},
+        {"hour-before of the 11:50 event", 10, 20, 0, 0, 30 * 60000, Event::HourBeforeReminder},
+        {"own time of the 11:50 event", 10, 50, 0, 0, 60 * 60000, 0},
+        {"nothing left: midnight", 18, 0, 0, 0, 21600000, Event::DailySummary},
+        {"one second before midnight", 23, 59, 59, 0, 1000, Event::DailySummary},
+    };
+    add(timedEvent("soon", 2026, 12, 7, 10, 1));
+    Event withHour = timedEvent("with hour", 2026, 12, 7, 11, 50);
+    withHour.remind1Hour = true;
+    add(withHour);
+    Event untimed = untimedEvent("untimed", 2026, 12, 7);
+    untimed.remind1Hour = true;
+    add(untimed);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        at(2026, 12, 7, c.hour, c.minute, c.second, c.milliseconds);
+        const ReminderSchedule schedule(kit.system.now);
+        const ReminderSchedule::Wake wake = schedule.nextWake(kit.events, kit.system.now);
+        EXPECT_EQ(wake.delayMilliseconds, c.delay);
+        EXPECT_EQ(wake.alertFlags, c.flags);
+    }
+    at(2026, 12, 8, 0, 0, 0);
+    EXPECT_EQ(ReminderSchedule(kit.system.now).nextWake(kit.events, kit.system.now).delayMilliseconds, 86400000u);
+}
+
+TEST_F(ReminderScheduleTest, AnHourBeforeCrossesIntoTheEveningBefore)
+{
+    Event early = timedEvent("early train", 2027, 1, 1, 0, 30);
+    early.remind1Hour = true;
+    add(early);
+    at(2026, 12, 31, 22, 0);
+    ReminderSchedule schedule(kit.system.now);
+    const ReminderSchedule::Wake wake = schedule.nextWake(kit.events, kit.system.now);
+    EXPECT_EQ(wake.delayMilliseconds, 90u * 60000);
+    EXPECT_EQ(wake.alertFlags, Event::HourBeforeReminder);
+    EXPECT_EQ(wake.event.description, "early train");
+
+    at(2026, 12, 31, 23, 30);
+    const ReminderSchedule::Due due = schedule.takeDue(kit.events, kit.system.now);
+    ASSERT_EQ(due.hourBefore.size(), 1u);
+    EXPECT_TRUE(due.alerts.empty());
+    EXPECT_FALSE(due.newDay);
+    EXPECT_EQ(schedule.nextWake(kit.events, kit.system.now).alertFlags, Event::DailySummary);
+}
+
+TEST_F(ReminderScheduleTest, DueMomentsComeOnceEach)
+{
+    add(timedEvent("A", 2026, 12, 7, 10, 0));
+    add(timedEvent("B", 2026, 12, 7, 10, 0));
+    Event c = timedEvent("C", 2026, 12, 7, 11, 0);
+    c.remind1Hour = true;
+    add(c);
+    add(timedEvent("before start", 2026, 12, 7, 9, 0));
+
+    at(2026, 12, 7, 9, 0, 40);
+    ReminderSchedule schedule(kit.system.now);
+    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty()) << "the start minute is past";
+
+    at(2026, 12, 7, 9, 59, 59, 999);
+    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty()) << "nothing before its minute";
+
+    at(2026, 12, 7, 10, 0, 0, 3);
+    ReminderSchedule::Due due = schedule.takeDue(kit.events, kit.system.now);
+    ASSERT_EQ(due.alerts.size(), 2u) << "a shared minute gives each its alert";
+    EXPECT_EQ(due.alerts[0].description, "A");
+    EXPECT_EQ(due.alerts[1].description, "B");
+    ASSERT_EQ(due.hourBefore.size(), 1u) << "and the hour-before of the same minute too";
+    EXPECT_EQ(due.hourBefore[0].description, "C");
+    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty()) << "never twice";
+
+    // The summer-time hour repeats: nothing of it comes again.
+    at(2026, 12, 7, 9, 30);
+    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty());
+    at(2026, 12, 7, 10, 30);
+    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty());
+
+    // A clock corrected back by a day: what lies ahead again comes again.
+    at(2026, 12, 6, 23, 0);
+    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty());
+    at(2026, 12, 7, 10, 0);
+    due = schedule.takeDue(kit.events, kit.system.now);
+    EXPECT_EQ(due.alerts.size(), 3u);
+    EXPECT_TRUE(due.newDay);
+}
+
+TEST_F(ReminderScheduleTest, AHourBeforeWhoseEventIsDueTooIsLeftToTheAlert)
+{
+    Event event = timedEvent("meeting", 2026, 12, 7, 10, 0);
+    event.remind1Hour = true;
+    add(event);
+    at(2026, 12, 7, 8, 0);
+    ReminderSchedule schedule(kit.system.now);
+    at(2026, 12, 7, 10, 5); // woke from sleep after both moments
+    const ReminderSchedule::Due due = schedule.takeDue(kit.events, kit.system.now);
+    EXPECT_TRUE(due.hourBefore.empty());
+    ASSERT_EQ(due.alerts.size(), 1u);
+}
+
+TEST(ReminderScheduleMinutes, MinuteNumbers)
+{
+    EXPECT_EQ(ReminderSchedule::minuteNumber(SystemTime{1970, 1, 4, 1, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(ReminderSchedule::minuteNumber(SystemTime{1970, 1, 4, 2, 1, 1, 0, 0}), 24 * 60 + 61);
+    EXPECT_EQ(ReminderSchedule::minuteNumber(SystemTime{2000, 3, 3, 1, 0, 0, 0, 0}), 11017L * 1440);
+    EXPECT_EQ(ReminderSchedule::minuteNumber(SystemTime{2026, 2, 0, 29, 0, 0, 0, 0}), -1);
+    EXPECT_EQ(ReminderSchedule::minuteNumber(SystemTime{2026, 2, 0, 28, 24, 0, 0, 0}), -1);
+    EXPECT_EQ(ReminderSchedule::minuteNumber(SystemTime{2026, 2, 0, 28, 23, 60, 0, 0}), -1);
+}
+
+} // namespace

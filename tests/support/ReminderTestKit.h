@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Event.h"
+#include "EventList.h"
+#include "EventStore.h"
+#include "FakeFileSystem.h"
+#include "FakeSystemServices.h"
+#include "SimulatedClock.h"
+
+#include <cstdio>
+#include <string>
+
+// An event list on a fake disk and a clock set by the test.
+struct ReminderTestKit {
+    FakeSystemServices system;
+    FakeFileSystem files;
+    EventStore store{system, files};
+    EventList events{store};
+
+    void setClock(std::int64_t milliseconds) { system.now = SimulatedClock::toSystemTime(milliseconds); }
+};
+
+inline Event timedEvent(const char* description, int year, int month, int day, int hour, int minute,
+                        EventFrequency frequency = Once)
+{
+    Event event;
+    event.description = description;
+    event.frequency = frequency;
+    event.when = SimulatedClock::toSystemTime(SimulatedClock::milliseconds(year, month, day, hour, minute));
+    event.when.wDayOfWeek = 0;
+    return event;
+}
+
+inline Event untimedEvent(const char* description, int year, int month, int day, EventFrequency frequency = Once)
+{
+    Event event = timedEvent(description, year, month, day, 0, 0, frequency);
+    event.noTime = true;
+    return event;
+}
+
+// "2026-12-07 09:30 Name (repeats N)" for comparing lists.
+inline std::string describe(const Event& event)
+{
+    char date[48];
+    std::snprintf(date, sizeof date, "%04u-%02u-%02u ", event.when.wYear, event.when.wMonth, event.when.wDay);
+    char time[16] = "--:--";
+    if (!event.noTime)
+        std::snprintf(time, sizeof time, "%02u:%02u", event.when.wHour, event.when.wMinute);
+    std::string out = std::string(date) + time + " " + event.description;
+    if (event.frequency != Once)
+        out += " (repeats " + std::to_string(event.frequency) + ")";
+    return out;
+}
