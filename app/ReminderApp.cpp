@@ -1,0 +1,127 @@
+#include "ReminderApp.h"
+
+#include "AlertDialog.h"
+#include "PictureIds.h"
+#include "ReminderSchedule.h"
+#include "StringIds.h"
+
+ReminderApp::ReminderApp()
+    : reminders(eventList, system, desktop, loadTexts())
+{
+}
+
+ReminderApp::~ReminderApp()
+{
+    desktop.killTimer();
+    if (appIcon)
+        ::DestroyIcon(appIcon);
+    // eventList writes the file as it goes; the tray part then removes the icon.
+}
+
+std::string ReminderApp::loadText(UINT id) const
+{
+    char buffer[256] = "";
+    ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+    return buffer;
+}
+
+ReminderTexts ReminderApp::loadTexts() const
+{
+    ReminderTexts texts;
+    texts.summaryTitle = loadText(IDS_SUMMARY_TITLE);
+    texts.today = loadText(IDS_TODAY);
+    texts.tomorrow = loadText(IDS_TOMORROW);
+    texts.threeDays = loadText(IDS_THREE_DAYS);
+    texts.noEventsToday = loadText(IDS_NO_EVENTS_TODAY);
+    texts.eventTitle = loadText(IDS_EVENT_TITLE);
+    return texts;
+}
+
+void ReminderApp::start(HINSTANCE moduleInstance)
+{
+    create(moduleInstance);
+    reminders.start();
+}
+
+bool ReminderApp::composeSummary()
+{
+    return reminders.composeSummary();
+}
+
+void ReminderApp::catchUpEvents()
+{
+    ReminderSchedule::catchUpEvents(eventList, system.localTime());
+}
+
+void ReminderApp::armTimer()
+{
+    reminders.armTimer();
+}
+
+void ReminderApp::onTimer()
+{
+    reminders.onTimer();
+}
+
+void ReminderApp::onClockChange()
+{
+    // Whatever came due while the computer slept comes now, and the timer
+    // is set again from the new clock.
+    reminders.onTimer();
+}
+
+void ReminderApp::onEndSession()
+{
+    // The process may be ended without a quit message after this returns.
+    eventList.save();
+}
+
+void ReminderApp::onLeftClick()
+{
+    if (suppressNextClick) {
+        suppressNextClick = false;
+        return;
+    }
+    composeSummary();
+    showBalloon(loadText(IDS_SUMMARY_TITLE).c_str(), reminders.summaryText().c_str(), ReminderDelivery::infoIcon, 0);
+}
+
+void ReminderApp::loadTipText(char* buffer, int size)
+{
+    ::LoadStringA(instance, IDS_TIP, buffer, size);
+}
+
+HICON ReminderApp::loadTrayIcon(HINSTANCE moduleInstance)
+{
+    // The small size the notification area draws, for this screen's DPI.
+    appIcon = static_cast<HICON>(::LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                              ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    return appIcon;
+}
+
+void ReminderApp::Desktop::showBalloon(const std::string& title, const std::string& text, std::uint32_t infoFlags,
+                                       std::uint32_t timeout)
+{
+    app.TrayIcon::showBalloon(title.c_str(), text.c_str(), infoFlags, timeout);
+}
+
+void ReminderApp::Desktop::showAlert(const Event& event)
+{
+    AlertDialog alert;
+    alert.setEvent(event);
+    alert.show(app.instance, app.window);
+}
+
+void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)
+{
+    killTimer();
+    app.timerId = ::SetTimer(app.window, 1, milliseconds, nullptr);
+}
+
+void ReminderApp::Desktop::killTimer()
+{
+    if (app.timerId) {
+        ::KillTimer(app.window, app.timerId);
+        app.timerId = 0;
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "EventList.h"
+#include "EventStore.h"
+#include "ReminderDelivery.h"
+#include "ReminderOutput.h"
+#include "TrayIcon.h"
+#include "Win32FileSystem.h"
+#include "Win32SystemServices.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The application: the tray icon's behaviour, the user's events, and the
+// reminders. One lives for the whole run, as a local of WinMain; building it
+// reads the event file, destroying it writes the file and removes the icon.
+class ReminderApp : public TrayIcon {
+public:
+    ReminderApp();
+    ~ReminderApp() override;
+
+    // Shows the icon, carries repeating events forward, shows the summary and
+    // arms the reminder timer. Throws when the tray window cannot be made.
+    void start(HINSTANCE moduleInstance);
+
+    // Rebuilds the summary text; true when it lists any event.
+    bool composeSummary();
+    void catchUpEvents();
+    void armTimer();
+
+    const EventList& events() const { return eventList; }
+
+protected:
+    void onTimer() override;
+    void onLeftClick() override;
+    void loadTipText(char* buffer, int size) override;
+    HICON loadTrayIcon(HINSTANCE moduleInstance) override;
+    void onClockChange() override;
+    void onEndSession() override;
+
+private:
+    // The reminders' way to the desktop: this window's balloons, the alert
+    // dialog and timer 1 of the hidden window.
+    class Desktop : public ReminderOutput {
+    public:
+        explicit Desktop(ReminderApp& owner) : app(owner) {}
+        void showBalloon(const std::string& title, const std::string& text, std::uint32_t infoFlags,
+                         std::uint32_t timeout) override;
+        void showAlert(const Event& event) override;
+        void armTimer(std::uint32_t milliseconds) override;
+        void killTimer() override;
+
+    private:
+        ReminderApp& app;
+    };
+
+    std::string loadText(UINT id) const;
+    ReminderTexts loadTexts() const;
+
+    Win32SystemServices system;
+    Win32FileSystem files;
+    EventStore store{system, files};
+    bool suppressNextClick = false;
+    UINT_PTR timerId = 0;
+    EventList eventList{store};
+    Desktop desktop{*this};
+    ReminderDelivery reminders;
+    HICON appIcon = nullptr;
+};

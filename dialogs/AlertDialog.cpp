@@ -1,0 +1,98 @@
+#include "AlertDialog.h"
+
+#include "AlertDialogRes.h"
+#include "MailtoLink.h"
+#include "PictureIds.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+AlertDialog* AlertDialog::currentInstance = nullptr;
+
+AlertDialog::AlertDialog()
+    : outerInstance(currentInstance)
+{
+    currentInstance = this;
+}
+
+AlertDialog::~AlertDialog()
+{
+    if (currentInstance == this)
+        currentInstance = outerInstance;
+}
+
+void AlertDialog::setEvent(const Event& dueEvent)
+{
+    event = dueEvent;
+}
+
+INT_PTR AlertDialog::show(HINSTANCE moduleInstance, HWND owner)
+{
+    instance = moduleInstance;
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ALERT), owner, dialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+void AlertDialog::onInitDialog()
+{
+    const HICON smallIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_TODAY));
+    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+
+    ::SetDlgItemTextA(dialog, IDC_DESCRIPTION, event.description.c_str());
+    ::SetDlgItemTextA(dialog, IDC_NOTE, event.note.c_str());
+    if (event.sendEmail)
+        ::SetDlgItemTextA(dialog, IDC_EMAIL_ADDRESS, event.emailAddress.c_str());
+    if (event.launchProgram)
+        ::SetDlgItemTextA(dialog, IDC_PROGRAM_PATH, event.programPath.c_str());
+
+    // An offered action starts ticked; the user may untick it, not add one.
+    ::EnableWindow(::GetDlgItem(dialog, IDC_SEND_EMAIL), event.sendEmail);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_LAUNCH_PROGRAM), event.launchProgram);
+    ::CheckDlgButton(dialog, IDC_SEND_EMAIL, event.sendEmail ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(dialog, IDC_LAUNCH_PROGRAM, event.launchProgram ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void AlertDialog::onOk()
+{
+    // The program first, then the e-mail; the shell reports its own failures.
+    if (::IsDlgButtonChecked(dialog, IDC_LAUNCH_PROGRAM) == BST_CHECKED)
+        ::ShellExecuteA(nullptr, nullptr, event.programPath.c_str(), nullptr, nullptr, SW_SHOW);
+    if (::IsDlgButtonChecked(dialog, IDC_SEND_EMAIL) == BST_CHECKED) {
+        const std::string link = MailtoLink::build(event.emailAddress, event.description);
+        ::ShellExecuteA(dialog, nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
+    }
+    ::EndDialog(dialog, 1);
+}
+
+INT_PTR CALLBACK AlertDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<AlertDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self)
+        return 0;
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            self->dialog = hwnd;
+            self->onInitDialog();
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK)
+                self->onOk();
+            else if (LOWORD(wParam) == IDCANCEL)
+                ::EndDialog(hwnd, -1);
+            break;
+        case WM_CLOSE:
+            ::EndDialog(hwnd, -1);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // Nothing may unwind through the dialog manager; the alert closes.
+        ::EndDialog(hwnd, -1);
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+// Icons and banner bitmaps, shared by the resource script and the code.
+#define IDI_APP 101          // the tray icon and the program's icon; an ordinary event
+#define IDI_TODAY 102        // an event of today; the alert's title-bar icon
+#define IDI_OLD 111          // an event that is over
+#define IDI_CONTACT 125      // one address-book entry
+#define IDI_ADDRESS_BOOK 126 // the address book
+
+#define IDB_PROPERTIES_BANNER 105 // 500 x 60
+#define IDB_MANAGER_BANNER 110    // 500 x 60
+#define IDB_ALERT_BANNER 117      // 437 x 60
+#define IDB_ABOUT_BANNER 120      // 454 x 117

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+// The icon's callback message, and the request of VellumereClose to quit.
+UINT const WM_TRAYNOTIFY = WM_APP + 1;
+UINT const WM_QUITREQUEST = WM_APP + 2;
+
+// The program's presence in the notification area: a hidden window of class
+// "TrayIconWndClass" and title "TrayIconWnd" (VellumereClose finds it by
+// both), the one notification icon and its balloons. The window procedure
+// turns timer ticks, icon clicks and system notices into calls of the
+// virtual operations below.
+class TrayIcon {
+public:
+    static constexpr const char* windowClass = "TrayIconWndClass";
+    static constexpr const char* windowTitle = "TrayIconWnd";
+
+    TrayIcon() = default;
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    // Removes the icon, destroys the window and unregisters the class.
+    virtual ~TrayIcon();
+
+    // Creates the hidden window and adds the icon. Throws std::runtime_error
+    // "Error creating tray icon window" when the window cannot be made.
+    void create(HINSTANCE moduleInstance);
+    void deleteIcon();
+
+    // Empty texts take down the balloon that is showing. Texts longer than
+    // the balloon's fields are cut (see BalloonText).
+    void showBalloon(const char* title, const char* text, DWORD infoFlags, UINT timeout);
+
+    // The record showBalloon hands to the shell.
+    static NOTIFYICONDATAA balloonData(HWND window, const char* title, const char* text, DWORD infoFlags,
+                                       UINT timeout);
+
+    HWND hiddenWindow() const { return window; }
+
+    // The tray object of this process, set when its window is created.
+    static TrayIcon* activeTrayIcon;
+
+protected:
+    virtual void onTimer() {}
+    virtual void onBalloonClick() {}
+    virtual void onDoubleClick() {}
+    virtual void onRightClick() {}
+    virtual void onLeftClick() {}
+    virtual void loadTipText(char* buffer, int size) = 0;
+    virtual HICON loadTrayIcon(HINSTANCE moduleInstance) = 0;
+
+    // The computer woke up, or the clock or time zone changed.
+    virtual void onClockChange() {}
+    // Windows is ending the session: the process may end without a quit.
+    virtual void onEndSession() {}
+    // An exception reached the window procedure; by default its text is
+    // shown and the run ends in order.
+    virtual void onError(const char* message);
+
+    HICON icon = nullptr;
+    HWND window = nullptr;
+    HINSTANCE instance = nullptr;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void addIcon();
+};
