@@ -1,0 +1,160 @@
+// Start-up and alert timing of the Windows program, run under Wine by
+// tools/bench: how long reading a 10,000-event file takes, how long it takes
+// from building the application to its icon being up (the file read
+// included), and how late after its minute begins an alert appears.
+//
+//     startup_bench.exe [--no-alert]
+
+#include "EventFileWriter.h"
+#include "EventStore.h"
+#include "RandomEvents.h"
+#include "ReminderApp.h"
+#include "Win32FileSystem.h"
+#include "Win32SystemServices.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LARGE_INTEGER now()
+{
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return counter;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string makeUserFolder()
+{
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string appData = std::string(temp) + "vellumere-startup-bench";
+    ::CreateDirectoryA(appData.c_str(), nullptr);
+    ::CreateDirectoryA((appData + "\\Vellumere").c_str(), nullptr);
+    ::SetEnvironmentVariableA("APPDATA", appData.c_str());
+    ::SetEnvironmentVariableA("USERNAME", "bench");
+    return appData + "\\Vellumere\\bench.xml";
+}
+
+void writeEvents(const std::string& path, const std::vector<Event>& events)
+{
+    std::ofstream(path, std::ios::binary) << EventFileWriter::write(events);
+}
+
+// The alert's latency: polled from this thread's timer, which the alert's own
+// modal loop also dispatches.
+LARGE_INTEGER minuteStart;
+double alertLatency = -1;
+
+void CALLBACK lookForAlert(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND alert = ::FindWindowA("#32770", "Event alert");
+    if (!alert)
+        return;
+    alertLatency = milliseconds(minuteStart, now());
+    ::KillTimer(nullptr, timer);
+    ::PostMessageA(alert, WM_COMMAND, IDCANCEL, 0);
+    ::PostQuitMessage(0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool measureAlert = !(argc > 1 && std::strcmp(argv[1], "--no-alert") == 0);
+    const std::string path = makeUserFolder();
+    // A file as the program leaves it: past occurrences are one-time events,
+    // and each repeating event's newest occurrence lies ahead.
+    RandomEvents random(10000);
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    std::vector<Event> events;
+    for (int i = 0; i < 10000; ++i) {
+        Event event = random.typical();
+        if (event.repeats()) {
+            event.when.wYear = static_cast<std::uint16_t>(today.wYear + 1);
+            event.when.wMonth = static_cast<std::uint16_t>(random.number(1, 12));
+            event.when.wDay = static_cast<std::uint16_t>(random.number(1, 28));
+        }
+        events.push_back(event);
+    }
+
+    std::vector<double> loads, starts;
+    for (int run = 0; run < 5; ++run) {
+        writeEvents(path, events);
+        {
+            Win32SystemServices system;
+            Win32FileSystem files;
+            EventStore store(system, files);
+            std::vector<Event> loaded;
+            const LARGE_INTEGER begin = now();
+            store.load(path, loaded);
+            loads.push_back(milliseconds(begin, now()));
+        }
+        writeEvents(path, events);
+        const LARGE_INTEGER begin = now();
+        ReminderApp app;
+        app.start(::GetModuleHandleA(nullptr));
+        starts.push_back(milliseconds(begin, now()));
+    }
+    const double load = median(loads), start = median(starts);
+    std::printf("10,000 events: file read %.1f ms, icon up after %.1f ms: %.2f times the read (median of 5)\n", load,
+                start, start / load);
+
+    if (!measureAlert)
+        return 0;
+    // An event at the next minute, at least five seconds ahead.
+    SYSTEMTIME local;
+    ::GetLocalTime(&local);
+    const LARGE_INTEGER reference = now();
+    const int wait = (60 - local.wSecond) + (local.wSecond > 54 ? 60 : 0);
+    FILETIME file;
+    ::SystemTimeToFileTime(&local, &file);
+    ULARGE_INTEGER at{{file.dwLowDateTime, file.dwHighDateTime}};
+    at.QuadPart += static_cast<ULONGLONG>(wait) * 10000000ULL - local.wMilliseconds * 10000ULL;
+    file = {at.LowPart, at.HighPart};
+    SYSTEMTIME moment;
+    ::FileTimeToSystemTime(&file, &moment);
+    Event due;
+    due.description = "Bench alert";
+    due.when.wYear = moment.wYear;
+    due.when.wMonth = moment.wMonth;
+    due.when.wDay = moment.wDay;
+    due.when.wHour = moment.wHour;
+    due.when.wMinute = moment.wMinute;
+    writeEvents(path, {due});
+
+    ReminderApp app;
+    app.start(::GetModuleHandleA(nullptr));
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    minuteStart = reference;
+    minuteStart.QuadPart += (wait * 1000LL - local.wMilliseconds) * frequency.QuadPart / 1000;
+    ::SetTimer(nullptr, 0, 5, lookForAlert);
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    std::printf("alert appeared %.0f ms after its minute began (polled every 5 ms)\n", alertLatency);
+    return 0;
+}
