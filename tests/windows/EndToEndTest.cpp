@@ -1,0 +1,532 @@
+// Vellumere and VellumereClose as separate processes, started the way a user's
+// desktop starts them. Each test gives its Vellumere its own APPDATA folder,
+// user name and capture file, so it never sees the user's events, and ends
+// every copy it started, also when it fails.
+
+#include "AlertDialogRes.h"
+#include "Event.h"
+#include "EventFileReader.h"
+#include "EventFileWriter.h"
+#include "ReminderTestKit.h"
+#include "WindowsTestSupport.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const userName = "e2e-user";
+
+// Generous for a loaded machine: a Wine process takes a second or two to
+// start and as long again to go.
+constexpr DWORD startLimit = 20000;
+constexpr DWORD endLimit = 20000;
+
+HWND trayWindow()
+{
+    return ::FindWindowA("TrayIconWndClass", "TrayIconWnd");
+}
+
+int countTrayWindows()
+{
+    int count = 0;
+    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, "TrayIconWndClass", "TrayIconWnd"));)
+        ++count;
+    return count;
+}
+
+HWND alertDialog()
+{
+    return ::FindWindowA("#32770", "Event alert");
+}
+
+// GetWindowText does not ask another process's window for its text; the
+// message does.
+std::string remoteControlText(HWND dialog, int id)
+{
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                          SMTO_ABORTIFHUNG, 5000, &length);
+    return std::string(text, std::min<std::size_t>(length, sizeof text - 1));
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string withBackslashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// The inherited environment with some variables replaced, as the block
+// CreateProcessA takes: sorted by name regardless of case, each entry ended
+// by a NUL, the block by one more.
+std::string environmentBlock(const std::vector<std::pair<std::string, std::string>>& replaced)
+{
+    std::vector<std::string> entries;
+    char* inherited = ::GetEnvironmentStringsA();
+    for (const char* entry = inherited; *entry; entry += std::strlen(entry) + 1) {
+        const std::string text = entry;
+        // Entries such as "=C:=C:\" have an empty name before their value.
+        const std::string name = lowerCase(text.substr(0, text.find('=', 1)));
+        const bool isReplaced = std::any_of(replaced.begin(), replaced.end(),
+                                            [&](const auto& variable) { return lowerCase(variable.first) == name; });
+        if (!isReplaced)
+            entries.push_back(text);
+    }
+    ::FreeEnvironmentStringsA(inherited);
+    for (const auto& variable : replaced)
+        entries.push_back(variable.first + "=" + variable.second);
+    std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
+        const std::string nameA = lowerCase(a.substr(0, a.find('=', 1)));
+        const std::string nameB = lowerCase(b.substr(0, b.find('=', 1)));
+        return nameA < nameB;
+    });
+    std::string block;
+    for (const std::string& entry : entries) {
+        block += entry;
+        block += '\0';
+    }
+    block += '\0';
+    return block;
+}
+
+class ChildProcess {
+public:
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts `program` with an environment block from environmentBlock();
+    // an empty block inherits this process's environment.
+    ChildProcess(const std::string& program, std::string environment)
+    {
+        std::string commandLine = "\"" + program + "\"";
+        STARTUPINFOA startup;
+        std::memset(&startup, 0, sizeof startup);
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info;
+        std::memset(&info, 0, sizeof info);
+        started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                   environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info) != 0;
+        if (!started) {
+            error = ::GetLastError();
+            return;
+        }
+        ::CloseHandle(info.hThread);
+        process = info.hProcess;
+        id = info.dwProcessId;
+        startTick = ::GetTickCount64();
+    }
+
+    ~ChildProcess()
+    {
+        if (process)
+            ::CloseHandle(process);
+    }
+
+    bool isStarted() const { return started; }
+    DWORD startError() const { return error; }
+    DWORD processId() const { return id; }
+    ULONGLONG startedAt() const { return startTick; }
+
+    // Waits at most `milliseconds` for the process to end.
+    bool waitForExit(DWORD milliseconds) const
+    {
+        return process && ::WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
+    }
+
+    bool isRunning() const { return process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+    DWORD exitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(process, &code);
+        return code;
+    }
+
+    void terminate() const
+    {
+        if (isRunning())
+            ::TerminateProcess(process, 99);
+    }
+
+private:
+    bool started = false;
+    DWORD error = 0;
+    HANDLE process = nullptr;
+    DWORD id = 0;
+    ULONGLONG startTick = 0;
+};
+
+// Calendar arithmetic done by the system rather than by the code under test:
+// the fields are taken as they are, whole days and minutes added through
+// FILETIME, so month and year ends come out right on their own.
+SYSTEMTIME shifted(const SYSTEMTIME& time, std::int64_t seconds)
+{
+    FILETIME file;
+    ::SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    ticks.QuadPart = static_cast<ULONGLONG>(static_cast<std::int64_t>(ticks.QuadPart) + seconds * 10000000);
+    file.dwLowDateTime = ticks.LowPart;
+    file.dwHighDateTime = ticks.HighPart;
+    SYSTEMTIME result;
+    ::FileTimeToSystemTime(&file, &result);
+    return result;
+}
+
+SYSTEMTIME daysFrom(const SYSTEMTIME& date, int days)
+{
+    return shifted(date, std::int64_t{days} * 24 * 60 * 60);
+}
+
+std::tuple<int, int, int> dateOf(const SYSTEMTIME& time)
+{
+    return {time.wYear, time.wMonth, time.wDay};
+}
+
+// Minutes since 1601, for telling which minute a moment lies in.
+std::int64_t minuteOf(SYSTEMTIME time)
+{
+    time.wSecond = 0;
+    time.wMilliseconds = 0;
+    FILETIME file;
+    ::SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    return static_cast<std::int64_t>(ticks.QuadPart / (60ULL * 10000000ULL));
+}
+
+SYSTEMTIME localNow()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return now;
+}
+
+Event timedEventOn(const char* description, const SYSTEMTIME& date, int hour, int minute,
+                   EventFrequency frequency)
+{
+    Event event;
+    event.description = description;
+    event.frequency = frequency;
+    event.when.wYear = date.wYear;
+    event.when.wMonth = date.wMonth;
+    event.when.wDay = date.wDay;
+    event.when.wHour = static_cast<std::uint16_t>(hour);
+    event.when.wMinute = static_cast<std::uint16_t>(minute);
+    return event;
+}
+
+// Date and time order, independent of Event's own operator<; the tests give
+// every event its own minute, so no ties arise.
+void sortByTime(std::vector<Event>& events)
+{
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return std::make_tuple(a.when.wYear, a.when.wMonth, a.when.wDay, a.when.wHour, a.when.wMinute) <
+               std::make_tuple(b.when.wYear, b.when.wMonth, b.when.wDay, b.when.wHour, b.when.wMinute);
+    });
+}
+
+std::vector<std::string> describeAll(const std::vector<Event>& events)
+{
+    std::vector<std::string> lines;
+    for (const Event& event : events)
+        lines.push_back(describe(event));
+    return lines;
+}
+
+class EndToEndTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(trayWindow(), nullptr) << "a Vellumere started elsewhere is still running";
+        static std::atomic<unsigned> counter{0};
+        char temporary[MAX_PATH] = "";
+        ASSERT_NE(::GetTempPathA(sizeof temporary, temporary), 0u);
+        folder = fs::path(temporary) / ("vellumere-e2e-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                        std::to_string(::GetTickCount64()) + "-" + std::to_string(counter++));
+        ASSERT_TRUE(fs::create_directories(folder / "AppData")) << folder.string();
+    }
+
+    void TearDown() override
+    {
+        endEveryVellumere();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    std::string appData() const { return (folder / "AppData").string(); }
+    std::string eventFile() const
+    {
+        return (folder / "AppData" / "Vellumere" / (std::string(userName) + ".xml")).string();
+    }
+    std::string captureFile() const { return (folder / "capture.txt").string(); }
+
+    void writeEventFile(const std::vector<Event>& events) const
+    {
+        fs::create_directories(folder / "AppData" / "Vellumere");
+        std::ofstream(eventFile(), std::ios::binary) << EventFileWriter::write(events);
+    }
+
+    std::string environment() const
+    {
+        return environmentBlock(
+            {{"APPDATA", appData()}, {"USERNAME", userName}, {"VELLUMERE_CAPTURE_FILE", captureFile()}});
+    }
+
+    // Starts a Vellumere that TearDown ends at the latest.
+    ChildProcess& startVellumere()
+    {
+        vellumeres.push_back(std::make_unique<ChildProcess>(VELLUMERE_EXE, environment()));
+        return *vellumeres.back();
+    }
+
+    std::unique_ptr<ChildProcess> startClose() const
+    {
+        return std::make_unique<ChildProcess>(VELLUMERE_CLOSE_EXE, environment());
+    }
+
+    // The tray window of `vellumere`, waited for; null when none came.
+    static HWND waitForTrayWindow(const ChildProcess& vellumere)
+    {
+        HWND window = nullptr;
+        pumpUntil(
+            [&] {
+                window = trayWindow();
+                DWORD owner = 0;
+                if (window)
+                    ::GetWindowThreadProcessId(window, &owner);
+                return (window && owner == vellumere.processId()) || !vellumere.isRunning();
+            },
+            startLimit);
+        return vellumere.isRunning() ? window : nullptr;
+    }
+
+    // Ends every Vellumere this test started: in order through VellumereClose
+    // while it answers, by force as the last resort so the next test starts
+    // clean. Needing force is a fault in itself.
+    void endEveryVellumere()
+    {
+        const bool anyRunning = std::any_of(vellumeres.begin(), vellumeres.end(),
+                                            [](const auto& vellumere) { return vellumere->isRunning(); });
+        if (!anyRunning)
+            return;
+        if (trayWindow()) {
+            auto close = startClose();
+            if (close->isStarted() && !close->waitForExit(endLimit))
+                close->terminate();
+        }
+        for (const auto& vellumere : vellumeres) {
+            if (vellumere->waitForExit(endLimit))
+                continue;
+            ADD_FAILURE() << "Vellumere " << vellumere->processId() << " did not end on VellumereClose; terminated";
+            vellumere->terminate();
+            vellumere->waitForExit(endLimit);
+        }
+    }
+
+    fs::path folder;
+    std::vector<std::unique_ptr<ChildProcess>> vellumeres;
+};
+
+TEST_F(EndToEndTest, SecondCopyEndsAtOnceAndLeavesTheFirstRunning)
+{
+    const SYSTEMTIME today = localNow();
+    writeEventFile({timedEventOn("Standup", daysFrom(today, 1), 9, 30, Once),
+                    timedEventOn("Review", daysFrom(today, 2), 14, 0, Weekly)});
+
+    ChildProcess& first = startVellumere();
+    ASSERT_TRUE(first.isStarted()) << "CreateProcess failed: " << first.startError();
+    const HWND window = waitForTrayWindow(first);
+    ASSERT_NE(window, nullptr) << "Vellumere's window did not appear within " << startLimit << " ms";
+
+    ChildProcess& second = startVellumere();
+    ASSERT_TRUE(second.isStarted()) << "CreateProcess failed: " << second.startError();
+    ASSERT_TRUE(second.waitForExit(endLimit)) << "the second copy kept running";
+    const ULONGLONG secondMilliseconds = ::GetTickCount64() - second.startedAt();
+    EXPECT_EQ(second.exitCode(), 0u);
+    std::cout << "[ timing   ] second copy ended after " << secondMilliseconds << " ms\n";
+    RecordProperty("second_copy_ms", static_cast<int>(secondMilliseconds));
+
+    EXPECT_TRUE(first.isRunning());
+    EXPECT_EQ(trayWindow(), window);
+    EXPECT_TRUE(::IsWindow(window));
+    EXPECT_EQ(countTrayWindows(), 1);
+}
+
+TEST_F(EndToEndTest, VellumereCloseEndsItAndTheCaughtUpEventsAreWritten)
+{
+    const SYSTEMTIME today = localNow();
+    // Far from the present hour, so that no occurrence of today comes due
+    // while the test runs.
+    const int hour = (today.wHour + 12) % 24;
+
+    writeEventFile({timedEventOn("Water the plants", daysFrom(today, -5), hour, 15, Daily),
+                    timedEventOn("Team meeting", daysFrom(today, -21), hour, 45, Weekly),
+                    timedEventOn("Dentist", daysFrom(today, -10), hour, 30, Once),
+                    timedEventOn("Concert", daysFrom(today, 3), hour, 5, Once)});
+
+    // Every past occurrence stays as a one-time event, and so does today's,
+    // for a timed event of today is counted with the past; the first one
+    // dated after today is the one that still repeats.
+    std::vector<Event> expected;
+    for (int day = -5; day <= 0; ++day)
+        expected.push_back(timedEventOn("Water the plants", daysFrom(today, day), hour, 15, Once));
+    expected.push_back(timedEventOn("Water the plants", daysFrom(today, 1), hour, 15, Daily));
+    for (int day = -21; day <= 0; day += 7)
+        expected.push_back(timedEventOn("Team meeting", daysFrom(today, day), hour, 45, Once));
+    expected.push_back(timedEventOn("Team meeting", daysFrom(today, 7), hour, 45, Weekly));
+    expected.push_back(timedEventOn("Dentist", daysFrom(today, -10), hour, 30, Once));
+    expected.push_back(timedEventOn("Concert", daysFrom(today, 3), hour, 5, Once));
+    sortByTime(expected);
+
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_TRUE(vellumere.isStarted()) << "CreateProcess failed: " << vellumere.startError();
+    ASSERT_NE(waitForTrayWindow(vellumere), nullptr) << "Vellumere's window did not appear";
+
+    auto close = startClose();
+    ASSERT_TRUE(close->isStarted()) << "CreateProcess failed: " << close->startError();
+    ASSERT_TRUE(close->waitForExit(endLimit)) << "VellumereClose kept running";
+    EXPECT_EQ(close->exitCode(), 0u);
+
+    const ULONGLONG closed = ::GetTickCount64();
+    ASSERT_TRUE(vellumere.waitForExit(endLimit)) << "Vellumere did not end within " << endLimit << " ms";
+    std::cout << "[ timing   ] Vellumere ended " << ::GetTickCount64() - closed
+              << " ms after VellumereClose did\n";
+    EXPECT_EQ(vellumere.exitCode(), 0u);
+    EXPECT_EQ(trayWindow(), nullptr);
+
+    if (dateOf(localNow()) != dateOf(today))
+        GTEST_SKIP() << "the date changed while Vellumere ran; its catch-up used either day";
+
+    std::string text = readWholeFile(eventFile());
+    const std::string written = text;
+    std::vector<Event> events;
+    ASSERT_TRUE(EventFileReader::read(text, events)) << written;
+    EXPECT_EQ(describeAll(events), describeAll(expected));
+    // The whole file, in the writer's exact layout and the list's order.
+    EXPECT_EQ(written, EventFileWriter::write(expected));
+}
+
+TEST_F(EndToEndTest, VellumereCloseWithNothingRunningEndsAtOnce)
+{
+    auto close = startClose();
+    ASSERT_TRUE(close->isStarted()) << "CreateProcess failed: " << close->startError();
+    ASSERT_TRUE(close->waitForExit(10000)) << "VellumereClose kept running with no Vellumere to close";
+    const ULONGLONG milliseconds = ::GetTickCount64() - close->startedAt();
+    EXPECT_EQ(close->exitCode(), 0u);
+    std::cout << "[ timing   ] VellumereClose ended after " << milliseconds << " ms\n";
+    RecordProperty("close_ms", static_cast<int>(milliseconds));
+}
+
+TEST_F(EndToEndTest, TheAlertComesAtTheEventsMinuteAndOkLaunchesItsProgram)
+{
+    // The next minute, or the one after when the next is too close for
+    // Vellumere to be running before it begins. Its date may be tomorrow's.
+    const SYSTEMTIME now = localNow();
+    SYSTEMTIME moment = shifted(now, 60);
+    moment.wSecond = 0;
+    moment.wMilliseconds = 0;
+    if ((60 - now.wSecond) * 1000 - now.wMilliseconds < 8000)
+        moment = shifted(moment, 60);
+    const std::int64_t momentMinute = minuteOf(moment);
+
+    const std::string program = withBackslashes(CAPTURE_EXE);
+    Event event = timedEventOn("Call the garage", moment, moment.wHour, moment.wMinute, Once);
+    event.note = "About the winter tyres";
+    event.launchProgram = true;
+    event.programPath = program;
+    writeEventFile({event});
+
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_TRUE(vellumere.isStarted()) << "CreateProcess failed: " << vellumere.startError();
+    ASSERT_NE(waitForTrayWindow(vellumere), nullptr) << "Vellumere's window did not appear";
+    ASSERT_LT(minuteOf(localNow()), momentMinute) << "Vellumere was not running before the event's minute";
+
+    // Until the minute begins the alert must not show; the clock is read
+    // after each look, so a dialog seen "early" surely was early.
+    HWND dialog = nullptr;
+    SYSTEMTIME seen{};
+    const bool reachedMinute = pumpUntil(
+        [&] {
+            dialog = alertDialog();
+            seen = localNow();
+            if (minuteOf(seen) < momentMinute) {
+                EXPECT_EQ(dialog, nullptr) << "the alert showed before its minute, at second " << seen.wSecond;
+                return dialog != nullptr || !vellumere.isRunning();
+            }
+            return true;
+        },
+        80000);
+    ASSERT_TRUE(reachedMinute);
+    ASSERT_TRUE(vellumere.isRunning()) << "Vellumere ended before the event's minute";
+    if (HasFailure())
+        return;
+
+    // Then it must come within that minute.
+    const bool appeared = pumpUntil(
+        [&] {
+            dialog = alertDialog();
+            seen = localNow();
+            return dialog != nullptr || minuteOf(seen) > momentMinute || !vellumere.isRunning();
+        },
+        70000);
+    ASSERT_TRUE(appeared);
+    ASSERT_NE(dialog, nullptr) << "no alert within the event's minute";
+    ASSERT_EQ(minuteOf(seen), momentMinute) << "the alert came after its minute was over";
+    const int latency = seen.wSecond * 1000 + seen.wMilliseconds;
+    std::cout << "[ latency  ] \"Event alert\" appeared " << latency << " ms after its minute began\n";
+    RecordProperty("alert_latency_ms", latency);
+
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(dialog, &owner);
+    EXPECT_EQ(owner, vellumere.processId());
+    // The window exists before its WM_INITDIALOG has filled it in.
+    EXPECT_TRUE(pumpUntil([&] { return remoteControlText(dialog, IDC_DESCRIPTION) == "Call the garage"; }))
+        << "the alert shows \"" << remoteControlText(dialog, IDC_DESCRIPTION) << "\"";
+    EXPECT_EQ(remoteControlText(dialog, IDC_PROGRAM_PATH), program);
+    ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDOK))) << "the alert's OK button is missing or disabled";
+
+    ASSERT_TRUE(::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK))));
+    std::string captured;
+    const bool launched = pumpUntil(
+        [&] {
+            captured = readWholeFile(captureFile());
+            return !captured.empty() && captured.back() == '\n';
+        },
+        startLimit);
+    ASSERT_TRUE(launched) << "the event's program did not run after OK";
+    std::cout << "[ captured ] " << captured;
+    EXPECT_EQ(std::count(captured.begin(), captured.end(), '\n'), 1) << captured;
+    EXPECT_NE(lowerCase(captured).find(lowerCase(program)), std::string::npos) << captured;
+    EXPECT_NE(lowerCase(captured).find("capture.exe"), std::string::npos) << captured;
+    EXPECT_TRUE(pumpUntil([] { return alertDialog() == nullptr; })) << "the alert stayed open after OK";
+}
+
+} // namespace
