@@ -132,6 +132,16 @@ TEST_F(ReminderDeliveryTest, AWholeDay)
     EXPECT_EQ(desktop.timerMessages, 5);
 }
 
+TEST_F(ReminderDeliveryTest, QuietDaysWakeOnlyAtMidnight)
+{
+    kit.events.add(untimedEvent("no time", 2026, 12, 8));
+    kit.events.add(timedEvent("next week", 2026, 12, 14, 9, 0));
+    startAt(at(12, 7, 10, 17, 33));
+    desktop.runUntil(at(12, 10, 10, 0));
+    EXPECT_EQ(desktop.timerMessages, 3) << "one timer message a day, none in between";
+    EXPECT_EQ(desktop.log.size(), 3u) << "each the day's summary";
+}
+
 TEST_F(ReminderDeliveryTest, ADailyEventAfterAWeekendOff)
 {
     kit.events.add(timedEvent("stand-up", 2026, 12, 5, 9, 0, Daily)); // last seen on Saturday

@@ -154,6 +154,34 @@ TEST_F(TrayIconTest, AnErrorInAHandlerReachesOnErrorNotTheSystem)
     EXPECT_EQ(tray->calls, (std::vector<std::string>{"timer", "error: Error accessing startup regisrty key"}));
 }
 
+LRESULT CALLBACK refuseCreation(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == WM_NCCREATE ? FALSE : ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST(TrayIconCreation, AWindowThatCannotBeMadeIsAnError)
+{
+    // A class of that name left registered with a procedure that refuses the
+    // window: create uses it, and the window fails.
+    WNDCLASSEXA refusing{};
+    refusing.cbSize = sizeof refusing;
+    refusing.lpfnWndProc = refuseCreation;
+    refusing.hInstance = ::GetModuleHandleA(nullptr);
+    refusing.lpszClassName = "TrayIconWndClass";
+    ASSERT_NE(::RegisterClassExA(&refusing), 0);
+    {
+        RecordingTray tray;
+        try {
+            tray.create(::GetModuleHandleA(nullptr));
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "Error creating tray icon window");
+        }
+        EXPECT_TRUE(tray.calls.empty()) << "no icon is added";
+    }
+    ::UnregisterClassA("TrayIconWndClass", ::GetModuleHandleA(nullptr));
+}
+
 TEST(TrayIconBalloon, TheRecordHandedToTheShell)
 {
     const std::string title(100, 'T');
