@@ -132,6 +132,23 @@ TEST_F(ReminderDeliveryTest, AWholeDay)
     EXPECT_EQ(desktop.timerMessages, 5);
 }
 
+TEST_F(ReminderDeliveryTest, StartedLateInTheMorning)
+{
+    kit.events.add(withHourBefore(timedEvent("half past ten", 2026, 12, 7, 10, 30)));
+    kit.events.add(timedEvent("nightly", 2026, 12, 6, 23, 0, Daily));
+    kit.events.add(timedEvent("missed", 2026, 12, 7, 9, 0));
+    startAt(at(12, 7, 9, 45));
+    desktop.runUntil(at(12, 8, 23, 30));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 09:45:00 Remind these events: Today:|09.00\tmissed|10.30\thalf past ten|"
+                               "23.00\tnightly| (1, 20)",
+                               "12-07 10:30:00 alert half past ten",
+                               "12-07 23:00:00 alert nightly",
+                               "12-08 00:00:00 Remind these events: Today:|23.00\tnightly| (1, 20)",
+                               "12-08 23:00:00 alert nightly",
+                           }));
+}
+
 TEST_F(ReminderDeliveryTest, QuietDaysWakeOnlyAtMidnight)
 {
     kit.events.add(untimedEvent("no time", 2026, 12, 8));
