@@ -19,6 +19,25 @@ std::int64_t dayOf(std::int64_t minute)
     return minute >= 0 ? minute / minutesPerDay : -((-minute + minutesPerDay - 1) / minutesPerDay);
 }
 
+enum class Moment { OwnTime, HourBefore };
+
+// Visits every moment of the list: the own minute of each timed event with
+// a real date and time, and the minute an hour before for those that ask.
+template <typename Visit>
+void forEachMoment(const EventList& events, Visit visit)
+{
+    for (const Event& event : events) {
+        if (event.noTime)
+            continue;
+        const std::int64_t own = ReminderSchedule::minuteNumber(event.when);
+        if (own < 0)
+            continue;
+        visit(Moment::OwnTime, own, event);
+        if (event.remind1Hour)
+            visit(Moment::HourBefore, own - 60, event);
+    }
+}
+
 Event todayProbe(const SystemTime& now)
 {
     Event probe;
@@ -87,20 +106,14 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const EventList& events, const S
         return due;
 
     due.newDay = dayOf(nowMinute) != dayOf(handledUpTo);
-    for (const Event& event : events) {
-        if (event.noTime)
-            continue;
-        const std::int64_t own = minuteNumber(event.when);
-        if (own < 0)
-            continue;
-        if (own > handledUpTo && own <= nowMinute)
+    forEachMoment(events, [&](Moment moment, std::int64_t minute, const Event& event) {
+        if (minute <= handledUpTo || minute > nowMinute)
+            return;
+        if (moment == Moment::OwnTime)
             due.alerts.push_back(event);
-        const std::int64_t hourBefore = own - 60;
-        // An hour-before balloon whose event is already due too would only
-        // repeat the alert.
-        if (event.remind1Hour && hourBefore > handledUpTo && hourBefore <= nowMinute && own > nowMinute)
+        else if (minute + 60 > nowMinute) // else the alert, due too, says it all
             due.hourBefore.push_back(event);
-    }
+    });
     handledUpTo = nowMinute;
     return due;
 }
@@ -112,26 +125,15 @@ ReminderSchedule::Wake ReminderSchedule::nextWake(const EventList& events, const
     Wake wake;
     wake.alertFlags = Event::DailySummary;
     std::int64_t best = (dayOf(nowMinute) + 1) * minutesPerDay; // the next midnight
-    for (const Event& event : events) {
-        if (event.noTime)
-            continue;
-        const std::int64_t own = minuteNumber(event.when);
-        if (own < 0)
-            continue;
-        // On equal minutes the own time goes first: an alert and a balloon
-        // of one minute are then handed out together anyway.
-        if (own > after && own < best) {
-            best = own;
-            wake.alertFlags = 0;
-            wake.event = event;
-        }
-        const std::int64_t hourBefore = own - 60;
-        if (event.remind1Hour && hourBefore > after && hourBefore < best) {
-            best = hourBefore;
-            wake.alertFlags = Event::HourBeforeReminder;
-            wake.event = event;
-        }
-    }
+    // On equal minutes the first moment found stays: an alert and a balloon
+    // of one minute are handed out together anyway.
+    forEachMoment(events, [&](Moment moment, std::int64_t minute, const Event& event) {
+        if (minute <= after || minute >= best)
+            return;
+        best = minute;
+        wake.alertFlags = moment == Moment::OwnTime ? 0 : Event::HourBeforeReminder;
+        wake.event = event;
+    });
     const std::int64_t nowMilliseconds =
         (nowMinute < 0 ? 0 : nowMinute) * 60000 + now.wSecond * 1000 + (now.wMilliseconds % 1000);
     const std::int64_t delay = nowMinute < 0 ? 60000 : best * 60000 - nowMilliseconds;
