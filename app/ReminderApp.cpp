@@ -3,7 +3,10 @@
 #include "AlertDialog.h"
 #include "PictureIds.h"
 #include "ReminderSchedule.h"
+#include "StartupSetting.h"
 #include "StringIds.h"
+#include "TrayMenu.h"
+#include "TrayMenuRes.h"
 
 ReminderApp::ReminderApp()
     : reminders(eventList, system, desktop, loadTexts())
@@ -84,6 +87,38 @@ void ReminderApp::onLeftClick()
     }
     composeSummary();
     showBalloon(loadText(IDS_SUMMARY_TITLE).c_str(), reminders.summaryText().c_str(), ReminderDelivery::infoIcon, 0);
+}
+
+void ReminderApp::onRightClick()
+{
+    showTrayMenu();
+}
+
+void ReminderApp::showTrayMenu()
+{
+    TrayMenu menu(instance);
+    const StartupSetting startup;
+    menu.showRunAtStartup(startup.isOn());
+    switch (menu.track(window)) {
+    case ID_EXIT:
+        ::PostQuitMessage(0);
+        break;
+    case ID_RUN_AT_STARTUP:
+        // The choice acts on the state the menu showed.
+        if (menu.runAtStartupShown())
+            startup.turnOff();
+        else
+            startup.turnOn(StartupSetting::valueForThisProgram());
+        break;
+    case ID_EVENT_MANAGER:
+        onDoubleClick();
+        break;
+    case ID_ABOUT:
+        aboutDialog.show(instance, window);
+        break;
+    default:
+        break;
+    }
 }
 
 void ReminderApp::loadTipText(char* buffer, int size)

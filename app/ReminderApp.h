@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AboutDialog.h"
 #include "EventList.h"
 #include "EventStore.h"
 #include "ReminderDelivery.h"
@@ -29,11 +30,15 @@ public:
     void catchUpEvents();
     void armTimer();
 
+    // The right-click menu: event manager, run at startup, About, Exit.
+    void showTrayMenu();
+
     const EventList& events() const { return eventList; }
 
 protected:
     void onTimer() override;
     void onLeftClick() override;
+    void onRightClick() override;
     void loadTipText(char* buffer, int size) override;
     HICON loadTrayIcon(HINSTANCE moduleInstance) override;
     void onClockChange() override;
@@ -58,6 +63,7 @@ private:
     std::string loadText(UINT id) const;
     ReminderTexts loadTexts() const;
 
+    AboutDialog aboutDialog;
     Win32SystemServices system;
     Win32FileSystem files;
     EventStore store{system, files};

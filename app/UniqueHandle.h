@@ -50,3 +50,16 @@ struct KernelHandleTraits {
 
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+
+struct RegistryKeyTraits {
+    static HKEY invalid() { return nullptr; }
+    static void close(HKEY key) { ::RegCloseKey(key); }
+};
+
+struct MenuTraits {
+    static HMENU invalid() { return nullptr; }
+    static void close(HMENU menu) { ::DestroyMenu(menu); }
+};
+
+using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
+using MenuHandle = UniqueHandle<HMENU, MenuTraits>;

@@ -111,8 +111,7 @@ void TrayIcon::showBalloon(const char* title, const char* text, DWORD infoFlags,
 
 void TrayIcon::onError(const char* message)
 {
-    ::MessageBoxA(nullptr, message, "Vellumere", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-    ::PostQuitMessage(0);
+    ::MessageBoxA(window, message, "Vellumere", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 LRESULT CALLBACK TrayIcon::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

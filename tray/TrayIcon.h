@@ -56,7 +56,7 @@ protected:
     // Windows is ending the session: the process may end without a quit.
     virtual void onEndSession() {}
     // An exception reached the window procedure; by default its text is
-    // shown and the run ends in order.
+    // shown in a message box owned by the hidden window, and the run goes on.
     virtual void onError(const char* message);
 
     HICON icon = nullptr;

@@ -1,6 +1,7 @@
 #include "WindowsTestSupport.h"
 
 #include <fstream>
+#include <map>
 #include <iterator>
 #include <utility>
 
@@ -22,35 +23,68 @@ bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds)
 
 namespace {
 
-struct PendingAction {
+// Windows waited for, each with its own thread timer; several may wait at
+// once (a dialog, and a menu opened while it is up).
+struct Watch {
+    const char* windowClass;
     std::string caption;
     std::function<void(HWND)> action;
-    ULONGLONG deadline = 0;
-    UINT_PTR timer = 0;
+    ULONGLONG deadline;
 };
 
-PendingAction pending;
-
-void CALLBACK checkForDialog(HWND, UINT, UINT_PTR, DWORD)
+std::map<UINT_PTR, Watch>& watches()
 {
-    HWND dialog = ::FindWindowA("#32770", pending.caption.c_str());
-    if (!dialog && ::GetTickCount64() < pending.deadline)
+    static std::map<UINT_PTR, Watch> all;
+    return all;
+}
+
+void CALLBACK checkWatch(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const auto found = watches().find(timer);
+    if (found == watches().end()) {
+        ::KillTimer(nullptr, timer);
         return;
-    ::KillTimer(nullptr, pending.timer);
-    pending.timer = 0;
-    auto action = std::move(pending.action);
-    if (dialog && action)
-        action(dialog);
+    }
+    Watch& watch = found->second;
+    HWND window = ::FindWindowA(watch.windowClass, watch.caption.empty() ? nullptr : watch.caption.c_str());
+    if (window && !::IsWindowVisible(window))
+        window = nullptr;
+    if (!window && ::GetTickCount64() < watch.deadline)
+        return;
+    ::KillTimer(nullptr, timer);
+    const std::function<void(HWND)> action = std::move(watch.action);
+    watches().erase(found);
+    if (window && action)
+        action(window);
+}
+
+void watchFor(const char* windowClass, const std::string& caption, std::function<void(HWND)> action,
+              DWORD milliseconds)
+{
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, checkWatch);
+    watches()[timer] = Watch{windowClass, caption, std::move(action), ::GetTickCount64() + milliseconds};
 }
 
 } // namespace
 
 void whenDialogAppears(const char* caption, std::function<void(HWND)> action, DWORD milliseconds)
 {
-    pending.caption = caption;
-    pending.action = std::move(action);
-    pending.deadline = ::GetTickCount64() + milliseconds;
-    pending.timer = ::SetTimer(nullptr, 0, 20, checkForDialog);
+    watchFor("#32770", caption, std::move(action), milliseconds);
+}
+
+void whenMenuAppears(std::function<void(HWND)> action, DWORD milliseconds)
+{
+    watchFor("#32768", "", std::move(action), milliseconds);
+}
+
+void pressKey(WORD virtualKey)
+{
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = virtualKey;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
 }
 
 std::string windowText(HWND window)

@@ -14,6 +14,12 @@ bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
 // own loop). Gives up after `milliseconds`.
 void whenDialogAppears(const char* caption, std::function<void(HWND)> action, DWORD milliseconds = 5000);
 
+// The same for the popup menu window ("#32768") once it is visible.
+void whenMenuAppears(std::function<void(HWND)> action, DWORD milliseconds = 5000);
+
+// Presses and releases a key through the system's input, as a user would.
+void pressKey(WORD virtualKey);
+
 std::string windowText(HWND window);
 std::string controlText(HWND dialog, int id);
 

@@ -1,0 +1,4 @@
+#pragma once
+
+// The "About..." dialog.
+#define IDD_ABOUT 118

@@ -1,0 +1,8 @@
+#pragma once
+
+// The tray icon's popup menu.
+#define IDR_TRAY_MENU 103
+#define ID_EXIT 40001
+#define ID_RUN_AT_STARTUP 40002
+#define ID_EVENT_MANAGER 40004
+#define ID_ABOUT 40006
