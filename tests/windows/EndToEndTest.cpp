@@ -33,6 +33,9 @@ namespace {
 
 const char* const userName = "e2e-user";
 
+// The icon's callback message, as the shell sends it to Vellumere's window.
+UINT const WM_TRAYNOTIFY = WM_APP + 1;
+
 // Generous for a loaded machine: a Wine process takes a second or two to
 // start and as long again to go.
 constexpr DWORD startLimit = 20000;
@@ -527,6 +530,78 @@ TEST_F(EndToEndTest, TheAlertComesAtTheEventsMinuteAndOkLaunchesItsProgram)
     EXPECT_NE(lowerCase(captured).find(lowerCase(program)), std::string::npos) << captured;
     EXPECT_NE(lowerCase(captured).find("capture.exe"), std::string::npos) << captured;
     EXPECT_TRUE(pumpUntil([] { return alertDialog() == nullptr; })) << "the alert stayed open after OK";
+}
+
+// The visible popup menu of process `owner`, if one is open.
+HWND openMenuOf(DWORD owner)
+{
+    for (HWND menu = nullptr; (menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(menu, &process);
+        if (process == owner && ::IsWindowVisible(menu))
+            return menu;
+    }
+    return nullptr;
+}
+
+int countAboutBoxes()
+{
+    int count = 0;
+    for (HWND box = nullptr; (box = ::FindWindowExA(nullptr, box, "#32770", "About..."));)
+        ++count;
+    return count;
+}
+
+TEST_F(EndToEndTest, TheTrayMenuOpensOnARightClickAndExitEndsTheRunWithTheFileWritten)
+{
+    const SYSTEMTIME today = localNow();
+    const int hour = (today.wHour + 12) % 24;
+    writeEventFile({timedEventOn("Stretch", daysFrom(today, -2), hour, 10, Daily)});
+
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_TRUE(vellumere.isStarted()) << "CreateProcess failed: " << vellumere.startError();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr) << "Vellumere's window did not appear";
+
+    // Posted, not sent: the menu runs its own loop until it is answered.
+    ASSERT_TRUE(::PostMessageA(window, WM_TRAYNOTIFY, 0, WM_RBUTTONUP));
+    ASSERT_TRUE(pumpUntil([&] { return openMenuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
+    pressKey(VK_UP); // from nothing chosen, up is the last item: "Exit"
+    pressKey(VK_RETURN);
+
+    ASSERT_TRUE(vellumere.waitForExit(endLimit)) << "Exit did not end Vellumere";
+    EXPECT_EQ(vellumere.exitCode(), 0u);
+    EXPECT_EQ(trayWindow(), nullptr);
+    if (dateOf(localNow()) != dateOf(today))
+        GTEST_SKIP() << "the date changed while Vellumere ran";
+    std::string text = readWholeFile(eventFile());
+    std::vector<Event> events;
+    ASSERT_TRUE(EventFileReader::read(text, events));
+    EXPECT_EQ(events.size(), 4u) << "two past days, today and tomorrow's repeating occurrence";
+}
+
+TEST_F(EndToEndTest, AboutChosenTwiceLeavesOneAboutBox)
+{
+    writeEventFile({});
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_TRUE(vellumere.isStarted()) << "CreateProcess failed: " << vellumere.startError();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr) << "Vellumere's window did not appear";
+
+    for (int time = 1; time <= 2; ++time) {
+        SCOPED_TRACE(time);
+        ASSERT_TRUE(::PostMessageA(window, WM_TRAYNOTIFY, 0, WM_RBUTTONUP));
+        ASSERT_TRUE(pumpUntil([&] { return openMenuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
+        pressKey('A');
+        ASSERT_TRUE(pumpUntil([&] { return !openMenuOf(vellumere.processId()) && countAboutBoxes() > 0; }))
+            << "no About box";
+        // A second box would take a moment to appear: give it that moment.
+        EXPECT_FALSE(pumpUntil([] { return countAboutBoxes() > 1; }, 1000));
+        EXPECT_EQ(countAboutBoxes(), 1);
+    }
+    const HWND about = ::FindWindowA("#32770", "About...");
+    ::PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(pumpUntil([] { return countAboutBoxes() == 0; })) << "Close did not end the About box";
 }
 
 } // namespace
