@@ -61,5 +61,11 @@ struct MenuTraits {
     static void close(HMENU menu) { ::DestroyMenu(menu); }
 };
 
+struct ModuleTraits {
+    static HMODULE invalid() { return nullptr; }
+    static void close(HMODULE module) { ::FreeLibrary(module); }
+};
+
 using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
 using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
+using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;

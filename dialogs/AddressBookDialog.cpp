@@ -1,0 +1,342 @@
+#include "AddressBookDialog.h"
+
+#include "AddressBookDialogRes.h"
+#include "PictureIds.h"
+#include "StringIds.h"
+#include "UniqueHandle.h"
+#include "VCardReader.h"
+#include "WabInterfaces.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+AddressBookDialog* AddressBookDialog::currentInstance = nullptr;
+
+namespace {
+
+int const nameColumnWidth = 170;
+int const addressColumnWidth = 200;
+
+// One interface pointer, released once.
+template <typename Interface>
+class Held {
+public:
+    Held() = default;
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held()
+    {
+        if (pointer)
+            pointer->Release();
+    }
+    Interface* operator->() const { return pointer; }
+    Interface** out() { return &pointer; }
+    Interface* get() const { return pointer; }
+
+private:
+    Interface* pointer = nullptr;
+};
+
+// One block the address book handed out, given back to its FreeBuffer.
+template <typename Block>
+class WabBuffer {
+public:
+    explicit WabBuffer(wab::WabObject* allocator) : owner(allocator) {}
+    WabBuffer(const WabBuffer&) = delete;
+    WabBuffer& operator=(const WabBuffer&) = delete;
+    ~WabBuffer()
+    {
+        if (block)
+            owner->FreeBuffer(block);
+    }
+    Block** out() { return &block; }
+    Block* get() const { return block; }
+
+private:
+    wab::WabObject* owner;
+    Block* block = nullptr;
+};
+
+// The row set of QueryRows: each row's values are a block of their own, and
+// go back before the set does.
+class HeldRows {
+public:
+    explicit HeldRows(wab::WabObject* allocator) : owner(allocator) {}
+    HeldRows(const HeldRows&) = delete;
+    HeldRows& operator=(const HeldRows&) = delete;
+    ~HeldRows()
+    {
+        if (!rows)
+            return;
+        for (wab::Ulong i = 0; i < rows->cRows; ++i)
+            freeValues(i);
+        owner->FreeBuffer(rows);
+    }
+    wab::RowSet** out() { return &rows; }
+    wab::RowSet* get() const { return rows; }
+    void freeValues(wab::Ulong row)
+    {
+        wab::Row& entry = rows->aRow[row];
+        if (entry.lpProps)
+            owner->FreeBuffer(entry.lpProps);
+        entry.lpProps = nullptr;
+    }
+
+private:
+    wab::WabObject* owner;
+    wab::RowSet* rows = nullptr;
+};
+
+const char* stringValue(const wab::Row& row, wab::Ulong tag)
+{
+    for (wab::Ulong i = 0; i < row.cValues; ++i) {
+        if (row.lpProps[i].ulPropTag == tag && row.lpProps[i].Value.lpszA)
+            return row.lpProps[i].Value.lpszA;
+    }
+    return "";
+}
+
+struct FindTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE find) { ::FindClose(find); }
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Newer vCards are UTF-8; the list shows the system's code page. Text that is
+// not valid UTF-8 is taken to be in the code page already.
+std::string toCodePage(const std::string& text)
+{
+    if (text.empty() || text.size() > 0x7FFFFFFF)
+        return text;
+    const int size = static_cast<int>(text.size());
+    const int wideSize = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (wideSize <= 0)
+        return text;
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), wideSize);
+    const int narrowSize = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    if (narrowSize <= 0)
+        return text;
+    std::string narrow(static_cast<std::size_t>(narrowSize), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, narrow.data(), narrowSize, nullptr, nullptr);
+    return narrow;
+}
+
+} // namespace
+
+AddressBookDialog::AddressBookDialog()
+    : outerInstance(currentInstance)
+{
+    currentInstance = this;
+}
+
+AddressBookDialog::~AddressBookDialog()
+{
+    if (currentInstance == this)
+        currentInstance = outerInstance;
+}
+
+INT_PTR AddressBookDialog::show(HINSTANCE moduleInstance, HWND owner)
+{
+    instance = moduleInstance;
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ADDRESS_BOOK), owner, dialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+void AddressBookDialog::onInitDialog()
+{
+    const HANDLE smallIcon = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_ADDRESS_BOOK), IMAGE_ICON, 16, 16, LR_SHARED);
+    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+
+    const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
+    imageList = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3);
+    ::ImageList_SetBkColor(imageList, CLR_NONE);
+    const HANDLE contactIcon = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CONTACT), IMAGE_ICON, 16, 16, LR_SHARED);
+    ::ImageList_AddIcon(imageList, static_cast<HICON>(contactIcon));
+    ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList));
+
+    const struct {
+        UINT text;
+        int width;
+    } columns[] = {{IDS_NAME_COLUMN, nameColumnWidth}, {IDS_ADDRESS_COLUMN, addressColumnWidth}};
+    for (int i = 0; i < 2; ++i) {
+        char heading[64] = "";
+        ::LoadStringA(instance, columns[i].text, heading, sizeof heading);
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = heading;
+        column.cx = columns[i].width;
+        column.iSubItem = i;
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+
+    if (!fillFromAddressBook())
+        fillFromContacts();
+}
+
+bool AddressBookDialog::fillFromAddressBook()
+{
+    char path[1025] = "";
+    {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\WAB\\DLLPath", 0, KEY_READ, &opened) !=
+            ERROR_SUCCESS)
+            return false;
+        const RegistryKey key(opened);
+        DWORD size = 0;
+        if (::RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+            return false;
+        size = 1024;
+        if (::RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) !=
+            ERROR_SUCCESS)
+            return false;
+    }
+
+    // Destroyed in reverse: everything the library gave out goes back before
+    // the library itself.
+    const LibraryHandle library(::LoadLibraryA(path));
+    if (!library)
+        return false;
+    const auto open = reinterpret_cast<wab::OpenFunction>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(library.get(), "WABOpen")));
+    if (!open)
+        return false;
+
+    Held<wab::WabObject> wabObject;
+    Held<wab::AddrBook> addressBook;
+    wab::OpenParameters parameters{};
+    parameters.cbSize = sizeof parameters;
+    parameters.hwnd = dialog;
+    if (open(addressBook.out(), wabObject.out(), &parameters, 0) != S_OK || !addressBook.get() || !wabObject.get())
+        return false;
+
+    WabBuffer<wab::EntryId> entryId(wabObject.get());
+    wab::Ulong entryIdSize = 0;
+    if (FAILED(addressBook->GetPAB(&entryIdSize, entryId.out())))
+        return false;
+
+    Held<wab::Unknown> entry;
+    wab::Ulong objectType = 0;
+    if (FAILED(addressBook->OpenEntry(entryIdSize, entryId.get(), nullptr, wab::bestAccess, &objectType,
+                                      entry.out())) ||
+        !entry.get() || objectType != wab::objectTypeAddressBookContainer)
+        return false;
+    // Without an interface identifier OpenEntry gives the container's own.
+    auto* const container = static_cast<wab::AbContainer*>(entry.get());
+
+    // The address book is open: from here on an empty list is its answer.
+    Held<wab::MapiTable> table;
+    if (FAILED(container->GetContentsTable(0, table.out())) || !table.get())
+        return true;
+    wab::Ulong rowCount = 0;
+    if (FAILED(table->GetRowCount(0, &rowCount)) || rowCount == 0 || rowCount > 0x7FFFFFFF)
+        return true;
+    HeldRows rows(wabObject.get());
+    if (FAILED(table->QueryRows(static_cast<LONG>(rowCount), 0, rows.out())) || !rows.get())
+        return true;
+    for (wab::Ulong i = 0; i < rows.get()->cRows; ++i) {
+        const wab::Row& row = rows.get()->aRow[i];
+        addRow(stringValue(row, wab::tagDisplayNameA), stringValue(row, wab::tagEmailAddressA));
+        rows.freeValues(i);
+    }
+    return true;
+}
+
+void AddressBookDialog::fillFromContacts()
+{
+    char profile[MAX_PATH] = "";
+    const DWORD length = ::GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
+    if (length == 0 || length >= sizeof profile)
+        return;
+    const std::string folder = std::string(profile) + "\\Contacts\\";
+    WIN32_FIND_DATAA found{};
+    const UniqueHandle<HANDLE, FindTraits> search(::FindFirstFileA((folder + "*.vcf").c_str(), &found));
+    if (!search)
+        return;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        for (const VCardReader::Contact& contact : VCardReader::read(toCodePage(readFile(folder + found.cFileName))))
+            addRow(contact.name.c_str(), contact.address.c_str());
+    } while (::FindNextFileA(search.get(), &found));
+}
+
+void AddressBookDialog::addRow(const char* name, const char* rowAddress)
+{
+    const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(name);
+    item.iImage = 0;
+    // The list view places the row by its name; the address goes to that place.
+    const auto index = ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (index < 0)
+        return;
+    LVITEMA sub{};
+    sub.iSubItem = 1;
+    sub.pszText = const_cast<char*>(rowAddress);
+    ::SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&sub));
+}
+
+void AddressBookDialog::accept()
+{
+    const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
+    const auto selected = ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    if (selected < 0)
+        return;
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = 1;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
+    chosenAddress = text;
+    ::EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK AddressBookDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<AddressBookDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self)
+        return 0;
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            self->dialog = hwnd;
+            self->onInitDialog();
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK)
+                self->accept();
+            else if (LOWORD(wParam) == IDCANCEL)
+                ::EndDialog(hwnd, -1);
+            break;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->idFrom == IDC_ADDRESS_LIST && header->code == NM_DBLCLK)
+                self->accept();
+            break;
+        }
+        case WM_CLOSE:
+            ::EndDialog(hwnd, -1);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // Nothing may unwind through the dialog manager; the picker closes
+        // as if cancelled.
+        ::EndDialog(hwnd, -1);
+    }
+    return 0;
+}
