@@ -1,0 +1,285 @@
+#include "EventPropertiesDialog.h"
+
+#include "AddressBookDialog.h"
+#include "EventCheck.h"
+#include "EventPropertiesDialogRes.h"
+#include "PictureIds.h"
+#include "StringIds.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+EventPropertiesDialog* EventPropertiesDialog::currentInstance = nullptr;
+
+namespace {
+
+// Texts are read into buffers of this size: at most 2047 characters stay.
+constexpr int textCapacity = 2048;
+
+std::string loadString(HINSTANCE instance, UINT id)
+{
+    char buffer[256] = "";
+    ::LoadStringA(instance, id, buffer, sizeof buffer);
+    return buffer;
+}
+
+SYSTEMTIME toSystemTime(const SystemTime& time)
+{
+    SYSTEMTIME out;
+    std::memcpy(&out, &time, sizeof out);
+    return out;
+}
+
+} // namespace
+
+EventPropertiesDialog::EventPropertiesDialog()
+    : outerInstance(currentInstance)
+{
+    currentInstance = this;
+}
+
+EventPropertiesDialog::~EventPropertiesDialog()
+{
+    if (currentInstance == this)
+        currentInstance = outerInstance;
+}
+
+void EventPropertiesDialog::setEvent(const Event& edited)
+{
+    event = edited;
+}
+
+INT_PTR EventPropertiesDialog::show(HINSTANCE moduleInstance, HWND owner)
+{
+    instance = moduleInstance;
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_PROPERTIES), owner, dialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+std::string EventPropertiesDialog::text(int id) const
+{
+    char buffer[textCapacity] = "";
+    ::GetDlgItemTextA(dialog, id, buffer, textCapacity);
+    return buffer;
+}
+
+bool EventPropertiesDialog::checked(int id) const
+{
+    return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+void EventPropertiesDialog::onInitDialog()
+{
+    const HICON smallIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_TODAY));
+    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH.mm"));
+    for (const int id : {IDC_PROPERTIES_DESCRIPTION, IDC_PROPERTIES_EMAIL_ADDRESS, IDC_PROPERTIES_PROGRAM_PATH,
+                         IDC_PROPERTIES_NOTE})
+        ::SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, textCapacity - 1, 0);
+    fillControls();
+}
+
+void EventPropertiesDialog::fillControls()
+{
+    ::SetDlgItemTextA(dialog, IDC_PROPERTIES_DESCRIPTION, event.description.c_str());
+    // A date the pickers refuse (the all-zero date of a new event) leaves
+    // them at the present moment, where a new event starts.
+    SYSTEMTIME when = toSystemTime(event.when);
+    ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
+    ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
+
+    const int frequency = event.frequency >= Once && event.frequency <= Fortnightly ? event.frequency : Once;
+    ::CheckRadioButton(dialog, IDC_ONCE, IDC_FORTNIGHTLY, IDC_ONCE + frequency);
+
+    ::CheckDlgButton(dialog, IDC_NO_TIME, event.noTime ? BST_CHECKED : BST_UNCHECKED);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_TIME), !event.noTime);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_REMIND_1_HOUR), !event.noTime);
+    ::CheckDlgButton(dialog, IDC_REMIND_3_DAYS, event.remind3Days ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(dialog, IDC_REMIND_1_DAY, event.remind1Day ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(dialog, IDC_REMIND_1_HOUR, event.remind1Hour ? BST_CHECKED : BST_UNCHECKED);
+
+    ::CheckDlgButton(dialog, IDC_SEND_EMAIL_CHECK, event.sendEmail ? BST_CHECKED : BST_UNCHECKED);
+    ::SetDlgItemTextA(dialog, IDC_PROPERTIES_EMAIL_ADDRESS, event.emailAddress.c_str());
+    ::EnableWindow(::GetDlgItem(dialog, IDC_PROPERTIES_EMAIL_ADDRESS), event.sendEmail);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_SELECT_ADDRESS), event.sendEmail);
+
+    ::CheckDlgButton(dialog, IDC_LAUNCH_PROGRAM_CHECK, event.launchProgram ? BST_CHECKED : BST_UNCHECKED);
+    ::SetDlgItemTextA(dialog, IDC_PROPERTIES_PROGRAM_PATH, event.programPath.c_str());
+    ::EnableWindow(::GetDlgItem(dialog, IDC_PROPERTIES_PROGRAM_PATH), event.launchProgram);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_BROWSE), event.launchProgram);
+
+    ::SetDlgItemTextA(dialog, IDC_PROPERTIES_NOTE, event.note.c_str());
+}
+
+void EventPropertiesDialog::readControls()
+{
+    event.description = text(IDC_PROPERTIES_DESCRIPTION);
+
+    SYSTEMTIME date{}, time{};
+    ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
+    ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    // Hour and minute come from the time picker even when it is not used.
+    event.when.wYear = date.wYear;
+    event.when.wMonth = date.wMonth;
+    event.when.wDayOfWeek = date.wDayOfWeek;
+    event.when.wDay = date.wDay;
+    event.when.wHour = time.wHour;
+    event.when.wMinute = time.wMinute;
+    event.when.wSecond = date.wSecond;
+    event.when.wMilliseconds = date.wMilliseconds;
+
+    for (int id = IDC_ONCE; id <= IDC_FORTNIGHTLY; ++id) {
+        if (checked(id))
+            event.frequency = static_cast<EventFrequency>(id - IDC_ONCE);
+    }
+    event.noTime = checked(IDC_NO_TIME);
+    event.remind3Days = checked(IDC_REMIND_3_DAYS);
+    event.remind1Day = checked(IDC_REMIND_1_DAY);
+    event.remind1Hour = checked(IDC_REMIND_1_HOUR);
+    event.sendEmail = checked(IDC_SEND_EMAIL_CHECK);
+    event.emailAddress = text(IDC_PROPERTIES_EMAIL_ADDRESS);
+    event.launchProgram = checked(IDC_LAUNCH_PROGRAM_CHECK);
+    event.programPath = text(IDC_PROPERTIES_PROGRAM_PATH);
+    event.note = text(IDC_PROPERTIES_NOTE);
+}
+
+void EventPropertiesDialog::complain(UINT message, int field)
+{
+    ::MessageBoxA(dialog, loadString(instance, message).c_str(), loadString(instance, IDS_EVENT_MANAGER).c_str(),
+                  MB_OK | MB_ICONEXCLAMATION);
+    ::SetFocus(::GetDlgItem(dialog, field));
+}
+
+bool EventPropertiesDialog::validate()
+{
+    readControls();
+    switch (EventCheck::firstProblem(event)) {
+    case EventCheck::Problem::NoDescription:
+        complain(IDS_NEED_DESCRIPTION, IDC_PROPERTIES_DESCRIPTION);
+        return false;
+    case EventCheck::Problem::NoEmailAddress:
+        complain(IDS_NEED_EMAIL_ADDRESS, IDC_PROPERTIES_EMAIL_ADDRESS);
+        return false;
+    case EventCheck::Problem::NoProgramPath:
+        complain(IDS_NEED_PROGRAM_PATH, IDC_PROPERTIES_PROGRAM_PATH);
+        return false;
+    case EventCheck::Problem::None:
+        break;
+    }
+    return true;
+}
+
+void EventPropertiesDialog::toggleTime()
+{
+    // Follows the time picker's state, which every click flips with the box.
+    const HWND timePicker = ::GetDlgItem(dialog, IDC_TIME);
+    const HWND hourBefore = ::GetDlgItem(dialog, IDC_REMIND_1_HOUR);
+    if (::IsWindowEnabled(timePicker)) {
+        ::EnableWindow(timePicker, FALSE);
+        ::EnableWindow(hourBefore, FALSE);
+        ::CheckDlgButton(dialog, IDC_REMIND_1_HOUR, BST_UNCHECKED);
+    } else {
+        ::EnableWindow(timePicker, TRUE);
+        ::EnableWindow(hourBefore, TRUE);
+    }
+}
+
+void EventPropertiesDialog::toggleField(int field, int button)
+{
+    const HWND edit = ::GetDlgItem(dialog, field);
+    const bool enable = !::IsWindowEnabled(edit);
+    ::EnableWindow(edit, enable);
+    ::EnableWindow(::GetDlgItem(dialog, button), enable);
+    if (enable)
+        ::SetFocus(edit);
+}
+
+void EventPropertiesDialog::browseProgram()
+{
+    const std::string filter = EventCheck::programFilter(loadString(instance, IDS_PROGRAM_FILTER));
+    const std::string title = loadString(instance, IDS_PROGRAM_SELECTION);
+    char file[256] = "";
+    OPENFILENAMEA request;
+    std::memset(&request, 0, sizeof request);
+    request.lStructSize = sizeof request;
+    request.hwndOwner = dialog;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = file;
+    request.nMaxFile = sizeof file;
+    request.lpstrTitle = title.c_str();
+    request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (::GetOpenFileNameA(&request))
+        ::SetDlgItemTextA(dialog, IDC_PROPERTIES_PROGRAM_PATH, file);
+}
+
+void EventPropertiesDialog::selectAddress()
+{
+    AddressBookDialog picker;
+    if (picker.show(instance, dialog) != -1)
+        ::SetDlgItemTextA(dialog, IDC_PROPERTIES_EMAIL_ADDRESS, picker.address().c_str());
+}
+
+void EventPropertiesDialog::onCommand(int id)
+{
+    switch (id) {
+    case IDC_PROPERTIES_OK:
+    case IDOK:
+        if (validate())
+            ::EndDialog(dialog, 1);
+        break;
+    case IDC_PROPERTIES_CANCEL:
+    case IDCANCEL:
+        ::EndDialog(dialog, -1);
+        break;
+    case IDC_NO_TIME:
+        toggleTime();
+        break;
+    case IDC_SEND_EMAIL_CHECK:
+        toggleField(IDC_PROPERTIES_EMAIL_ADDRESS, IDC_SELECT_ADDRESS);
+        break;
+    case IDC_LAUNCH_PROGRAM_CHECK:
+        toggleField(IDC_PROPERTIES_PROGRAM_PATH, IDC_BROWSE);
+        break;
+    case IDC_BROWSE:
+        browseProgram();
+        break;
+    case IDC_SELECT_ADDRESS:
+        selectAddress();
+        break;
+    default:
+        break;
+    }
+}
+
+INT_PTR CALLBACK EventPropertiesDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<EventPropertiesDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self)
+        return 0;
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            self->dialog = hwnd;
+            self->onInitDialog();
+            break;
+        case WM_COMMAND:
+            self->onCommand(LOWORD(wParam));
+            break;
+        case WM_CLOSE:
+            ::EndDialog(hwnd, -1);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // Nothing may unwind through the dialog manager; the edit is dropped.
+        ::EndDialog(hwnd, -1);
+    }
+    return 0;
+}
