@@ -89,6 +89,25 @@ void ReminderApp::onLeftClick()
     showBalloon(loadText(IDS_SUMMARY_TITLE).c_str(), reminders.summaryText().c_str(), ReminderDelivery::infoIcon, 0);
 }
 
+void ReminderApp::onDoubleClick()
+{
+    openEventManager();
+}
+
+void ReminderApp::onBalloonClick()
+{
+    onDoubleClick();
+}
+
+void ReminderApp::openEventManager()
+{
+    showBalloon("", "", 0, 0);
+    // The button's release that follows a double click arrives while the
+    // manager runs: it must not bring up the summary.
+    suppressNextClick = true;
+    eventManager.show(instance, window, *this, eventList);
+}
+
 void ReminderApp::onRightClick()
 {
     showTrayMenu();
@@ -151,6 +170,12 @@ void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)
 {
     killTimer();
     app.timerId = ::SetTimer(app.window, 1, milliseconds, nullptr);
+}
+
+void ReminderApp::Desktop::eventsChanged()
+{
+    if (app.eventManager.isOpen())
+        app.eventManager.refresh();
 }
 
 void ReminderApp::Desktop::killTimer()

@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "EventList.h"
+#include "EventManagerDialog.h"
 #include "EventStore.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
@@ -32,6 +33,9 @@ public:
 
     // The right-click menu: event manager, run at startup, About, Exit.
     void showTrayMenu();
+    // Takes down any balloon and opens the event manager (or brings it forward).
+    void openEventManager();
+    const EventManagerDialog& manager() const { return eventManager; }
 
     const EventList& events() const { return eventList; }
 
@@ -39,6 +43,8 @@ protected:
     void onTimer() override;
     void onLeftClick() override;
     void onRightClick() override;
+    void onDoubleClick() override;
+    void onBalloonClick() override;
     void loadTipText(char* buffer, int size) override;
     HICON loadTrayIcon(HINSTANCE moduleInstance) override;
     void onClockChange() override;
@@ -55,6 +61,7 @@ private:
         void showAlert(const Event& event) override;
         void armTimer(std::uint32_t milliseconds) override;
         void killTimer() override;
+        void eventsChanged() override;
 
     private:
         ReminderApp& app;
@@ -70,6 +77,7 @@ private:
     bool suppressNextClick = false;
     UINT_PTR timerId = 0;
     EventList eventList{store};
+    EventManagerDialog eventManager;
     Desktop desktop{*this};
     ReminderDelivery reminders;
     HICON appIcon = nullptr;

@@ -55,7 +55,8 @@ void ReminderDelivery::onTimer()
     delivering = true;
     for (;;) {
         const SystemTime now = system.localTime();
-        ReminderSchedule::catchUpEvents(events, now);
+        if (ReminderSchedule::catchUpEvents(events, now))
+            output.eventsChanged();
         const ReminderSchedule::Due due = schedule.takeDue(events, now);
         if (due.empty())
             break;

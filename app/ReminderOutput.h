@@ -18,4 +18,6 @@ public:
     virtual void showAlert(const Event& event) = 0;
     virtual void armTimer(std::uint32_t milliseconds) = 0;
     virtual void killTimer() = 0;
+    // Events were carried forward: whatever shows the list shows it anew.
+    virtual void eventsChanged() {}
 };

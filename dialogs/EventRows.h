@@ -1,0 +1,39 @@
+#pragma once
+
+#include "SystemTime.h"
+
+#include <cstddef>
+
+class Event;
+class EventList;
+
+// What the event manager shows of the sorted list, and how it shows it. Both
+// filters select a contiguous run of the list (one month is contiguous; the
+// old events are a prefix), so row r always stands for the event at
+// firstShownIndex + r.
+class EventRows {
+public:
+    enum Image { Ordinary = 0, Today = 1, Old = 2 };
+
+    struct Filter {
+        bool hideOld = false;
+        int year = 0;  // the month filter is in force only when year and
+        int month = 0; // month are both nonzero
+    };
+
+    int firstShownIndex = -1;
+    int count = 0;
+
+    static EventRows select(const EventList& events, const Filter& filter, const SystemTime& now);
+
+    // Old: it orders before the present moment (a timed moment).
+    static bool isOld(const Event& event, const SystemTime& now);
+    // Still to come: the present moment orders before it.
+    static bool stillToCome(const Event& event, const SystemTime& now);
+    static Image imageOf(const Event& event, const SystemTime& now);
+
+    // Where an event that was at `position` when its editing began is now:
+    // the list may have changed meanwhile (a timer tick carrying events
+    // forward). -1 when it is gone.
+    static long locate(const EventList& events, std::size_t position, const Event& original);
+};
