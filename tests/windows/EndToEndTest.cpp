@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -602,6 +604,90 @@ TEST_F(EndToEndTest, AboutChosenTwiceLeavesOneAboutBox)
     const HWND about = ::FindWindowA("#32770", "About...");
     ::PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(pumpUntil([] { return countAboutBoxes() == 0; })) << "Close did not end the About box";
+}
+
+// Sets a date-time picker of another process: its message takes a pointer,
+// which must point into that process.
+bool setRemotePicker(HWND picker, DWORD process, const SYSTEMTIME& value)
+{
+    const HANDLE target = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process);
+    if (!target)
+        return false;
+    void* remote = ::VirtualAllocEx(target, nullptr, sizeof value, MEM_COMMIT, PAGE_READWRITE);
+    bool done = false;
+    if (remote && ::WriteProcessMemory(target, remote, &value, sizeof value, nullptr))
+        done = ::SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote)) != 0;
+    if (remote)
+        ::VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+    ::CloseHandle(target);
+    return done;
+}
+
+HWND dialogOf(DWORD process, const char* caption)
+{
+    for (HWND dialog = nullptr; (dialog = ::FindWindowExA(nullptr, dialog, "#32770", caption));) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(dialog, &owner);
+        if (owner == process && ::IsWindowVisible(dialog))
+            return dialog;
+    }
+    return nullptr;
+}
+
+TEST_F(EndToEndTest, AnEventAddedThroughTheManagerIsWrittenAndRemindedAtItsMinute)
+{
+    writeEventFile({});
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_TRUE(vellumere.isStarted()) << "CreateProcess failed: " << vellumere.startError();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr) << "Vellumere's window did not appear";
+    const DWORD process = vellumere.processId();
+
+    ASSERT_TRUE(::PostMessageA(window, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK));
+    HWND manager = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (manager = dialogOf(process, "Vellumere")) != nullptr; }))
+        << "a double click did not open the event manager";
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(1027, BN_CLICKED), 0); // Add
+    HWND editor = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (editor = dialogOf(process, "Event properties ")) != nullptr; }))
+        << "Add did not open the editor";
+
+    // The next minute that leaves time to finish the editing before it.
+    const SYSTEMTIME start = localNow();
+    SYSTEMTIME moment = shifted(start, 60);
+    moment.wSecond = 0;
+    moment.wMilliseconds = 0;
+    if ((60 - start.wSecond) * 1000 - start.wMilliseconds < 15000)
+        moment = shifted(moment, 60);
+    ::SendMessageA(::GetDlgItem(editor, 1002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Added end to end"));
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, 1004), process, moment));
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, 1024), process, moment));
+    ::PostMessageA(editor, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), 0); // OK
+    ASSERT_TRUE(pumpUntil([&] { return dialogOf(process, "Event properties ") == nullptr; })) << "OK refused";
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), 0); // Close
+
+    std::string text;
+    std::vector<Event> events;
+    ASSERT_TRUE(pumpUntil([&] {
+        text = readWholeFile(eventFile());
+        std::string work = text;
+        events.clear();
+        return EventFileReader::read(work, events) && events.size() == 1;
+    })) << "closing the manager did not write the new event:\n"
+        << text;
+    EXPECT_EQ(events[0].description, "Added end to end");
+    EXPECT_EQ(dateOf(SYSTEMTIME{events[0].when.wYear, events[0].when.wMonth, 0, events[0].when.wDay, 0, 0, 0, 0}),
+              dateOf(moment));
+    EXPECT_EQ(events[0].when.wHour, moment.wHour);
+    EXPECT_EQ(events[0].when.wMinute, moment.wMinute);
+    ASSERT_LT(minuteOf(localNow()), minuteOf(moment)) << "the editing took past the event's minute";
+
+    // The manager re-armed the timer: the alert comes at the new event's minute.
+    HWND alert = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (alert = alertDialog()) != nullptr || !vellumere.isRunning(); }, 90000));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(minuteOf(localNow()), minuteOf(moment));
+    ::PostMessageA(alert, WM_COMMAND, IDCANCEL, 0);
 }
 
 } // namespace
