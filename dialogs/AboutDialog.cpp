@@ -24,7 +24,8 @@ INT_PTR AboutDialog::show(HINSTANCE moduleInstance, HWND owner)
     instance = moduleInstance;
     isOpen = true;
     const INT_PTR result =
-        ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, dialogProc, reinterpret_cast<LPARAM>(this));
+        ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, dialogProcedure<AboutDialog>,
+                          reinterpret_cast<LPARAM>(this));
     isOpen = false;
     dialog = nullptr;
     return result;
@@ -38,14 +39,10 @@ void AboutDialog::bringToFront()
     ::SetForegroundWindow(dialog);
 }
 
-INT_PTR CALLBACK AboutDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+void AboutDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
-        reinterpret_cast<AboutDialog*>(lParam)->dialog = hwnd;
-        return 0;
-    }
-    const bool close = (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE;
-    if (close)
+    if (message == WM_INITDIALOG)
+        dialog = hwnd;
+    else if ((message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE)
         ::EndDialog(hwnd, -1);
-    return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DialogProcedure.h"
+
 #include <windows.h>
 
 // The "About..." box: the banner, the version and the web-site line. Opened
@@ -20,7 +22,8 @@ public:
     static AboutDialog* currentInstance;
 
 private:
-    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK dialogProcedure<AboutDialog>(HWND, UINT, WPARAM, LPARAM);
+    void handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool isOpen = false;
     HINSTANCE instance = nullptr;

@@ -146,7 +146,7 @@ AddressBookDialog::~AddressBookDialog()
 INT_PTR AddressBookDialog::show(HINSTANCE moduleInstance, HWND owner)
 {
     instance = moduleInstance;
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ADDRESS_BOOK), owner, dialogProc,
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ADDRESS_BOOK), owner, dialogProcedure<AddressBookDialog>,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -302,41 +302,29 @@ void AddressBookDialog::accept()
     ::EndDialog(dialog, 0);
 }
 
-INT_PTR CALLBACK AddressBookDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+void AddressBookDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG)
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<AddressBookDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return 0;
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            self->dialog = hwnd;
-            self->onInitDialog();
-            break;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK)
-                self->accept();
-            else if (LOWORD(wParam) == IDCANCEL)
-                ::EndDialog(hwnd, -1);
-            break;
-        case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->idFrom == IDC_ADDRESS_LIST && header->code == NM_DBLCLK)
-                self->accept();
-            break;
-        }
-        case WM_CLOSE:
+    switch (message) {
+    case WM_INITDIALOG:
+        dialog = hwnd;
+        onInitDialog();
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            accept();
+        else if (LOWORD(wParam) == IDCANCEL)
             ::EndDialog(hwnd, -1);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // Nothing may unwind through the dialog manager; the picker closes
-        // as if cancelled.
-        ::EndDialog(hwnd, -1);
+        break;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_ADDRESS_LIST && header->code == NM_DBLCLK)
+            accept();
+        break;
     }
-    return 0;
+    case WM_CLOSE:
+        ::EndDialog(hwnd, -1);
+        break;
+    default:
+        break;
+    }
 }

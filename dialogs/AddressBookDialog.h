@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DialogProcedure.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -27,7 +29,8 @@ public:
     static AddressBookDialog* currentInstance;
 
 private:
-    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK dialogProcedure<AddressBookDialog>(HWND, UINT, WPARAM, LPARAM);
+    void handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void onInitDialog();
     void accept();
     // False when no address book could be opened; rows may have been added

@@ -30,7 +30,7 @@ void AlertDialog::setEvent(const Event& dueEvent)
 INT_PTR AlertDialog::show(HINSTANCE moduleInstance, HWND owner)
 {
     instance = moduleInstance;
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ALERT), owner, dialogProc,
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ALERT), owner, dialogProcedure<AlertDialog>,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -65,34 +65,23 @@ void AlertDialog::onOk()
     ::EndDialog(dialog, 1);
 }
 
-INT_PTR CALLBACK AlertDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+void AlertDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG)
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<AlertDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return 0;
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            self->dialog = hwnd;
-            self->onInitDialog();
-            break;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK)
-                self->onOk();
-            else if (LOWORD(wParam) == IDCANCEL)
-                ::EndDialog(hwnd, -1);
-            break;
-        case WM_CLOSE:
+    switch (message) {
+    case WM_INITDIALOG:
+        dialog = hwnd;
+        onInitDialog();
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            onOk();
+        else if (LOWORD(wParam) == IDCANCEL)
             ::EndDialog(hwnd, -1);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // Nothing may unwind through the dialog manager; the alert closes.
+        break;
+    case WM_CLOSE:
         ::EndDialog(hwnd, -1);
+        break;
+    default:
+        break;
     }
-    return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "Event.h"
 
+#include "DialogProcedure.h"
+
 #include <windows.h>
 
 // The modal "Event alert": shows a due event's description and note, and
@@ -24,7 +26,8 @@ public:
     static AlertDialog* currentInstance;
 
 private:
-    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK dialogProcedure<AlertDialog>(HWND, UINT, WPARAM, LPARAM);
+    void handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void onInitDialog();
     void onOk();
 

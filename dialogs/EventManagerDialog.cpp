@@ -58,7 +58,7 @@ int EventManagerDialog::show(HINSTANCE moduleInstance, HWND, ReminderApp& applic
     eventList = &list;
     instance = moduleInstance;
     open = true;
-    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_MANAGER), nullptr, dialogProc,
+    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_MANAGER), nullptr, dialogProcedure<EventManagerDialog>,
                       reinterpret_cast<LPARAM>(this));
     open = false;
     ready = false;
@@ -312,36 +312,26 @@ void EventManagerDialog::onNotify(const NMHDR& header, LPARAM lParam)
         removeEvent();
 }
 
-INT_PTR CALLBACK EventManagerDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+void EventManagerDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG)
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<EventManagerDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return 0;
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            self->dialog = hwnd;
-            self->initialise();
-            break;
-        case WM_COMMAND:
-            // The controls' notifications while they are being set up wait
-            // for the one refresh at the end of it.
-            if (self->ready)
-                self->onCommand(LOWORD(wParam));
-            break;
-        case WM_NOTIFY:
-            self->onNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
-            break;
-        case WM_CLOSE:
-            self->closeDialog();
-            break;
-        default:
-            break;
-        }
-    } catch (const std::exception& error) {
-        ::MessageBoxA(hwnd, error.what(), "Vellumere", MB_OK | MB_ICONERROR);
+    switch (message) {
+    case WM_INITDIALOG:
+        dialog = hwnd;
+        initialise();
+        break;
+    case WM_COMMAND:
+        // The controls' notifications while they are being set up wait for
+        // the one refresh at the end of it.
+        if (ready)
+            onCommand(LOWORD(wParam));
+        break;
+    case WM_NOTIFY:
+        onNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
+        break;
+    case WM_CLOSE:
+        closeDialog();
+        break;
+    default:
+        break;
     }
-    return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "EventRows.h"
 
+#include "DialogProcedure.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -35,7 +37,8 @@ public:
     static EventManagerDialog* currentInstance;
 
 private:
-    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK dialogProcedure<EventManagerDialog>(HWND, UINT, WPARAM, LPARAM);
+    void handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void initialise();
     void onCommand(int id);
     void onNotify(const NMHDR& header, LPARAM lParam);

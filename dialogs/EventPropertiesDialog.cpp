@@ -55,7 +55,7 @@ void EventPropertiesDialog::setEvent(const Event& edited)
 INT_PTR EventPropertiesDialog::show(HINSTANCE moduleInstance, HWND owner)
 {
     instance = moduleInstance;
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_PROPERTIES), owner, dialogProc,
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_PROPERTIES), owner, dialogProcedure<EventPropertiesDialog>,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -255,31 +255,20 @@ void EventPropertiesDialog::onCommand(int id)
     }
 }
 
-INT_PTR CALLBACK EventPropertiesDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+void EventPropertiesDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG)
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<EventPropertiesDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return 0;
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            self->dialog = hwnd;
-            self->onInitDialog();
-            break;
-        case WM_COMMAND:
-            self->onCommand(LOWORD(wParam));
-            break;
-        case WM_CLOSE:
-            ::EndDialog(hwnd, -1);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // Nothing may unwind through the dialog manager; the edit is dropped.
+    switch (message) {
+    case WM_INITDIALOG:
+        dialog = hwnd;
+        onInitDialog();
+        break;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam));
+        break;
+    case WM_CLOSE:
         ::EndDialog(hwnd, -1);
+        break;
+    default:
+        break;
     }
-    return 0;
 }

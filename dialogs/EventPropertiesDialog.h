@@ -2,6 +2,8 @@
 
 #include "Event.h"
 
+#include "DialogProcedure.h"
+
 #include <windows.h>
 
 // The modal editor of one event: description, date and time, repetition,
@@ -22,7 +24,8 @@ public:
     static EventPropertiesDialog* currentInstance;
 
 private:
-    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK dialogProcedure<EventPropertiesDialog>(HWND, UINT, WPARAM, LPARAM);
+    void handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void onInitDialog();
     void fillControls();
     void readControls();
