@@ -3,6 +3,7 @@
 #include "AlertDialog.h"
 #include "PictureIds.h"
 #include "ReminderSchedule.h"
+#include "ResourceText.h"
 #include "StartupSetting.h"
 #include "StringIds.h"
 #include "TrayMenu.h"
@@ -23,9 +24,7 @@ ReminderApp::~ReminderApp()
 
 std::string ReminderApp::loadText(UINT id) const
 {
-    char buffer[256] = "";
-    ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-    return buffer;
+    return loadResourceText(::GetModuleHandleA(nullptr), id);
 }
 
 ReminderTexts ReminderApp::loadTexts() const

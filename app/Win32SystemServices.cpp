@@ -1,5 +1,7 @@
 #include "Win32SystemServices.h"
 
+#include "Win32Time.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -35,14 +37,5 @@ SystemTime Win32SystemServices::localTime()
 {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    SystemTime time;
-    time.wYear = now.wYear;
-    time.wMonth = now.wMonth;
-    time.wDayOfWeek = now.wDayOfWeek;
-    time.wDay = now.wDay;
-    time.wHour = now.wHour;
-    time.wMinute = now.wMinute;
-    time.wSecond = now.wSecond;
-    time.wMilliseconds = now.wMilliseconds;
-    return time;
+    return fromWin32Time(now);
 }

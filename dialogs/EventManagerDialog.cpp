@@ -5,12 +5,13 @@
 #include "EventPropertiesDialog.h"
 #include "PictureIds.h"
 #include "ReminderApp.h"
+#include "ResourceText.h"
 #include "StringIds.h"
 #include "UniqueHandle.h"
 #include "Win32SystemServices.h"
+#include "Win32Time.h"
 
 #include <cstdlib>
-#include <cstring>
 
 EventManagerDialog* EventManagerDialog::currentInstance = nullptr;
 
@@ -19,13 +20,6 @@ namespace {
 SystemTime localNow()
 {
     return Win32SystemServices().localTime();
-}
-
-SYSTEMTIME toSystemTime(const SystemTime& time)
-{
-    SYSTEMTIME out;
-    std::memcpy(&out, &time, sizeof out);
-    return out;
 }
 
 bool readByte(HKEY key, const char* name, BYTE& value)
@@ -76,9 +70,7 @@ void EventManagerDialog::bringToFront()
 
 std::string EventManagerDialog::loadText(UINT id) const
 {
-    char buffer[256] = "";
-    ::LoadStringA(instance, id, buffer, sizeof buffer);
-    return buffer;
+    return loadResourceText(instance, id);
 }
 
 void EventManagerDialog::enableMonthControls(bool enable)
@@ -185,7 +177,7 @@ void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
     if (item.iSubItem == 0) {
         lstrcpynA(rowText, event.description.c_str(), sizeof rowText);
     } else {
-        const SYSTEMTIME when = toSystemTime(event.when);
+        const SYSTEMTIME when = toWin32Time(event.when);
         char date[256] = "";
         ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, &when, nullptr, date, sizeof date);
         std::string text = date;

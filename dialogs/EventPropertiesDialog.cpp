@@ -4,7 +4,9 @@
 #include "EventCheck.h"
 #include "EventPropertiesDialogRes.h"
 #include "PictureIds.h"
+#include "ResourceText.h"
 #include "StringIds.h"
+#include "Win32Time.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -18,20 +20,6 @@ namespace {
 
 // Texts are read into buffers of this size: at most 2047 characters stay.
 constexpr int textCapacity = 2048;
-
-std::string loadString(HINSTANCE instance, UINT id)
-{
-    char buffer[256] = "";
-    ::LoadStringA(instance, id, buffer, sizeof buffer);
-    return buffer;
-}
-
-SYSTEMTIME toSystemTime(const SystemTime& time)
-{
-    SYSTEMTIME out;
-    std::memcpy(&out, &time, sizeof out);
-    return out;
-}
 
 } // namespace
 
@@ -87,7 +75,7 @@ void EventPropertiesDialog::fillControls()
     ::SetDlgItemTextA(dialog, IDC_PROPERTIES_DESCRIPTION, event.description.c_str());
     // A date the pickers refuse (the all-zero date of a new event) leaves
     // them at the present moment, where a new event starts.
-    SYSTEMTIME when = toSystemTime(event.when);
+    SYSTEMTIME when = toWin32Time(event.when);
     ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
     ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
 
@@ -148,7 +136,7 @@ void EventPropertiesDialog::readControls()
 
 void EventPropertiesDialog::complain(UINT message, int field)
 {
-    ::MessageBoxA(dialog, loadString(instance, message).c_str(), loadString(instance, IDS_EVENT_MANAGER).c_str(),
+    ::MessageBoxA(dialog, loadResourceText(instance, message).c_str(), loadResourceText(instance, IDS_EVENT_MANAGER).c_str(),
                   MB_OK | MB_ICONEXCLAMATION);
     ::SetFocus(::GetDlgItem(dialog, field));
 }
@@ -199,8 +187,8 @@ void EventPropertiesDialog::toggleField(int field, int button)
 
 void EventPropertiesDialog::browseProgram()
 {
-    const std::string filter = EventCheck::programFilter(loadString(instance, IDS_PROGRAM_FILTER));
-    const std::string title = loadString(instance, IDS_PROGRAM_SELECTION);
+    const std::string filter = EventCheck::programFilter(loadResourceText(instance, IDS_PROGRAM_FILTER));
+    const std::string title = loadResourceText(instance, IDS_PROGRAM_SELECTION);
     char file[256] = "";
     OPENFILENAMEA request;
     std::memset(&request, 0, sizeof request);
