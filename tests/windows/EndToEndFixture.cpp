@@ -1,0 +1,111 @@
+#include "EndToEndFixture.h"
+
+#include "ReminderTestKit.h"
+
+HWND trayWindow()
+{
+    return ::FindWindowA("TrayIconWndClass", "TrayIconWnd");
+}
+
+int countTrayWindows()
+{
+    int count = 0;
+    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, "TrayIconWndClass", "TrayIconWnd"));)
+        ++count;
+    return count;
+}
+
+HWND alertDialog()
+{
+    return ::FindWindowA("#32770", "Event alert");
+}
+
+std::string remoteControlText(HWND dialog, int id)
+{
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                          SMTO_ABORTIFHUNG, 5000, &length);
+    return std::string(text, std::min<std::size_t>(length, sizeof text - 1));
+}
+
+std::string withBackslashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+
+SYSTEMTIME shifted(const SYSTEMTIME& time, std::int64_t seconds)
+{
+    FILETIME file;
+    ::SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    ticks.QuadPart = static_cast<ULONGLONG>(static_cast<std::int64_t>(ticks.QuadPart) + seconds * 10000000);
+    file.dwLowDateTime = ticks.LowPart;
+    file.dwHighDateTime = ticks.HighPart;
+    SYSTEMTIME result;
+    ::FileTimeToSystemTime(&file, &result);
+    return result;
+}
+
+SYSTEMTIME daysFrom(const SYSTEMTIME& date, int days)
+{
+    return shifted(date, std::int64_t{days} * 24 * 60 * 60);
+}
+
+std::tuple<int, int, int> dateOf(const SYSTEMTIME& time)
+{
+    return {time.wYear, time.wMonth, time.wDay};
+}
+
+std::int64_t minuteOf(SYSTEMTIME time)
+{
+    time.wSecond = 0;
+    time.wMilliseconds = 0;
+    FILETIME file;
+    ::SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    return static_cast<std::int64_t>(ticks.QuadPart / (60ULL * 10000000ULL));
+}
+
+SYSTEMTIME localNow()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return now;
+}
+
+Event timedEventOn(const char* description, const SYSTEMTIME& date, int hour, int minute,
+                   EventFrequency frequency)
+{
+    Event event;
+    event.description = description;
+    event.frequency = frequency;
+    event.when.wYear = date.wYear;
+    event.when.wMonth = date.wMonth;
+    event.when.wDay = date.wDay;
+    event.when.wHour = static_cast<std::uint16_t>(hour);
+    event.when.wMinute = static_cast<std::uint16_t>(minute);
+    return event;
+}
+
+void sortByTime(std::vector<Event>& events)
+{
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return std::make_tuple(a.when.wYear, a.when.wMonth, a.when.wDay, a.when.wHour, a.when.wMinute) <
+               std::make_tuple(b.when.wYear, b.when.wMonth, b.when.wDay, b.when.wHour, b.when.wMinute);
+    });
+}
+
+std::vector<std::string> describeAll(const std::vector<Event>& events)
+{
+    std::vector<std::string> lines;
+    for (const Event& event : events)
+        lines.push_back(describe(event));
+    return lines;
+}
