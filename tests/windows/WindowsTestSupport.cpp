@@ -1,5 +1,7 @@
 #include "WindowsTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <map>
 #include <iterator>
@@ -64,6 +66,22 @@ void watchFor(const char* windowClass, const std::string& caption, std::function
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, checkWatch);
     watches()[timer] = Watch{windowClass, caption, std::move(action), ::GetTickCount64() + milliseconds};
 }
+
+// A watch that outlives its test would act on the next test's window with
+// references into a finished test's frame: each test ends with none left.
+class ForgetWatchesAtTestEnd : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override
+    {
+        for (const auto& watch : watches())
+            ::KillTimer(nullptr, watch.first);
+        watches().clear();
+    }
+};
+
+const bool forgetsWatches = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new ForgetWatchesAtTestEnd);
+    return true;
+}();
 
 } // namespace
 
