@@ -1,5 +1,6 @@
 #include "AddressBookDialog.h"
 #include "AddressBookDialogRes.h"
+#include "ProcessResources.h"
 #include "TemporaryFolder.h"
 #include "WindowsTestSupport.h"
 
@@ -286,6 +287,18 @@ TEST_F(AddressBookDialogTest, ListsTheAddressBookByName)
     EXPECT_STREQ(calls(), "WABOpen GetPAB OpenEntry GetContentsTable GetRowCount QueryRows");
     EXPECT_STREQ(openWindowCaption(), caption) << "the picker's window is the address book's owner";
     EXPECT_TRUE(openDefaults()) << "the default address book, no flags";
+    expectEverythingReturned();
+}
+
+// Opened and closed as often as a user would in years: the library's objects
+// come back each time and the process keeps nothing.
+TEST_F(AddressBookDialogTest, OpenedAndClosedHundredsOfTimesItKeepsNothing)
+{
+    registerLibrary(libraryPath);
+    expectNoResourceGrowth("the address book picker", 200, [&] {
+        reset("");
+        EXPECT_EQ(rowsShown().size(), bookRows.size());
+    }, bareTemplateGrowth(IDD_ADDRESS_BOOK, caption, 200));
     expectEverythingReturned();
 }
 
