@@ -77,9 +77,13 @@ int waitForNoWindow(DWORD limit)
 int waitForProcessEnd(DWORD processId, DWORD limit)
 {
     KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
-    // No such process any more.
-    if (!process)
-        return 0;
+    if (!process) {
+        // No such process any more.
+        if (::GetLastError() == ERROR_INVALID_PARAMETER)
+            return 0;
+        std::fprintf(stderr, "release-probe: cannot open process %lu (error %lu)\n", processId, ::GetLastError());
+        return 2;
+    }
     if (::WaitForSingleObject(process.get(), limit) != WAIT_OBJECT_0) {
         std::fprintf(stderr, "release-probe: process %lu still runs after %lu ms\n", processId, limit);
         return 1;
