@@ -109,3 +109,14 @@ std::vector<std::string> describeAll(const std::vector<Event>& events)
         lines.push_back(describe(event));
     return lines;
 }
+
+HWND dialogOf(DWORD process, const char* caption)
+{
+    for (HWND dialog = nullptr; (dialog = ::FindWindowExA(nullptr, dialog, "#32770", caption));) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(dialog, &owner);
+        if (owner == process && ::IsWindowVisible(dialog))
+            return dialog;
+    }
+    return nullptr;
+}

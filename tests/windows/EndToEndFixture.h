@@ -35,6 +35,8 @@ inline constexpr DWORD endLimit = 20000;
 HWND trayWindow();
 int countTrayWindows();
 HWND alertDialog();
+// The visible dialog with `caption` of process `process`, if one is open.
+HWND dialogOf(DWORD process, const char* caption);
 
 // GetWindowText does not ask another process's window for its text; the
 // message does.

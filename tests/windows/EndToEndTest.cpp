@@ -289,17 +289,6 @@ bool setRemotePicker(HWND picker, DWORD process, const SYSTEMTIME& value)
     return done;
 }
 
-HWND dialogOf(DWORD process, const char* caption)
-{
-    for (HWND dialog = nullptr; (dialog = ::FindWindowExA(nullptr, dialog, "#32770", caption));) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(dialog, &owner);
-        if (owner == process && ::IsWindowVisible(dialog))
-            return dialog;
-    }
-    return nullptr;
-}
-
 TEST_F(EndToEndTest, AnEventAddedThroughTheManagerIsWrittenAndRemindedAtItsMinute)
 {
     writeEventFile({});
