@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -206,3 +209,26 @@ TEST(EventFileReader, OtherElementsAfterTheFirstEventAreReadAsEvents)
 }
 
 } // namespace
+
+// Inputs that once broke, or would have broken, the reader; whatever the
+// fuzzer finds joins them. Each is read without harm, and what it gives is
+// saved stably.
+TEST(EventFileReader, TheFuzzingRegressionInputsReadWithoutHarm)
+{
+    int inputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(FUZZ_REGRESSIONS)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<Event> events;
+        if (EventFileReader::read(text, events)) {
+            const std::string written = EventFileWriter::write(events);
+            std::string again = written;
+            std::vector<Event> reread;
+            ASSERT_TRUE(EventFileReader::read(again, reread));
+            EXPECT_EQ(EventFileWriter::write(reread), written);
+        }
+        ++inputs;
+    }
+    EXPECT_GE(inputs, 9);
+}
