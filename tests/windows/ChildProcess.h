@@ -27,6 +27,7 @@ public:
     bool isStarted() const { return started; }
     DWORD startError() const { return error; }
     DWORD processId() const { return id; }
+    HANDLE handle() const { return process; }
     ULONGLONG startedAt() const { return startTick; }
 
     // Waits at most `milliseconds` for the process to end.
