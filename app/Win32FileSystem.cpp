@@ -11,6 +11,10 @@ namespace {
 // ReadFile and WriteFile take 32-bit counts.
 constexpr DWORD chunkSize = 1u << 30;
 
+// How long a save waits for the file to be let go: 2 s.
+constexpr int replaceAttempts = 21;
+constexpr DWORD replaceRetryMilliseconds = 100;
+
 bool writeAll(HANDLE file, const std::string& contents)
 {
     std::size_t done = 0;
@@ -68,11 +72,20 @@ bool Win32FileSystem::replaceFile(const std::string& path, const std::string& co
             return false;
         }
     }
-    if (!::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary.c_str());
-        return false;
+    // A program that has the file open without sharing its deletion (a virus
+    // scanner, a backup tool, an editor reading it) blocks the move for as
+    // long as it holds the file; such holds are mostly short, and the save at
+    // the end of a run has no later chance.
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt == replaceAttempts) {
+            ::DeleteFileA(temporary.c_str());
+            return false;
+        }
+        ::Sleep(replaceRetryMilliseconds);
     }
-    return true;
 }
 
 bool Win32FileSystem::copyFile(const std::string& from, const std::string& to)

@@ -17,6 +17,7 @@
 
 #ifdef _WIN32
 #include "Win32FileSystem.h"
+#include <thread>
 #include <windows.h>
 using RealFileSystem = Win32FileSystem;
 #else
@@ -148,6 +149,26 @@ TEST(RealFileSystem, AFileHeldOpenByAnotherProgramIsNotReplaced)
     EXPECT_FALSE(files.replaceFile(path, EventFileWriter::write({})));
     ::CloseHandle(holder);
     EXPECT_EQ(contentsOf(path), old);
+    EXPECT_EQ(folder.listing(), "ann.xml");
+}
+
+TEST(RealFileSystem, AReplaceWaitsForAProgramThatLetsTheFileGoSoon)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    writeFile(path, EventFileWriter::write(someEvents(6, 3)));
+    HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::thread letGo([holder] {
+        ::Sleep(300);
+        ::CloseHandle(holder);
+    });
+    const std::string next = EventFileWriter::write(someEvents(7, 4));
+    const bool replaced = files.replaceFile(path, next);
+    letGo.join();
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(contentsOf(path), next);
     EXPECT_EQ(folder.listing(), "ann.xml");
 }
 
