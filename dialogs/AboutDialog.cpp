@@ -23,9 +23,7 @@ INT_PTR AboutDialog::show(HINSTANCE moduleInstance, HWND owner)
     }
     instance = moduleInstance;
     isOpen = true;
-    const INT_PTR result =
-        ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, dialogProcedure<AboutDialog>,
-                          reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = runModal(*this, instance, IDD_ABOUT, owner);
     isOpen = false;
     dialog = nullptr;
     return result;

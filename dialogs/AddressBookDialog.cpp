@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-AddressBookDialog* AddressBookDialog::currentInstance = nullptr;
-
 namespace {
 
 int const nameColumnWidth = 170;
@@ -132,22 +130,16 @@ std::string toCodePage(const std::string& text)
 } // namespace
 
 AddressBookDialog::AddressBookDialog()
-    : outerInstance(currentInstance)
+    : NewestInstance(this)
 {
-    currentInstance = this;
 }
 
-AddressBookDialog::~AddressBookDialog()
-{
-    if (currentInstance == this)
-        currentInstance = outerInstance;
-}
+AddressBookDialog::~AddressBookDialog() = default;
 
 INT_PTR AddressBookDialog::show(HINSTANCE moduleInstance, HWND owner)
 {
     instance = moduleInstance;
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ADDRESS_BOOK), owner, dialogProcedure<AddressBookDialog>,
-                             reinterpret_cast<LPARAM>(this));
+    return runModal(*this, instance, IDD_ADDRESS_BOOK, owner);
 }
 
 void AddressBookDialog::onInitDialog()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogProcedure.h"
+#include "NewestInstance.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,11 +12,9 @@
 // address book by name and e-mail address, and gives back the address of the
 // one chosen. Where no address book can be opened it lists the vCards in the
 // user's Contacts folder instead. Made on the caller's stack for one use.
-class AddressBookDialog {
+class AddressBookDialog : public NewestInstance<AddressBookDialog> {
 public:
     AddressBookDialog();
-    AddressBookDialog(const AddressBookDialog&) = delete;
-    AddressBookDialog& operator=(const AddressBookDialog&) = delete;
     virtual ~AddressBookDialog();
 
     // Runs the dialog; 0 after a row was accepted, -1 after Cancel, Escape or
@@ -24,9 +23,6 @@ public:
 
     // The accepted row's address; empty until then, and for an entry without one.
     const std::string& address() const { return chosenAddress; }
-
-    // The newest live picker.
-    static AddressBookDialog* currentInstance;
 
 private:
     friend INT_PTR CALLBACK dialogProcedure<AddressBookDialog>(HWND, UINT, WPARAM, LPARAM);
@@ -43,5 +39,4 @@ private:
     HIMAGELIST imageList = nullptr; // the list view owns it
     HWND dialog = nullptr;
     HINSTANCE instance = nullptr;
-    AddressBookDialog* outerInstance = nullptr;
 };

@@ -8,19 +8,12 @@
 
 #include <string>
 
-AlertDialog* AlertDialog::currentInstance = nullptr;
-
 AlertDialog::AlertDialog()
-    : outerInstance(currentInstance)
+    : NewestInstance(this)
 {
-    currentInstance = this;
 }
 
-AlertDialog::~AlertDialog()
-{
-    if (currentInstance == this)
-        currentInstance = outerInstance;
-}
+AlertDialog::~AlertDialog() = default;
 
 void AlertDialog::setEvent(const Event& dueEvent)
 {
@@ -30,8 +23,7 @@ void AlertDialog::setEvent(const Event& dueEvent)
 INT_PTR AlertDialog::show(HINSTANCE moduleInstance, HWND owner)
 {
     instance = moduleInstance;
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ALERT), owner, dialogProcedure<AlertDialog>,
-                             reinterpret_cast<LPARAM>(this));
+    return runModal(*this, instance, IDD_ALERT, owner);
 }
 
 void AlertDialog::onInitDialog()

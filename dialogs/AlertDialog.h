@@ -3,27 +3,22 @@
 #include "Event.h"
 
 #include "DialogProcedure.h"
+#include "NewestInstance.h"
 
 #include <windows.h>
 
 // The modal "Event alert": shows a due event's description and note, and
 // offers its two actions, launching its program and composing an e-mail,
 // each only if the event asks for it. OK carries out the ticked actions.
-class AlertDialog {
+class AlertDialog : public NewestInstance<AlertDialog> {
 public:
     AlertDialog();
-    AlertDialog(const AlertDialog&) = delete;
-    AlertDialog& operator=(const AlertDialog&) = delete;
     virtual ~AlertDialog();
 
     void setEvent(const Event& dueEvent);
 
     // Runs the dialog; 1 after OK, -1 after Cancel, Escape or the close box.
     INT_PTR show(HINSTANCE moduleInstance, HWND owner);
-
-    // The newest live alert. Each dialog window reaches its own object, so an
-    // alert opened inside another's message loop leaves the outer one intact.
-    static AlertDialog* currentInstance;
 
 private:
     friend INT_PTR CALLBACK dialogProcedure<AlertDialog>(HWND, UINT, WPARAM, LPARAM);
@@ -34,5 +29,4 @@ private:
     Event event;
     HINSTANCE instance = nullptr;
     HWND dialog = nullptr;
-    AlertDialog* outerInstance = nullptr;
 };

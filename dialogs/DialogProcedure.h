@@ -42,3 +42,12 @@ INT_PTR CALLBACK dialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         releaseTemplateBitmaps(hwnd);
     return 0;
 }
+
+// Runs `dialog` modally from template `templateId` of `instance`, through the
+// procedure above.
+template <typename Dialog>
+INT_PTR runModal(Dialog& dialog, HINSTANCE instance, int templateId, HWND owner)
+{
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, dialogProcedure<Dialog>,
+                             reinterpret_cast<LPARAM>(&dialog));
+}

@@ -52,8 +52,7 @@ int EventManagerDialog::show(HINSTANCE moduleInstance, HWND, ReminderApp& applic
     eventList = &list;
     instance = moduleInstance;
     open = true;
-    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_MANAGER), nullptr, dialogProcedure<EventManagerDialog>,
-                      reinterpret_cast<LPARAM>(this));
+    runModal(*this, instance, IDD_EVENT_MANAGER, nullptr);
     open = false;
     ready = false;
     dialog = nullptr;

@@ -14,8 +14,6 @@
 #include <cstring>
 #include <string>
 
-EventPropertiesDialog* EventPropertiesDialog::currentInstance = nullptr;
-
 namespace {
 
 // Texts are read into buffers of this size: at most 2047 characters stay.
@@ -24,16 +22,11 @@ constexpr int textCapacity = 2048;
 } // namespace
 
 EventPropertiesDialog::EventPropertiesDialog()
-    : outerInstance(currentInstance)
+    : NewestInstance(this)
 {
-    currentInstance = this;
 }
 
-EventPropertiesDialog::~EventPropertiesDialog()
-{
-    if (currentInstance == this)
-        currentInstance = outerInstance;
-}
+EventPropertiesDialog::~EventPropertiesDialog() = default;
 
 void EventPropertiesDialog::setEvent(const Event& edited)
 {
@@ -43,8 +36,7 @@ void EventPropertiesDialog::setEvent(const Event& edited)
 INT_PTR EventPropertiesDialog::show(HINSTANCE moduleInstance, HWND owner)
 {
     instance = moduleInstance;
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EVENT_PROPERTIES), owner, dialogProcedure<EventPropertiesDialog>,
-                             reinterpret_cast<LPARAM>(this));
+    return runModal(*this, instance, IDD_EVENT_PROPERTIES, owner);
 }
 
 std::string EventPropertiesDialog::text(int id) const

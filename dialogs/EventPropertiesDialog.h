@@ -3,25 +3,22 @@
 #include "Event.h"
 
 #include "DialogProcedure.h"
+#include "NewestInstance.h"
 
 #include <windows.h>
 
 // The modal editor of one event: description, date and time, repetition,
 // reminders, the two actions and the note. It edits a working copy; the
 // caller takes it after OK.
-class EventPropertiesDialog {
+class EventPropertiesDialog : public NewestInstance<EventPropertiesDialog> {
 public:
     EventPropertiesDialog();
-    EventPropertiesDialog(const EventPropertiesDialog&) = delete;
-    EventPropertiesDialog& operator=(const EventPropertiesDialog&) = delete;
     virtual ~EventPropertiesDialog();
 
     void setEvent(const Event& edited);
     // 1 after OK with valid input; -1 after Cancel, Escape or the close box.
     INT_PTR show(HINSTANCE moduleInstance, HWND owner);
     const Event& workingEvent() const { return event; }
-
-    static EventPropertiesDialog* currentInstance;
 
 private:
     friend INT_PTR CALLBACK dialogProcedure<EventPropertiesDialog>(HWND, UINT, WPARAM, LPARAM);
@@ -42,5 +39,4 @@ private:
     HWND dialog = nullptr;
     HINSTANCE instance = nullptr;
     Event event;
-    EventPropertiesDialog* outerInstance = nullptr;
 };
