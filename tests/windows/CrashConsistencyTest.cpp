@@ -4,6 +4,7 @@
 // one, whole, never a part of either and never gone.
 
 #include "EndToEndFixture.h"
+#include "EventManagerDialogRes.h"
 #include "EventFileReader.h"
 #include "WindowsTestSupport.h"
 
@@ -16,8 +17,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int IDC_MANAGER_CLOSE = 1026;
 
 int killsToTry()
 {

@@ -80,6 +80,17 @@ SYSTEMTIME localNow()
     return now;
 }
 
+SYSTEMTIME nextMinuteStart(int marginMilliseconds)
+{
+    const SYSTEMTIME now = localNow();
+    SYSTEMTIME moment = shifted(now, 60);
+    moment.wSecond = 0;
+    moment.wMilliseconds = 0;
+    if ((60 - now.wSecond) * 1000 - now.wMilliseconds < marginMilliseconds)
+        moment = shifted(moment, 60);
+    return moment;
+}
+
 Event timedEventOn(const char* description, const SYSTEMTIME& date, int hour, int minute,
                    EventFrequency frequency)
 {

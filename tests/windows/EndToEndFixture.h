@@ -52,6 +52,9 @@ std::tuple<int, int, int> dateOf(const SYSTEMTIME& time);
 // Minutes since 1601, for telling which minute a moment lies in.
 std::int64_t minuteOf(SYSTEMTIME time);
 SYSTEMTIME localNow();
+// The start of the next minute, or of the one after when the next begins
+// within `marginMilliseconds` from now. Its date may be tomorrow's.
+SYSTEMTIME nextMinuteStart(int marginMilliseconds);
 
 Event timedEventOn(const char* description, const SYSTEMTIME& date, int hour, int minute,
                    EventFrequency frequency);

@@ -3,6 +3,8 @@
 
 #include "AlertDialogRes.h"
 #include "EndToEndFixture.h"
+#include "EventManagerDialogRes.h"
+#include "EventPropertiesDialogRes.h"
 #include "EventFileReader.h"
 #include "EventFileWriter.h"
 #include "ReminderTestKit.h"
@@ -117,14 +119,8 @@ TEST_F(EndToEndTest, VellumereCloseWithNothingRunningEndsAtOnce)
 
 TEST_F(EndToEndTest, TheAlertComesAtTheEventsMinuteAndOkLaunchesItsProgram)
 {
-    // The next minute, or the one after when the next is too close for
-    // Vellumere to be running before it begins. Its date may be tomorrow's.
-    const SYSTEMTIME now = localNow();
-    SYSTEMTIME moment = shifted(now, 60);
-    moment.wSecond = 0;
-    moment.wMilliseconds = 0;
-    if ((60 - now.wSecond) * 1000 - now.wMilliseconds < 8000)
-        moment = shifted(moment, 60);
+    // Far enough ahead for Vellumere to be running before it begins.
+    const SYSTEMTIME moment = nextMinuteStart(8000);
     const std::int64_t momentMinute = minuteOf(moment);
 
     const std::string program = withBackslashes(CAPTURE_EXE);
@@ -302,24 +298,19 @@ TEST_F(EndToEndTest, AnEventAddedThroughTheManagerIsWrittenAndRemindedAtItsMinut
     HWND manager = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (manager = dialogOf(process, "Vellumere")) != nullptr; }))
         << "a double click did not open the event manager";
-    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(1027, BN_CLICKED), 0); // Add
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0);
     HWND editor = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (editor = dialogOf(process, "Event properties ")) != nullptr; }))
         << "Add did not open the editor";
 
     // The next minute that leaves time to finish the editing before it.
-    const SYSTEMTIME start = localNow();
-    SYSTEMTIME moment = shifted(start, 60);
-    moment.wSecond = 0;
-    moment.wMilliseconds = 0;
-    if ((60 - start.wSecond) * 1000 - start.wMilliseconds < 15000)
-        moment = shifted(moment, 60);
-    ::SendMessageA(::GetDlgItem(editor, 1002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Added end to end"));
-    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, 1004), process, moment));
-    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, 1024), process, moment));
-    ::PostMessageA(editor, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), 0); // OK
+    const SYSTEMTIME moment = nextMinuteStart(15000);
+    ::SendMessageA(::GetDlgItem(editor, IDC_PROPERTIES_DESCRIPTION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Added end to end"));
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, IDC_DATE), process, moment));
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, IDC_TIME), process, moment));
+    ::PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_PROPERTIES_OK, BN_CLICKED), 0);
     ASSERT_TRUE(pumpUntil([&] { return dialogOf(process, "Event properties ") == nullptr; })) << "OK refused";
-    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), 0); // Close
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_MANAGER_CLOSE, BN_CLICKED), 0);
 
     std::string text;
     std::vector<Event> events;

@@ -43,12 +43,7 @@ class SoakTest : public EndToEndTest {};
 TEST_F(SoakTest, AnEventEveryMinuteGivesEachAlertOnceAtItsMinuteAndTheMemoryStaysFlat)
 {
     const int minutes = soakMinutes();
-    const SYSTEMTIME now = localNow();
-    SYSTEMTIME first = shifted(now, 60);
-    first.wSecond = 0;
-    first.wMilliseconds = 0;
-    if ((60 - now.wSecond) * 1000 - now.wMilliseconds < 15000)
-        first = shifted(first, 60);
+    const SYSTEMTIME first = nextMinuteStart(15000);
 
     std::vector<Event> events;
     std::vector<Alert> expected;
