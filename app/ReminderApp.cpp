@@ -2,7 +2,6 @@
 
 #include "AlertDialog.h"
 #include "PictureIds.h"
-#include "ReminderSchedule.h"
 #include "ResourceText.h"
 #include "StartupSetting.h"
 #include "StringIds.h"
@@ -17,9 +16,17 @@ ReminderApp::ReminderApp()
 ReminderApp::~ReminderApp()
 {
     desktop.killTimer();
-    if (appIcon)
-        ::DestroyIcon(appIcon);
-    // eventList writes the file as it goes; the tray part then removes the icon.
+    // The tray part then removes the icon from the notification area.
+}
+
+bool ReminderApp::loadEvents()
+{
+    return eventList.load();
+}
+
+bool ReminderApp::saveEvents()
+{
+    return eventList.save();
 }
 
 std::string ReminderApp::loadText(UINT id) const
@@ -43,21 +50,6 @@ void ReminderApp::start(HINSTANCE moduleInstance)
 {
     create(moduleInstance);
     reminders.start();
-}
-
-bool ReminderApp::composeSummary()
-{
-    return reminders.composeSummary();
-}
-
-void ReminderApp::catchUpEvents()
-{
-    ReminderSchedule::catchUpEvents(eventList, system.localTime());
-}
-
-void ReminderApp::armTimer()
-{
-    reminders.armTimer();
 }
 
 void ReminderApp::onTimer()
@@ -84,7 +76,7 @@ void ReminderApp::onLeftClick()
         suppressNextClick = false;
         return;
     }
-    composeSummary();
+    reminders.composeSummary();
     showBalloon(loadText(IDS_SUMMARY_TITLE).c_str(), reminders.summaryText().c_str(), ReminderDelivery::infoIcon, 0);
 }
 
@@ -104,7 +96,7 @@ void ReminderApp::openEventManager()
     // The button's release that follows a double click arrives while the
     // manager runs: it must not bring up the summary.
     suppressNextClick = true;
-    eventManager.show(instance, window, *this, eventList);
+    eventManager.show(instance);
 }
 
 void ReminderApp::onRightClick()
@@ -147,9 +139,9 @@ void ReminderApp::loadTipText(char* buffer, int size)
 HICON ReminderApp::loadTrayIcon(HINSTANCE moduleInstance)
 {
     // The small size the notification area draws, for this screen's DPI.
-    appIcon = static_cast<HICON>(::LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                              ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
-    return appIcon;
+    appIcon.reset(static_cast<HICON>(::LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+    return appIcon.get();
 }
 
 void ReminderApp::Desktop::showBalloon(const std::string& title, const std::string& text, std::uint32_t infoFlags,

@@ -7,6 +7,7 @@
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
 #include "TrayIcon.h"
+#include "UniqueHandle.h"
 #include "Win32FileSystem.h"
 #include "Win32SystemServices.h"
 
@@ -15,21 +16,22 @@
 #include <string>
 
 // The application: the tray icon's behaviour, the user's events, and the
-// reminders. One lives for the whole run, as a local of WinMain; building it
-// reads the event file, destroying it writes the file and removes the icon.
+// reminders. One lives for the whole run, as a local of WinMain, which reads
+// the event file before the start and writes it after the run.
 class ReminderApp : public TrayIcon {
 public:
     ReminderApp();
     ~ReminderApp() override;
 
+    // Finds the event file (showing the path of "-file:") and reads it;
+    // false when it exists but could not be read.
+    bool loadEvents();
+    // Writes every event to the file; false when the file was left as it was.
+    bool saveEvents();
+
     // Shows the icon, carries repeating events forward, shows the summary and
     // arms the reminder timer. Throws when the tray window cannot be made.
     void start(HINSTANCE moduleInstance);
-
-    // Rebuilds the summary text; true when it lists any event.
-    bool composeSummary();
-    void catchUpEvents();
-    void armTimer();
 
     // The right-click menu: event manager, run at startup, About, Exit.
     void showTrayMenu();
@@ -77,8 +79,9 @@ private:
     bool suppressNextClick = false;
     UINT_PTR timerId = 0;
     EventList eventList{store};
-    EventManagerDialog eventManager;
+    // An add, edit or remove in the manager moves the next reminder.
+    EventManagerDialog eventManager{eventList, system, [this] { reminders.armTimer(); }};
     Desktop desktop{*this};
     ReminderDelivery reminders;
-    HICON appIcon = nullptr;
+    IconHandle appIcon;
 };

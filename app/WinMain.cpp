@@ -1,5 +1,6 @@
 // Vellumere: reminders from the notification area.
 
+#include "ErrorMessage.h"
 #include "ReminderApp.h"
 #include "UniqueHandle.h"
 
@@ -8,6 +9,38 @@
 #include <commctrl.h>
 
 #include <exception>
+
+namespace {
+
+void runMessageLoop()
+{
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+// One run: read the events, start, remind until told to quit, write the
+// events. An error is thrown on to WinMain, which tells the user.
+void run(HINSTANCE instance)
+{
+    ReminderApp app;
+    app.loadEvents();
+    std::exception_ptr failure;
+    try {
+        app.start(instance);
+        runMessageLoop();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // What the run changed is written even when the start failed half-way.
+    app.saveEvents();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -19,25 +52,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (::GetLastError() == ERROR_ALREADY_EXISTS)
         return 0;
 
-    {
-        ReminderApp app;
-        bool started = false;
-        try {
-            app.start(instance);
-            started = true;
-        } catch (const std::exception& error) {
-            ::MessageBoxA(nullptr, error.what(), "Vellumere", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-        }
-        if (started) {
-            MSG message;
-            while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageA(&message);
-            }
-        }
-    } // the event file is written here
+    try {
+        run(instance);
+    } catch (...) {
+        showCurrentError(nullptr);
+    }
 
-    // Only now may another copy start and read the file.
+    // Only now, with the file written, may another copy start and read it.
     if (mutex)
         ::ReleaseMutex(mutex.get());
     return 0;

@@ -1,15 +1,13 @@
 // VellumereClose: asks a running Vellumere to end in its orderly way, so it
 // writes its event file and removes its icon. Shows nothing; always ends 0.
 
-#include <windows.h>
+#include "TrayWindowNames.h"
 
-namespace {
-UINT const WM_QUITREQUEST = WM_APP + 2;
-}
+#include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    if (HWND window = ::FindWindowA("TrayIconWndClass", "TrayIconWnd"))
+    if (HWND window = ::FindWindowA(trayWindowClass, trayWindowTitle))
         ::SendMessageA(window, WM_QUITREQUEST, 0, 0);
     return 0;
 }

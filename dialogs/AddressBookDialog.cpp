@@ -17,26 +17,6 @@ namespace {
 int const nameColumnWidth = 170;
 int const addressColumnWidth = 200;
 
-// One interface pointer, released once.
-template <typename Interface>
-class Held {
-public:
-    Held() = default;
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    ~Held()
-    {
-        if (pointer)
-            pointer->Release();
-    }
-    Interface* operator->() const { return pointer; }
-    Interface** out() { return &pointer; }
-    Interface* get() const { return pointer; }
-
-private:
-    Interface* pointer = nullptr;
-};
-
 // One block the address book handed out, given back to its FreeBuffer.
 template <typename Block>
 class WabBuffer {
@@ -96,11 +76,6 @@ const char* stringValue(const wab::Row& row, wab::Ulong tag)
     return "";
 }
 
-struct FindTraits {
-    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE find) { ::FindClose(find); }
-};
-
 std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -130,29 +105,24 @@ std::string toCodePage(const std::string& text)
 } // namespace
 
 AddressBookDialog::AddressBookDialog()
-    : NewestInstance(this)
+    : ModalDialog(IDD_ADDRESS_BOOK, -1)
 {
 }
 
-AddressBookDialog::~AddressBookDialog() = default;
-
-INT_PTR AddressBookDialog::show(HINSTANCE moduleInstance, HWND owner)
+void AddressBookDialog::onInit()
 {
-    instance = moduleInstance;
-    return runModal(*this, instance, IDD_ADDRESS_BOOK, owner);
-}
-
-void AddressBookDialog::onInitDialog()
-{
-    const HANDLE smallIcon = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_ADDRESS_BOOK), IMAGE_ICON, 16, 16, LR_SHARED);
+    const HWND dialog = window();
+    const HANDLE smallIcon =
+        ::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_ADDRESS_BOOK), IMAGE_ICON, 16, 16, LR_SHARED);
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
     const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
-    imageList = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3);
-    ::ImageList_SetBkColor(imageList, CLR_NONE);
-    const HANDLE contactIcon = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CONTACT), IMAGE_ICON, 16, 16, LR_SHARED);
-    ::ImageList_AddIcon(imageList, static_cast<HICON>(contactIcon));
-    ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList));
+    ImageListHandle images(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3));
+    ::ImageList_SetBkColor(images.get(), CLR_NONE);
+    const HANDLE contactIcon = ::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_CONTACT), IMAGE_ICON, 16, 16, LR_SHARED);
+    ::ImageList_AddIcon(images.get(), static_cast<HICON>(contactIcon));
+    // The list view owns the image list from here on.
+    ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
 
     const struct {
         UINT text;
@@ -160,7 +130,7 @@ void AddressBookDialog::onInitDialog()
     } columns[] = {{IDS_NAME_COLUMN, nameColumnWidth}, {IDS_ADDRESS_COLUMN, addressColumnWidth}};
     for (int i = 0; i < 2; ++i) {
         char heading[64] = "";
-        ::LoadStringA(instance, columns[i].text, heading, sizeof heading);
+        ::LoadStringA(instance(), columns[i].text, heading, sizeof heading);
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = heading;
@@ -201,11 +171,11 @@ bool AddressBookDialog::fillFromAddressBook()
     if (!open)
         return false;
 
-    Held<wab::WabObject> wabObject;
-    Held<wab::AddrBook> addressBook;
+    ComPointer<wab::WabObject> wabObject;
+    ComPointer<wab::AddrBook> addressBook;
     wab::OpenParameters parameters{};
     parameters.cbSize = sizeof parameters;
-    parameters.hwnd = dialog;
+    parameters.hwnd = window();
     if (open(addressBook.out(), wabObject.out(), &parameters, 0) != S_OK || !addressBook.get() || !wabObject.get())
         return false;
 
@@ -214,7 +184,7 @@ bool AddressBookDialog::fillFromAddressBook()
     if (FAILED(addressBook->GetPAB(&entryIdSize, entryId.out())))
         return false;
 
-    Held<wab::Unknown> entry;
+    ComPointer<wab::Unknown> entry;
     wab::Ulong objectType = 0;
     if (FAILED(addressBook->OpenEntry(entryIdSize, entryId.get(), nullptr, wab::bestAccess, &objectType,
                                       entry.out())) ||
@@ -224,7 +194,7 @@ bool AddressBookDialog::fillFromAddressBook()
     auto* const container = static_cast<wab::AbContainer*>(entry.get());
 
     // The address book is open: from here on an empty list is its answer.
-    Held<wab::MapiTable> table;
+    ComPointer<wab::MapiTable> table;
     if (FAILED(container->GetContentsTable(0, table.out())) || !table.get())
         return true;
     wab::Ulong rowCount = 0;
@@ -249,7 +219,7 @@ void AddressBookDialog::fillFromContacts()
         return;
     const std::string folder = std::string(profile) + "\\Contacts\\";
     WIN32_FIND_DATAA found{};
-    const UniqueHandle<HANDLE, FindTraits> search(::FindFirstFileA((folder + "*.vcf").c_str(), &found));
+    const FindHandle search(::FindFirstFileA((folder + "*.vcf").c_str(), &found));
     if (!search)
         return;
     do {
@@ -262,7 +232,7 @@ void AddressBookDialog::fillFromContacts()
 
 void AddressBookDialog::addRow(const char* name, const char* rowAddress)
 {
-    const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
+    const HWND list = ::GetDlgItem(window(), IDC_ADDRESS_LIST);
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -280,7 +250,7 @@ void AddressBookDialog::addRow(const char* name, const char* rowAddress)
 
 void AddressBookDialog::accept()
 {
-    const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
+    const HWND list = ::GetDlgItem(window(), IDC_ADDRESS_LIST);
     const auto selected = ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
     if (selected < 0)
         return;
@@ -291,32 +261,17 @@ void AddressBookDialog::accept()
     item.cchTextMax = sizeof text;
     ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
     chosenAddress = text;
-    ::EndDialog(dialog, 0);
+    end(0);
 }
 
-void AddressBookDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+void AddressBookDialog::onCommand(int id)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        dialog = hwnd;
-        onInitDialog();
-        break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-            accept();
-        else if (LOWORD(wParam) == IDCANCEL)
-            ::EndDialog(hwnd, -1);
-        break;
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == IDC_ADDRESS_LIST && header->code == NM_DBLCLK)
-            accept();
-        break;
-    }
-    case WM_CLOSE:
-        ::EndDialog(hwnd, -1);
-        break;
-    default:
-        break;
-    }
+    if (id == IDOK)
+        accept();
+}
+
+void AddressBookDialog::onNotify(NMHDR& header)
+{
+    if (header.idFrom == IDC_ADDRESS_LIST && header.code == NM_DBLCLK)
+        accept();
 }

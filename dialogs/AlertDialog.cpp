@@ -9,26 +9,19 @@
 #include <string>
 
 AlertDialog::AlertDialog()
-    : NewestInstance(this)
+    : ModalDialog(IDD_ALERT, -1)
 {
 }
-
-AlertDialog::~AlertDialog() = default;
 
 void AlertDialog::setEvent(const Event& dueEvent)
 {
     event = dueEvent;
 }
 
-INT_PTR AlertDialog::show(HINSTANCE moduleInstance, HWND owner)
+void AlertDialog::onInit()
 {
-    instance = moduleInstance;
-    return runModal(*this, instance, IDD_ALERT, owner);
-}
-
-void AlertDialog::onInitDialog()
-{
-    const HICON smallIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_TODAY));
+    const HWND dialog = window();
+    const HICON smallIcon = ::LoadIconA(instance(), MAKEINTRESOURCEA(IDI_TODAY));
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
     ::SetDlgItemTextA(dialog, IDC_DESCRIPTION, event.description.c_str());
@@ -47,6 +40,7 @@ void AlertDialog::onInitDialog()
 
 void AlertDialog::onOk()
 {
+    const HWND dialog = window();
     // The program first, then the e-mail; the shell reports its own failures.
     if (::IsDlgButtonChecked(dialog, IDC_LAUNCH_PROGRAM) == BST_CHECKED)
         ::ShellExecuteA(nullptr, nullptr, event.programPath.c_str(), nullptr, nullptr, SW_SHOW);
@@ -54,26 +48,11 @@ void AlertDialog::onOk()
         const std::string link = MailtoLink::build(event.emailAddress, event.description);
         ::ShellExecuteA(dialog, nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
     }
-    ::EndDialog(dialog, 1);
+    end(1);
 }
 
-void AlertDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+void AlertDialog::onCommand(int id)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        dialog = hwnd;
-        onInitDialog();
-        break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-            onOk();
-        else if (LOWORD(wParam) == IDCANCEL)
-            ::EndDialog(hwnd, -1);
-        break;
-    case WM_CLOSE:
-        ::EndDialog(hwnd, -1);
-        break;
-    default:
-        break;
-    }
+    if (id == IDOK)
+        onOk();
 }

@@ -3,24 +3,19 @@
 #include "EventList.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialog.h"
+#include "EventRows.h"
 #include "PictureIds.h"
-#include "ReminderApp.h"
 #include "ResourceText.h"
 #include "StringIds.h"
+#include "SystemServices.h"
 #include "UniqueHandle.h"
-#include "Win32SystemServices.h"
 #include "Win32Time.h"
 
 #include <cstdlib>
-
-EventManagerDialog* EventManagerDialog::currentInstance = nullptr;
+#include <string>
+#include <utility>
 
 namespace {
-
-SystemTime localNow()
-{
-    return Win32SystemServices().localTime();
-}
 
 bool readByte(HKEY key, const char* name, BYTE& value)
 {
@@ -31,69 +26,42 @@ bool readByte(HKEY key, const char* name, BYTE& value)
 
 } // namespace
 
-EventManagerDialog::EventManagerDialog()
+EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> onEventsChanged)
+    : ModalDialog(IDD_EVENT_MANAGER, 0), eventList(events), system(clock), eventsChanged(std::move(onEventsChanged))
 {
-    currentInstance = this;
 }
 
-EventManagerDialog::~EventManagerDialog()
+int EventManagerDialog::show(HINSTANCE moduleInstance)
 {
-    if (currentInstance == this)
-        currentInstance = nullptr;
-}
-
-int EventManagerDialog::show(HINSTANCE moduleInstance, HWND, ReminderApp& application, EventList& list)
-{
-    if (open) {
-        bringToFront();
-        return 0;
-    }
-    app = &application;
-    eventList = &list;
-    instance = moduleInstance;
-    open = true;
-    runModal(*this, instance, IDD_EVENT_MANAGER, nullptr);
-    open = false;
-    ready = false;
-    dialog = nullptr;
+    // No owner: the manager stands alone on the desktop and can be minimized.
+    ModalDialog::show(moduleInstance, nullptr);
     return 0;
-}
-
-void EventManagerDialog::bringToFront()
-{
-    if (!dialog)
-        return;
-    ::SetActiveWindow(dialog);
-    ::SetForegroundWindow(dialog);
-}
-
-std::string EventManagerDialog::loadText(UINT id) const
-{
-    return loadResourceText(instance, id);
 }
 
 void EventManagerDialog::enableMonthControls(bool enable)
 {
     for (const int id : {IDC_MONTH, IDC_YEAR, IDC_YEAR_SPIN})
-        ::EnableWindow(::GetDlgItem(dialog, id), enable);
+        ::EnableWindow(::GetDlgItem(window(), id), enable);
 }
 
-void EventManagerDialog::initialise()
+void EventManagerDialog::onInit()
 {
+    ready = false;
+    const HWND dialog = window();
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(::LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP))));
+                   reinterpret_cast<LPARAM>(::LoadIconA(instance(), MAKEINTRESOURCEA(IDI_APP))));
     const HWND list = ::GetDlgItem(dialog, IDC_EVENT_LIST);
-    imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3);
+    ImageListHandle images(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3));
     for (const int icon : {IDI_APP, IDI_TODAY, IDI_OLD}) {
-        const HICON loaded =
-            static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0));
-        ImageList_AddIcon(imageList, loaded);
-        ::DestroyIcon(loaded);
+        const IconHandle loaded(
+            static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0)));
+        ImageList_AddIcon(images.get(), loaded.get());
     }
-    ListView_SetImageList(list, imageList, LVSIL_SMALL);
+    // The list view owns the image list from here on.
+    ListView_SetImageList(list, images.release(), LVSIL_SMALL);
 
-    const std::string eventColumn = loadText(IDS_EVENT_COLUMN);
-    const std::string dateColumn = loadText(IDS_DATE_COLUMN);
+    const std::string eventColumn = loadResourceText(instance(), IDS_EVENT_COLUMN);
+    const std::string dateColumn = loadResourceText(instance(), IDS_DATE_COLUMN);
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
@@ -107,7 +75,7 @@ void EventManagerDialog::initialise()
     ::CheckRadioButton(dialog, IDC_SHOW_ALL, IDC_SHOW_MONTH, IDC_SHOW_ALL);
     enableMonthControls(false);
 
-    const SystemTime now = localNow();
+    const SystemTime now = system.localTime();
     ::SendDlgItemMessageA(dialog, IDC_YEAR_SPIN, UDM_SETRANGE32, 1980, 2099);
     ::SendDlgItemMessageA(dialog, IDC_YEAR_SPIN, UDM_SETPOS32, 0, now.wYear);
 
@@ -122,9 +90,8 @@ void EventManagerDialog::initialise()
     }
     ::SendDlgItemMessageA(dialog, IDC_MONTH, CB_SETCURSEL, now.wMonth - 1u, 0);
 
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_READ, &opened) == ERROR_SUCCESS) {
-        const RegistryKey key(opened);
+    RegistryKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_READ, key.out()) == ERROR_SUCCESS) {
         BYTE value = 0;
         if (readByte(key.get(), "HideOld", value) && value)
             ::CheckDlgButton(dialog, IDC_HIDE_OLD, BST_CHECKED);
@@ -139,7 +106,8 @@ void EventManagerDialog::initialise()
 
 void EventManagerDialog::refresh()
 {
-    if (!dialog || !eventList)
+    const HWND dialog = window();
+    if (!dialog)
         return;
     const HWND list = ::GetDlgItem(dialog, IDC_EVENT_LIST);
     EventRows::Filter filter;
@@ -151,16 +119,14 @@ void EventManagerDialog::refresh()
         const LRESULT month = ::SendDlgItemMessageA(dialog, IDC_MONTH, CB_GETCURSEL, 0, 0);
         filter.month = month == CB_ERR ? 0 : static_cast<int>(month) + 1;
     }
-    shownAt = localNow();
-    const EventRows rows = EventRows::select(*eventList, filter, shownAt);
+    shownAt = system.localTime();
+    const EventRows rows = EventRows::select(eventList.all(), filter, shownAt);
     firstShownIndex = rows.firstShownIndex;
     rowCount = rows.count;
     // The selection does not survive a rebuild.
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemCountEx(list, rowCount, 0);
     ::InvalidateRect(list, nullptr, TRUE);
-    if (app)
-        app->armTimer();
 }
 
 void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
@@ -168,7 +134,7 @@ void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
     LVITEMA& item = info.item;
     if (item.iItem < 0 || item.iItem >= rowCount)
         return;
-    const Event& event = (*eventList)[static_cast<std::size_t>(firstShownIndex + item.iItem)];
+    const Event& event = eventList[static_cast<std::size_t>(firstShownIndex + item.iItem)];
     if (item.mask & LVIF_IMAGE)
         item.iImage = EventRows::imageOf(event, shownAt);
     if (!(item.mask & LVIF_TEXT))
@@ -192,16 +158,17 @@ void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
 
 int EventManagerDialog::selectedRow() const
 {
-    return ListView_GetNextItem(::GetDlgItem(dialog, IDC_EVENT_LIST), -1, LVNI_SELECTED);
+    return ListView_GetNextItem(::GetDlgItem(window(), IDC_EVENT_LIST), -1, LVNI_SELECTED);
 }
 
 void EventManagerDialog::addEvent()
 {
     EventPropertiesDialog editor;
-    if (editor.show(instance, dialog) == -1)
+    if (editor.show(instance(), window()) == -1)
         return;
-    eventList->add(editor.workingEvent());
+    eventList.add(editor.workingEvent());
     refresh();
+    eventsChanged();
 }
 
 void EventManagerDialog::editEvent()
@@ -210,19 +177,22 @@ void EventManagerDialog::editEvent()
     if (row < 0)
         return;
     const auto position = static_cast<std::size_t>(firstShownIndex + row);
-    const Event original = (*eventList)[position];
+    const Event original = eventList[position];
     EventPropertiesDialog editor;
     editor.setEvent(original);
-    if (editor.show(instance, dialog) != -1) {
+    const bool changed = editor.show(instance(), window()) != -1;
+    if (changed) {
         // A timer tick may have carried events forward meanwhile: the edit
         // goes to the event that was edited, or is added when it is gone.
-        const long now = EventRows::locate(*eventList, position, original);
+        const long now = EventRows::locate(eventList.all(), position, original);
         if (now >= 0)
-            eventList->replace(static_cast<std::size_t>(now), editor.workingEvent());
+            eventList.replace(static_cast<std::size_t>(now), editor.workingEvent());
         else
-            eventList->add(editor.workingEvent());
+            eventList.add(editor.workingEvent());
     }
     refresh();
+    if (changed)
+        eventsChanged();
 }
 
 void EventManagerDialog::removeEvent()
@@ -231,36 +201,46 @@ void EventManagerDialog::removeEvent()
     if (row < 0)
         return;
     const auto position = static_cast<std::size_t>(firstShownIndex + row);
-    if (EventRows::stillToCome((*eventList)[position], localNow())) {
-        const int answer = ::MessageBoxA(dialog, loadText(IDS_CONFIRM_REMOVE).c_str(),
-                                         loadText(IDS_EVENT_MANAGER).c_str(), MB_YESNO | MB_ICONEXCLAMATION);
+    if (EventRows::stillToCome(eventList[position], system.localTime())) {
+        const int answer =
+            ::MessageBoxA(window(), loadResourceText(instance(), IDS_CONFIRM_REMOVE).c_str(),
+                          loadResourceText(instance(), IDS_EVENT_MANAGER).c_str(), MB_YESNO | MB_ICONEXCLAMATION);
         if (answer != IDYES)
             return;
     }
-    eventList->remove(position);
+    eventList.remove(position);
     refresh();
+    eventsChanged();
 }
 
 void EventManagerDialog::closeDialog()
 {
-    HKEY created = nullptr;
+    const HWND dialog = window();
+    RegistryKey key;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                          &created, nullptr) == ERROR_SUCCESS) {
-        const RegistryKey key(created);
+                          key.out(), nullptr) == ERROR_SUCCESS) {
         const BYTE hideOld = ::IsDlgButtonChecked(dialog, IDC_HIDE_OLD) == BST_CHECKED ? 1 : 0;
         const BYTE showAll = ::IsDlgButtonChecked(dialog, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0;
         ::RegSetValueExA(key.get(), "HideOld", 0, REG_BINARY, &hideOld, 1);
         ::RegSetValueExA(key.get(), "ShowAll", 0, REG_BINARY, &showAll, 1);
     }
-    eventList->save();
-    ::EndDialog(dialog, 0);
+    eventList.save();
+    end(0);
+}
+
+void EventManagerDialog::onCancel()
+{
+    closeDialog();
 }
 
 void EventManagerDialog::onCommand(int id)
 {
+    // The controls' notifications while they are being set up wait for the
+    // one refresh at the end of it.
+    if (!ready)
+        return;
     switch (id) {
     case IDC_MANAGER_CLOSE:
-    case IDCANCEL:
         closeDialog();
         break;
     case IDC_ADD:
@@ -291,38 +271,14 @@ void EventManagerDialog::onCommand(int id)
     }
 }
 
-void EventManagerDialog::onNotify(const NMHDR& header, LPARAM lParam)
+void EventManagerDialog::onNotify(NMHDR& header)
 {
     if (header.idFrom != IDC_EVENT_LIST)
         return;
     if (header.code == LVN_GETDISPINFOA)
-        fillRow(*reinterpret_cast<NMLVDISPINFOA*>(lParam));
+        fillRow(reinterpret_cast<NMLVDISPINFOA&>(header));
     else if (header.code == NM_DBLCLK)
         editEvent();
-    else if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE)
+    else if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE)
         removeEvent();
-}
-
-void EventManagerDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        dialog = hwnd;
-        initialise();
-        break;
-    case WM_COMMAND:
-        // The controls' notifications while they are being set up wait for
-        // the one refresh at the end of it.
-        if (ready)
-            onCommand(LOWORD(wParam));
-        break;
-    case WM_NOTIFY:
-        onNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
-        break;
-    case WM_CLOSE:
-        closeDialog();
-        break;
-    default:
-        break;
-    }
 }

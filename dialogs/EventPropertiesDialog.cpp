@@ -22,38 +22,31 @@ constexpr int textCapacity = 2048;
 } // namespace
 
 EventPropertiesDialog::EventPropertiesDialog()
-    : NewestInstance(this)
+    : ModalDialog(IDD_EVENT_PROPERTIES, -1)
 {
 }
-
-EventPropertiesDialog::~EventPropertiesDialog() = default;
 
 void EventPropertiesDialog::setEvent(const Event& edited)
 {
     event = edited;
 }
 
-INT_PTR EventPropertiesDialog::show(HINSTANCE moduleInstance, HWND owner)
-{
-    instance = moduleInstance;
-    return runModal(*this, instance, IDD_EVENT_PROPERTIES, owner);
-}
-
 std::string EventPropertiesDialog::text(int id) const
 {
     char buffer[textCapacity] = "";
-    ::GetDlgItemTextA(dialog, id, buffer, textCapacity);
+    ::GetDlgItemTextA(window(), id, buffer, textCapacity);
     return buffer;
 }
 
 bool EventPropertiesDialog::checked(int id) const
 {
-    return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+    return ::IsDlgButtonChecked(window(), id) == BST_CHECKED;
 }
 
-void EventPropertiesDialog::onInitDialog()
+void EventPropertiesDialog::onInit()
 {
-    const HICON smallIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_TODAY));
+    const HWND dialog = window();
+    const HICON smallIcon = ::LoadIconA(instance(), MAKEINTRESOURCEA(IDI_TODAY));
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH.mm"));
     for (const int id : {IDC_PROPERTIES_DESCRIPTION, IDC_PROPERTIES_EMAIL_ADDRESS, IDC_PROPERTIES_PROGRAM_PATH,
@@ -64,6 +57,7 @@ void EventPropertiesDialog::onInitDialog()
 
 void EventPropertiesDialog::fillControls()
 {
+    const HWND dialog = window();
     ::SetDlgItemTextA(dialog, IDC_PROPERTIES_DESCRIPTION, event.description.c_str());
     // A date the pickers refuse (the all-zero date of a new event) leaves
     // them at the present moment, where a new event starts.
@@ -96,6 +90,7 @@ void EventPropertiesDialog::fillControls()
 
 void EventPropertiesDialog::readControls()
 {
+    const HWND dialog = window();
     event.description = text(IDC_PROPERTIES_DESCRIPTION);
 
     SYSTEMTIME date{}, time{};
@@ -126,11 +121,11 @@ void EventPropertiesDialog::readControls()
     event.note = text(IDC_PROPERTIES_NOTE);
 }
 
-void EventPropertiesDialog::complain(UINT message, int field)
+void EventPropertiesDialog::complain(unsigned message, int field)
 {
-    ::MessageBoxA(dialog, loadResourceText(instance, message).c_str(), loadResourceText(instance, IDS_EVENT_MANAGER).c_str(),
-                  MB_OK | MB_ICONEXCLAMATION);
-    ::SetFocus(::GetDlgItem(dialog, field));
+    ::MessageBoxA(window(), loadResourceText(instance(), message).c_str(),
+                  loadResourceText(instance(), IDS_EVENT_MANAGER).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    ::SetFocus(::GetDlgItem(window(), field));
 }
 
 bool EventPropertiesDialog::validate()
@@ -154,6 +149,7 @@ bool EventPropertiesDialog::validate()
 
 void EventPropertiesDialog::toggleTime()
 {
+    const HWND dialog = window();
     // Follows the time picker's state, which every click flips with the box.
     const HWND timePicker = ::GetDlgItem(dialog, IDC_TIME);
     const HWND hourBefore = ::GetDlgItem(dialog, IDC_REMIND_1_HOUR);
@@ -169,6 +165,7 @@ void EventPropertiesDialog::toggleTime()
 
 void EventPropertiesDialog::toggleField(int field, int button)
 {
+    const HWND dialog = window();
     const HWND edit = ::GetDlgItem(dialog, field);
     const bool enable = !::IsWindowEnabled(edit);
     ::EnableWindow(edit, enable);
@@ -179,8 +176,9 @@ void EventPropertiesDialog::toggleField(int field, int button)
 
 void EventPropertiesDialog::browseProgram()
 {
-    const std::string filter = EventCheck::programFilter(loadResourceText(instance, IDS_PROGRAM_FILTER));
-    const std::string title = loadResourceText(instance, IDS_PROGRAM_SELECTION);
+    const HWND dialog = window();
+    const std::string filter = EventCheck::programFilter(loadResourceText(instance(), IDS_PROGRAM_FILTER));
+    const std::string title = loadResourceText(instance(), IDS_PROGRAM_SELECTION);
     char file[256] = "";
     OPENFILENAMEA request;
     std::memset(&request, 0, sizeof request);
@@ -198,8 +196,9 @@ void EventPropertiesDialog::browseProgram()
 
 void EventPropertiesDialog::selectAddress()
 {
+    const HWND dialog = window();
     AddressBookDialog picker;
-    if (picker.show(instance, dialog) != -1)
+    if (picker.show(instance(), dialog) != -1)
         ::SetDlgItemTextA(dialog, IDC_PROPERTIES_EMAIL_ADDRESS, picker.address().c_str());
 }
 
@@ -209,11 +208,10 @@ void EventPropertiesDialog::onCommand(int id)
     case IDC_PROPERTIES_OK:
     case IDOK:
         if (validate())
-            ::EndDialog(dialog, 1);
+            end(1);
         break;
     case IDC_PROPERTIES_CANCEL:
-    case IDCANCEL:
-        ::EndDialog(dialog, -1);
+        onCancel();
         break;
     case IDC_NO_TIME:
         toggleTime();
@@ -229,24 +227,6 @@ void EventPropertiesDialog::onCommand(int id)
         break;
     case IDC_SELECT_ADDRESS:
         selectAddress();
-        break;
-    default:
-        break;
-    }
-}
-
-void EventPropertiesDialog::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        dialog = hwnd;
-        onInitDialog();
-        break;
-    case WM_COMMAND:
-        onCommand(LOWORD(wParam));
-        break;
-    case WM_CLOSE:
-        ::EndDialog(hwnd, -1);
         break;
     default:
         break;

@@ -2,11 +2,6 @@
 
 #include "Calendar.h"
 
-void Event::reset()
-{
-    *this = Event();
-}
-
 bool Event::operator<(const Event& other) const
 {
     const SystemTime& a = when;
@@ -24,6 +19,17 @@ bool Event::operator<(const Event& other) const
     if (a.wHour != b.wHour)
         return a.wHour < b.wHour;
     return a.wMinute < b.wMinute;
+}
+
+bool Event::operator==(const Event& other) const
+{
+    const SystemTime& a = when;
+    const SystemTime& b = other.when;
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && frequency == other.frequency && noTime == other.noTime &&
+           remind3Days == other.remind3Days && remind1Day == other.remind1Day && remind1Hour == other.remind1Hour &&
+           sendEmail == other.sendEmail && launchProgram == other.launchProgram && description == other.description &&
+           emailAddress == other.emailAddress && programPath == other.programPath && note == other.note;
 }
 
 bool Event::repeats() const

@@ -3,19 +3,28 @@
 #include "EventStore.h"
 
 #include <algorithm>
+#include <iterator>
 
 EventList::EventList(EventStore& eventStore)
-    : store(eventStore), filePath(eventStore.locateFile())
+    : store(eventStore)
 {
-    load();
+}
+
+bool EventList::load()
+{
+    filePath = store.locateFile();
+    std::vector<Event> read;
+    const bool readable = store.load(filePath, read);
+    events.swap(read);
     // The file is kept in order by every save, but a hand-edited one need not
     // be, and everything that walks the list relies on the order.
     sortEvents();
+    return readable;
 }
 
-EventList::~EventList()
+bool EventList::save()
 {
-    save();
+    return store.save(filePath, events);
 }
 
 void EventList::add(const Event& event)
@@ -35,22 +44,18 @@ void EventList::remove(std::size_t position)
     events.erase(events.begin() + static_cast<std::ptrdiff_t>(position));
 }
 
-void EventList::append(const Event& event)
+void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::vector<Event> next)
 {
-    events.push_back(event);
+    // The only step that can fail comes first; the rest moves, and sorts
+    // without needing memory of its own.
+    events.reserve(events.size() + next.size());
+    for (const std::size_t position : endedSeries)
+        events[position].frequency = Once;
+    events.insert(events.end(), std::make_move_iterator(next.begin()), std::make_move_iterator(next.end()));
+    sortEvents();
 }
 
 void EventList::sortEvents()
 {
     std::sort(events.begin(), events.end());
-}
-
-void EventList::load()
-{
-    store.load(filePath, events);
-}
-
-bool EventList::save()
-{
-    return store.save(filePath, events);
 }

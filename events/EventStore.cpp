@@ -41,20 +41,22 @@ std::string EventStore::locateFile()
     return folder + "\\" + system.expandEnvironment("%USERNAME%.xml");
 }
 
-void EventStore::load(const std::string& path, std::vector<Event>& events)
+bool EventStore::load(const std::string& path, std::vector<Event>& events)
 {
     std::string text;
     switch (files.readFile(path, text)) {
     case FileSystem::ReadResult::Missing:
-        return;
+        return true;
     case FileSystem::ReadResult::Failed:
         unreadablePath = path;
-        return;
+        return false;
     case FileSystem::ReadResult::Read:
         break;
     }
-    if (!EventFileReader::read(text, events))
-        unreadablePath = path;
+    if (EventFileReader::read(text, events))
+        return true;
+    unreadablePath = path;
+    return false;
 }
 
 std::string EventStore::keptAsidePath(const std::string& path, const SystemTime& now)

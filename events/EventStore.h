@@ -20,8 +20,8 @@ public:
 
     // Appends the file's events in file order. A missing file gives nothing;
     // so does one that cannot be read, which is then kept aside by the next
-    // save before anything replaces it.
-    void load(const std::string& path, std::vector<Event>& events);
+    // save before anything replaces it: false for that one.
+    bool load(const std::string& path, std::vector<Event>& events);
 
     // Replaces the file with `events` in one step; the old file stays as it
     // was when anything fails.

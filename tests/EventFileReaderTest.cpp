@@ -56,7 +56,7 @@ TEST(EventFileReader, ReadsEveryFieldOfAWrittenEvent)
     EXPECT_EQ(back.when.wDay, 5);
     EXPECT_EQ(back.when.wHour, 10);
     EXPECT_EQ(back.when.wMinute, 30);
-    EXPECT_EQ(back.alertFlags, 0u);
+    EXPECT_EQ(back, event);
 }
 
 TEST(EventFileReader, KeepsTheFileOrderAndAnyRootName)

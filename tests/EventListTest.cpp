@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(EventListTest, LoadsTheUserFileSortedAndWritesItBackWhenDestroyed)
+TEST_F(EventListTest, LoadReadsTheUserFileSortedAndOnlySaveWritesIt)
 {
     // A hand-edited file out of order: the list is put in order at once,
     // because every walk over it and the manager's row mapping rely on it.
@@ -48,15 +48,31 @@ TEST_F(EventListTest, LoadsTheUserFileSortedAndWritesItBackWhenDestroyed)
         EventFileWriter::write({event("third", 7), event("first", 5), event("untimed", 5, 0, true), event("second", 6)});
     {
         EventList list(store);
+        EXPECT_TRUE(list.empty()) << "building the list reads nothing";
+        ASSERT_TRUE(list.load());
         EXPECT_EQ(list.path(), userFile);
         EXPECT_EQ(descriptions(list), (std::vector<std::string>{"first", "untimed", "second", "third"}));
         list.add(event("added", 4));
-        EXPECT_TRUE(files.replaced.empty()) << "nothing is written before the end";
     }
+    EXPECT_TRUE(files.replaced.empty()) << "destroying the list writes nothing";
+
+    EventList list(store);
+    ASSERT_TRUE(list.load());
+    list.add(event("added", 4));
+    ASSERT_TRUE(list.save());
     EXPECT_EQ(files.replaced, std::vector<std::string>{userFile});
     EXPECT_EQ(files.files[userFile],
               EventFileWriter::write({event("added", 4), event("first", 5), event("untimed", 5, 0, true),
                                       event("second", 6), event("third", 7)}));
+}
+
+TEST_F(EventListTest, AnUnreadableFileLoadsAsAnEmptyListAndSaysSo)
+{
+    files.files[userFile] = "<eventlist><event>";
+    EventList list(store);
+    list.add(event("before", 1));
+    EXPECT_FALSE(list.load());
+    EXPECT_TRUE(list.empty()) << "a load replaces what the list held";
 }
 
 TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
@@ -72,10 +88,10 @@ TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
 
     Event nextYear = event("a moved", 1);
     nextYear.when.wYear = 2027;
-    nextYear.alertFlags = Event::DailySummary;
+    nextYear.note = "every field";
     list.replace(0, nextYear);
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"b", "late", "untimed", "a moved"}));
-    EXPECT_EQ(list[3].alertFlags, Event::DailySummary) << "replace copies every field";
+    EXPECT_EQ(list[3], nextYear) << "replace copies every field";
 
     list.remove(3);
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"b", "late", "untimed"}));
@@ -83,19 +99,25 @@ TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"late", "untimed"}));
 }
 
-TEST_F(EventListTest, AppendWaitsForSortEvents)
+TEST_F(EventListTest, CarryForwardEndsTheSeriesAndSortsTheNewOccurrencesIn)
 {
     EventList list(store);
-    list.append(event("later", 20));
-    list.append(event("earlier", 2));
-    EXPECT_EQ(descriptions(list), (std::vector<std::string>{"later", "earlier"}));
-    list.sortEvents();
-    EXPECT_EQ(descriptions(list), (std::vector<std::string>{"earlier", "later"}));
+    Event daily = event("daily", 2);
+    daily.frequency = Daily;
+    list.add(daily);
+    list.add(event("between", 3, 12));
+    Event next = event("daily", 4);
+    next.frequency = Daily;
+    list.carryForward({0}, {event("daily", 3), next});
+    EXPECT_EQ(descriptions(list), (std::vector<std::string>{"daily", "daily", "between", "daily"}));
+    EXPECT_EQ(list[0].frequency, Once);
+    EXPECT_EQ(list[3].frequency, Daily) << "only the newest occurrence carries the rule";
 }
 
 TEST_F(EventListTest, SavingTwiceWritesTheCurrentList)
 {
     EventList list(store);
+    list.load();
     list.add(event("one", 1));
     EXPECT_TRUE(list.save());
     list.add(event("two", 2));

@@ -25,7 +25,7 @@ protected:
         filter.hideOld = hideOld;
         filter.year = year;
         filter.month = month;
-        const EventRows selected = EventRows::select(kit.events, filter, now);
+        const EventRows selected = EventRows::select(kit.events.all(), filter, now);
         return {selected.firstShownIndex, selected.count};
     }
 };
@@ -62,13 +62,15 @@ TEST_F(EventRowsTest, ImagesAndWhatIsStillToCome)
 TEST_F(EventRowsTest, AnEditFindsItsEventAgainAfterTheListChanged)
 {
     const Event edited = kit.events[4];
-    EXPECT_EQ(EventRows::locate(kit.events, 4, edited), 4);
+    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), 4);
     kit.events.add(timedEvent("added before it", 2026, 12, 19, 9, 0)); // moves it to 5
-    EXPECT_EQ(EventRows::locate(kit.events, 4, edited), 5);
-    kit.events[5].frequency = Daily; // carried forward meanwhile: still the same event
-    EXPECT_EQ(EventRows::locate(kit.events, 4, edited), 5);
+    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), 5);
+    Event carried = kit.events[5];
+    carried.frequency = Daily; // carried forward meanwhile: still the same event
+    kit.events.replace(5, carried);
+    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), 5);
     kit.events.remove(5);
-    EXPECT_EQ(EventRows::locate(kit.events, 4, edited), -1) << "gone: the edit is added";
+    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), -1) << "gone: the edit is added";
 }
 
 } // namespace

@@ -163,7 +163,6 @@ TEST(EventRecurrence, EveryOtherFieldIsCopied)
     event.emailAddress = "a@b.c";
     event.programPath = "C:\\yoga.exe";
     event.note = "mat\r\nwater";
-    event.alertFlags = Event::HourBeforeReminder;
     event.when.wDayOfWeek = 4;
     event.when.wSecond = 12;
     event.when.wMilliseconds = 345;
@@ -176,7 +175,6 @@ TEST(EventRecurrence, EveryOtherFieldIsCopied)
     EXPECT_EQ(next.emailAddress, "a@b.c");
     EXPECT_EQ(next.programPath, "C:\\yoga.exe");
     EXPECT_EQ(next.note, "mat\r\nwater");
-    EXPECT_EQ(next.alertFlags, Event::HourBeforeReminder);
     EXPECT_EQ(next.when.wDayOfWeek, 4) << "the day of the week is never recomputed";
     EXPECT_EQ(next.when.wSecond, 12);
     EXPECT_EQ(next.when.wMilliseconds, 345);
@@ -197,23 +195,57 @@ TEST(EventRecurrence, UnknownFrequenciesAndUnrealDatesDoNotMove)
     }
 }
 
-TEST(EventRecord, ResetRestoresTheDefaultState)
+TEST(EventRecord, ADefaultEventIsEmptyAndOnce)
 {
-    Event event = repeating(Yearly, 2026, 3, 5);
-    event.description = "x";
-    event.note = "y";
-    event.alertFlags = Event::DailySummary;
-    event.remind1Hour = event.sendEmail = true;
-    event.when.wSecond = 9;
-    event.reset();
     const Event fresh;
-    EXPECT_EQ(event.alertFlags, 0u);
-    EXPECT_TRUE(event.description.empty() && event.note.empty());
-    EXPECT_EQ(event.frequency, Once);
-    EXPECT_FALSE(event.remind1Hour || event.sendEmail);
-    EXPECT_EQ(std::memcmp(&event.when, &fresh.when, sizeof fresh.when), 0);
-    EXPECT_EQ(event.when.wYear, 0);
-    EXPECT_EQ(event.when.wSecond, 0);
+    const SystemTime zero{};
+    EXPECT_TRUE(fresh.description.empty() && fresh.note.empty() && fresh.emailAddress.empty() &&
+                fresh.programPath.empty());
+    EXPECT_EQ(fresh.frequency, Once);
+    EXPECT_FALSE(fresh.noTime || fresh.remind3Days || fresh.remind1Day || fresh.remind1Hour || fresh.sendEmail ||
+                 fresh.launchProgram);
+    EXPECT_EQ(std::memcmp(&fresh.when, &zero, sizeof zero), 0);
+}
+
+TEST(EventRecord, EqualityIsEveryStoredField)
+{
+    Event base = repeating(Weekly, 2026, 3, 5);
+    base.description = "Yoga";
+    base.note = "mat";
+    const struct {
+        const char* change;
+        void (*apply)(Event&);
+        bool equal;
+    } cases[] = {
+        {"nothing", [](Event&) {}, true},
+        {"the day of the week", [](Event& e) { e.when.wDayOfWeek = 6; }, true},
+        {"the seconds", [](Event& e) { e.when.wSecond = 59; }, true},
+        {"the milliseconds", [](Event& e) { e.when.wMilliseconds = 1; }, true},
+        {"the year", [](Event& e) { ++e.when.wYear; }, false},
+        {"the month", [](Event& e) { ++e.when.wMonth; }, false},
+        {"the day", [](Event& e) { ++e.when.wDay; }, false},
+        {"the hour", [](Event& e) { ++e.when.wHour; }, false},
+        {"the minute", [](Event& e) { ++e.when.wMinute; }, false},
+        {"the frequency", [](Event& e) { e.frequency = Once; }, false},
+        {"no time", [](Event& e) { e.noTime = true; }, false},
+        {"three days before", [](Event& e) { e.remind3Days = true; }, false},
+        {"one day before", [](Event& e) { e.remind1Day = true; }, false},
+        {"one hour before", [](Event& e) { e.remind1Hour = true; }, false},
+        {"send an e-mail", [](Event& e) { e.sendEmail = true; }, false},
+        {"launch a program", [](Event& e) { e.launchProgram = true; }, false},
+        {"the description", [](Event& e) { e.description += "!"; }, false},
+        {"the address", [](Event& e) { e.emailAddress = "a@b.c"; }, false},
+        {"the program", [](Event& e) { e.programPath = "x.exe"; }, false},
+        {"the note", [](Event& e) { e.note += "\r\n"; }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        Event changed = base;
+        c.apply(changed);
+        EXPECT_EQ(changed == base, c.equal);
+        EXPECT_EQ(base == changed, c.equal);
+        EXPECT_EQ(changed != base, !c.equal);
+    }
 }
 
 } // namespace

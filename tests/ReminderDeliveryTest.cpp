@@ -66,6 +66,7 @@ public:
     }
 
     void armTimer(std::uint32_t milliseconds) override { armedAt = clock + milliseconds; }
+    std::int64_t armedFor() const { return armedAt; }
     void killTimer() override { armedAt = -1; }
 
 private:
@@ -86,7 +87,7 @@ class ReminderDeliveryTest : public testing::Test {
 protected:
     ReminderTestKit kit;
     SimulatedDesktop desktop{kit};
-    ReminderDelivery delivery{kit.events, kit.system, desktop, ReminderTexts()};
+    ReminderDelivery delivery{kit.events, kit.system, desktop, testTexts()};
 
     void startAt(std::int64_t milliseconds)
     {
@@ -230,7 +231,7 @@ TEST_F(ReminderDeliveryTest, StartUpWithNothingToRemindShowsNoBalloon)
     EXPECT_TRUE(desktop.log.empty());
     EXPECT_FALSE(delivery.composeSummary());
     EXPECT_EQ(delivery.summaryText(), "Today:\r\nNo events today.\r\n");
-    EXPECT_EQ(delivery.pendingAlert().alertFlags, Event::DailySummary);
+    EXPECT_EQ(desktop.armedFor(), at(12, 8, 0, 0)) << "the timer runs to midnight";
 }
 
 TEST_F(ReminderDeliveryTest, TheMidnightBalloonAlsoShowsAnHourBeforeOfThatMinute)

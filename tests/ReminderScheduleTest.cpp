@@ -8,6 +8,8 @@
 
 namespace {
 
+using Moment = ReminderSchedule::Moment;
+
 std::vector<std::string> listing(const EventList& events)
 {
     std::vector<std::string> out;
@@ -106,15 +108,15 @@ TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)
         const char* what;
         int hour, minute, second, milliseconds;
         std::uint32_t delay;
-        std::uint32_t flags;
+        Moment moment;
     } cases[] = {
-        {"the next event's minute", 10, 0, 30, 0, 30000, 0},
-        {"to the millisecond", 10, 0, 30, 250, 29750, 0},
-        {"an event at the current minute is past", 10, 1, 0, 0, 49 * 60000, Event::HourBeforeReminder},
-        {"hour-before of the 11:50 event", 10, 20, 0, 0, 30 * 60000, Event::HourBeforeReminder},
-        {"own time of the 11:50 event", 10, 50, 0, 0, 60 * 60000, 0},
-        {"nothing left: midnight", 18, 0, 0, 0, 21600000, Event::DailySummary},
-        {"one second before midnight", 23, 59, 59, 0, 1000, Event::DailySummary},
+        {"the next event's minute", 10, 0, 30, 0, 30000, Moment::Alert},
+        {"to the millisecond", 10, 0, 30, 250, 29750, Moment::Alert},
+        {"an event at the current minute is past", 10, 1, 0, 0, 49 * 60000, Moment::HourBefore},
+        {"hour-before of the 11:50 event", 10, 20, 0, 0, 30 * 60000, Moment::HourBefore},
+        {"own time of the 11:50 event", 10, 50, 0, 0, 60 * 60000, Moment::Alert},
+        {"nothing left: midnight", 18, 0, 0, 0, 21600000, Moment::Midnight},
+        {"one second before midnight", 23, 59, 59, 0, 1000, Moment::Midnight},
     };
     add(timedEvent("soon", 2026, 12, 7, 10, 1));
     Event withHour = timedEvent("with hour", 2026, 12, 7, 11, 50);
@@ -127,12 +129,12 @@ TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)
         SCOPED_TRACE(c.what);
         at(2026, 12, 7, c.hour, c.minute, c.second, c.milliseconds);
         const ReminderSchedule schedule(kit.system.now);
-        const ReminderSchedule::Wake wake = schedule.nextWake(kit.events, kit.system.now);
+        const ReminderSchedule::Wake wake = schedule.nextWake(kit.events.all(), kit.system.now);
         EXPECT_EQ(wake.delayMilliseconds, c.delay);
-        EXPECT_EQ(wake.alertFlags, c.flags);
+        EXPECT_EQ(wake.moment, c.moment);
     }
     at(2026, 12, 8, 0, 0, 0);
-    EXPECT_EQ(ReminderSchedule(kit.system.now).nextWake(kit.events, kit.system.now).delayMilliseconds, 86400000u);
+    EXPECT_EQ(ReminderSchedule(kit.system.now).nextWake(kit.events.all(), kit.system.now).delayMilliseconds, 86400000u);
 }
 
 TEST_F(ReminderScheduleTest, AnHourBeforeCrossesIntoTheEveningBefore)
@@ -142,17 +144,17 @@ TEST_F(ReminderScheduleTest, AnHourBeforeCrossesIntoTheEveningBefore)
     add(early);
     at(2026, 12, 31, 22, 0);
     ReminderSchedule schedule(kit.system.now);
-    const ReminderSchedule::Wake wake = schedule.nextWake(kit.events, kit.system.now);
+    const ReminderSchedule::Wake wake = schedule.nextWake(kit.events.all(), kit.system.now);
     EXPECT_EQ(wake.delayMilliseconds, 90u * 60000);
-    EXPECT_EQ(wake.alertFlags, Event::HourBeforeReminder);
+    EXPECT_EQ(wake.moment, Moment::HourBefore);
     EXPECT_EQ(wake.event.description, "early train");
 
     at(2026, 12, 31, 23, 30);
-    const ReminderSchedule::Due due = schedule.takeDue(kit.events, kit.system.now);
+    const ReminderSchedule::Due due = schedule.takeDue(kit.events.all(), kit.system.now);
     ASSERT_EQ(due.hourBefore.size(), 1u);
     EXPECT_TRUE(due.alerts.empty());
     EXPECT_FALSE(due.newDay);
-    EXPECT_EQ(schedule.nextWake(kit.events, kit.system.now).alertFlags, Event::DailySummary);
+    EXPECT_EQ(schedule.nextWake(kit.events.all(), kit.system.now).moment, Moment::Midnight);
 }
 
 TEST_F(ReminderScheduleTest, DueMomentsComeOnceEach)
@@ -166,31 +168,31 @@ TEST_F(ReminderScheduleTest, DueMomentsComeOnceEach)
 
     at(2026, 12, 7, 9, 0, 40);
     ReminderSchedule schedule(kit.system.now);
-    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty()) << "the start minute is past";
+    EXPECT_TRUE(schedule.takeDue(kit.events.all(), kit.system.now).empty()) << "the start minute is past";
 
     at(2026, 12, 7, 9, 59, 59, 999);
-    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty()) << "nothing before its minute";
+    EXPECT_TRUE(schedule.takeDue(kit.events.all(), kit.system.now).empty()) << "nothing before its minute";
 
     at(2026, 12, 7, 10, 0, 0, 3);
-    ReminderSchedule::Due due = schedule.takeDue(kit.events, kit.system.now);
+    ReminderSchedule::Due due = schedule.takeDue(kit.events.all(), kit.system.now);
     ASSERT_EQ(due.alerts.size(), 2u) << "a shared minute gives each its alert";
     EXPECT_EQ(due.alerts[0].description, "A");
     EXPECT_EQ(due.alerts[1].description, "B");
     ASSERT_EQ(due.hourBefore.size(), 1u) << "and the hour-before of the same minute too";
     EXPECT_EQ(due.hourBefore[0].description, "C");
-    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty()) << "never twice";
+    EXPECT_TRUE(schedule.takeDue(kit.events.all(), kit.system.now).empty()) << "never twice";
 
     // The summer-time hour repeats: nothing of it comes again.
     at(2026, 12, 7, 9, 30);
-    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty());
+    EXPECT_TRUE(schedule.takeDue(kit.events.all(), kit.system.now).empty());
     at(2026, 12, 7, 10, 30);
-    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty());
+    EXPECT_TRUE(schedule.takeDue(kit.events.all(), kit.system.now).empty());
 
     // A clock corrected back by a day: what lies ahead again comes again.
     at(2026, 12, 6, 23, 0);
-    EXPECT_TRUE(schedule.takeDue(kit.events, kit.system.now).empty());
+    EXPECT_TRUE(schedule.takeDue(kit.events.all(), kit.system.now).empty());
     at(2026, 12, 7, 10, 0);
-    due = schedule.takeDue(kit.events, kit.system.now);
+    due = schedule.takeDue(kit.events.all(), kit.system.now);
     EXPECT_EQ(due.alerts.size(), 3u);
     EXPECT_TRUE(due.newDay);
 }
@@ -203,7 +205,7 @@ TEST_F(ReminderScheduleTest, AHourBeforeWhoseEventIsDueTooIsLeftToTheAlert)
     at(2026, 12, 7, 8, 0);
     ReminderSchedule schedule(kit.system.now);
     at(2026, 12, 7, 10, 5); // woke from sleep after both moments
-    const ReminderSchedule::Due due = schedule.takeDue(kit.events, kit.system.now);
+    const ReminderSchedule::Due due = schedule.takeDue(kit.events.all(), kit.system.now);
     EXPECT_TRUE(due.hourBefore.empty());
     ASSERT_EQ(due.alerts.size(), 1u);
 }

@@ -10,13 +10,13 @@ namespace {
 class ReminderSummaryTest : public testing::Test {
 protected:
     ReminderTestKit kit;
-    ReminderTexts texts;
+    ReminderTexts texts = testTexts();
     std::string text;
 
     bool composeOn(int year, int month, int day)
     {
         kit.setClock(SimulatedClock::milliseconds(year, month, day, 12, 0));
-        return ReminderSummary::compose(kit.events, kit.system.now, texts, text);
+        return ReminderSummary::compose(kit.events.all(), kit.system.now, texts, text);
     }
     Event withOptions(Event event, bool oneDay, bool threeDays)
     {

@@ -1,6 +1,8 @@
 #include "StartupSetting.h"
 
+#include "ResourceText.h"
 #include "StartupEntry.h"
+#include "StringIds.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>
@@ -14,7 +16,7 @@ RegistryKey openKey(const std::string& path)
 {
     HKEY key = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        throw std::runtime_error("Error accessing startup regisrty key");
+        throw std::runtime_error(loadResourceText(::GetModuleHandleA(nullptr), IDS_STARTUP_KEY_ERROR));
     return RegistryKey(key);
 }
 

@@ -1,13 +1,14 @@
 #include "TrayIcon.h"
 
 #include "BalloonText.h"
+#include "ErrorMessage.h"
+#include "ResourceText.h"
+#include "StringIds.h"
 
 #include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <string>
-
-TrayIcon* TrayIcon::activeTrayIcon = nullptr;
 
 namespace {
 
@@ -48,9 +49,7 @@ TrayIcon::~TrayIcon()
         ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         ::DestroyWindow(window);
     }
-    if (activeTrayIcon == this)
-        activeTrayIcon = nullptr;
-    ::UnregisterClassA(windowClass, instance);
+    ::UnregisterClassA(trayWindowClass, instance);
 }
 
 void TrayIcon::create(HINSTANCE moduleInstance)
@@ -62,12 +61,13 @@ void TrayIcon::create(HINSTANCE moduleInstance)
     windowClassData.cbSize = sizeof windowClassData;
     windowClassData.lpfnWndProc = windowProc;
     windowClassData.hInstance = instance;
-    windowClassData.lpszClassName = windowClass;
+    windowClassData.lpszClassName = trayWindowClass;
     ::RegisterClassExA(&windowClassData); // a class left from before is simply used
 
-    window = ::CreateWindowExA(0, windowClass, windowTitle, 0, 0, 0, 10, 10, nullptr, nullptr, instance, this);
+    window = ::CreateWindowExA(0, trayWindowClass, trayWindowTitle, 0, 0, 0, 10, 10, nullptr, nullptr, instance,
+                               this);
     if (!window)
-        throw std::runtime_error("Error creating tray icon window");
+        throw std::runtime_error(loadResourceText(instance, IDS_TRAY_WINDOW_ERROR));
     taskbarCreatedMessage();
     addIcon();
 }
@@ -111,15 +111,14 @@ void TrayIcon::showBalloon(const char* title, const char* text, DWORD infoFlags,
 
 void TrayIcon::onError(const char* message)
 {
-    ::MessageBoxA(window, message, "Vellumere", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    showErrorMessage(window, message);
 }
 
 LRESULT CALLBACK TrayIcon::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<TrayIcon*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        activeTrayIcon = self;
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
     auto* self = reinterpret_cast<TrayIcon*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self) {
@@ -129,7 +128,7 @@ LRESULT CALLBACK TrayIcon::windowProc(HWND hwnd, UINT message, WPARAM wParam, LP
         } catch (const std::exception& error) {
             self->onError(error.what());
         } catch (...) {
-            self->onError("Unexpected error");
+            self->onError(loadResourceText(::GetModuleHandleA(nullptr), IDS_UNEXPECTED_ERROR).c_str());
         }
     }
     switch (message) {

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "TrayWindowNames.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
-
-// The icon's callback message, and the request of VellumereClose to quit.
-UINT const WM_TRAYNOTIFY = WM_APP + 1;
-UINT const WM_QUITREQUEST = WM_APP + 2;
 
 // The program's presence in the notification area: a hidden window of class
 // "TrayIconWndClass" and title "TrayIconWnd" (VellumereClose finds it by
@@ -15,9 +13,6 @@ UINT const WM_QUITREQUEST = WM_APP + 2;
 // virtual operations below.
 class TrayIcon {
 public:
-    static constexpr const char* windowClass = "TrayIconWndClass";
-    static constexpr const char* windowTitle = "TrayIconWnd";
-
     TrayIcon() = default;
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -39,9 +34,6 @@ public:
 
     HWND hiddenWindow() const { return window; }
 
-    // The tray object of this process, set when its window is created.
-    static TrayIcon* activeTrayIcon;
-
 protected:
     virtual void onTimer() {}
     virtual void onBalloonClick() {}
@@ -55,8 +47,9 @@ protected:
     virtual void onClockChange() {}
     // Windows is ending the session: the process may end without a quit.
     virtual void onEndSession() {}
-    // An exception reached the window procedure; by default its text is
-    // shown in a message box owned by the hidden window, and the run goes on.
+    // An exception reached the window procedure; by default the user is told
+    // as everywhere (a message box owned by the hidden window), and the run
+    // goes on: the icon is the program, and its reminders must keep coming.
     virtual void onError(const char* message);
 
     HICON icon = nullptr;

@@ -5,6 +5,7 @@
 #include "EventStore.h"
 #include "FakeFileSystem.h"
 #include "FakeSystemServices.h"
+#include "ReminderTexts.h"
 #include "SimulatedClock.h"
 
 #include <cstdio>
@@ -17,8 +18,17 @@ struct ReminderTestKit {
     EventStore store{system, files};
     EventList events{store};
 
+    // The user's file is missing on the fake disk: the list starts empty.
+    ReminderTestKit() { events.load(); }
+
     void setClock(std::int64_t milliseconds) { system.now = SimulatedClock::toSystemTime(milliseconds); }
 };
+
+// The reminders' texts as the English string table has them.
+inline ReminderTexts testTexts()
+{
+    return {"Remind these events", "Today:", "Tomorrow:", "Three days after:", "No events today.", "Remind this event"};
+}
 
 inline Event timedEvent(const char* description, int year, int month, int day, int hour, int minute,
                         EventFrequency frequency = Once)

@@ -164,20 +164,24 @@ TEST_F(AlertDialogTest, AnAlertOpenedInsideAnotherLeavesTheOuterOneWorking)
     INT_PTR innerResult = 0;
 
     AlertDialog outer;
+    const ModalDialog* innerObject = nullptr;
+    const ModalDialog* outerObjectAfterInner = nullptr;
     whenDialogAppears(caption, [&](HWND outerWindow) {
         AlertDialog inner;
         inner.setEvent(innerEvent);
-        EXPECT_EQ(AlertDialog::currentInstance, &inner);
         // This runs in the inner alert's own loop, so the inner dialog exists.
         whenDialogAppears(caption, [&](HWND) {
             for (HWND w = ::FindWindowA("#32770", caption); w; w = ::FindWindowExA(nullptr, w, "#32770", caption)) {
                 if (w != outerWindow) {
+                    innerObject = ModalDialog::of(w);
                     innerSeen = controlText(w, IDC_DESCRIPTION);
                     ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
                 }
             }
         });
         innerResult = inner.show(::GetModuleHandleA(nullptr), outerWindow);
+        EXPECT_EQ(innerObject, &inner) << "each window reaches its own object";
+        outerObjectAfterInner = ModalDialog::of(outerWindow);
         outerAfterInner = controlText(outerWindow, IDC_DESCRIPTION);
         ::PostMessageA(outerWindow, WM_COMMAND, IDOK, 0); // the outer alert's own OK
     });
@@ -186,7 +190,7 @@ TEST_F(AlertDialogTest, AnAlertOpenedInsideAnotherLeavesTheOuterOneWorking)
     EXPECT_EQ(innerResult, -1);
     EXPECT_EQ(innerSeen, "inner");
     EXPECT_EQ(outerAfterInner, "outer");
-    EXPECT_EQ(AlertDialog::currentInstance, &outer);
+    EXPECT_EQ(outerObjectAfterInner, &outer);
     EXPECT_EQ(captured(1).size(), 1u) << "the outer alert's OK launched its program";
 }
 

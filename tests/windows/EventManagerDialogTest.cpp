@@ -1,22 +1,22 @@
 #include "EventFileWriter.h"
+#include "EventManagerDialog.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialogRes.h"
-#include "ReminderApp.h"
 #include "ReminderTestKit.h"
-#include "TemporaryFolder.h"
 #include "WindowsTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
-#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
 const char* const caption = "Vellumere";
+const char* const settingsKey = "Software\\Norvask\\Vellumere";
 
 struct Row {
     std::string description;
@@ -49,175 +49,250 @@ std::vector<std::string> descriptions(const std::vector<Row>& rows)
     return out;
 }
 
-void pressDeleteOnRow(HWND manager, int row)
+std::vector<std::string> descriptions(const EventList& events)
+{
+    std::vector<std::string> out;
+    for (const Event& event : events)
+        out.push_back(event.description);
+    return out;
+}
+
+void selectRow(HWND manager, int row)
 {
     const HWND list = ::GetDlgItem(manager, IDC_EVENT_LIST);
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ::SendMessageA(list, WM_KEYDOWN, VK_DELETE, 0);
 }
 
-// An application with its own event file: an old event, two of today (one
-// over, one without time) and two to come.
+void pressDeleteOnRow(HWND manager, int row)
+{
+    selectRow(manager, row);
+    ::SendMessageA(::GetDlgItem(manager, IDC_EVENT_LIST), WM_KEYDOWN, VK_DELETE, 0);
+}
+
+void click(HWND manager, int id)
+{
+    ::SendDlgItemMessageA(manager, id, BM_CLICK, 0, 0);
+}
+
+// The manager on a list of its own, on a fake disk, with the clock at
+// 2026-12-07 12:00:30 and a callback that counts the changes it reports.
 class EventManagerTest : public testing::Test {
 protected:
-    TemporaryFolder folder;
-    std::string file;
+    ReminderTestKit kit;
+    int changes = 0;
+    EventManagerDialog manager{kit.events, kit.system, [this] { ++changes; }};
 
     void SetUp() override
     {
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvask\\Vellumere");
-        ::SetEnvironmentVariableA("APPDATA", folder.path("").c_str());
-        ::SetEnvironmentVariableA("USERNAME", "manager-user");
-        ::CreateDirectoryA(folder.path("Vellumere").c_str(), nullptr);
-        file = folder.path("Vellumere\\manager-user.xml");
-        SYSTEMTIME today;
-        ::GetLocalTime(&today);
-        const auto day = [&](int offset) {
-            return SimulatedClock::toSystemTime(SimulatedClock::milliseconds(today.wYear, today.wMonth, today.wDay) +
-                                                offset * 86400000LL);
-        };
-        const SystemTime before = day(-40), now = day(0), after = day(40), later = day(400);
-        const int pastHour = today.wHour > 0 ? today.wHour - 1 : -1;
-        std::vector<Event> events{timedEvent("long ago", before.wYear, before.wMonth, before.wDay, 9, 0),
-                                  untimedEvent("today, no time", now.wYear, now.wMonth, now.wDay),
-                                  timedEvent("coming", after.wYear, after.wMonth, after.wDay, 9, 0),
-                                  timedEvent("much later", later.wYear, later.wMonth, later.wDay, 9, 0)};
-        if (pastHour >= 0)
-            events.push_back(timedEvent("earlier today", now.wYear, now.wMonth, now.wDay, pastHour, 0));
-        std::ofstream(file, std::ios::binary) << EventFileWriter::write(events);
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, settingsKey);
+        kit.setClock(SimulatedClock::milliseconds(2026, 12, 7, 12, 0, 30));
+        kit.events.add(timedEvent("long ago", 2026, 10, 28, 9, 0));
+        kit.events.add(timedEvent("earlier today", 2026, 12, 7, 9, 0));
+        kit.events.add(untimedEvent("today, no time", 2026, 12, 7));
+        kit.events.add(timedEvent("coming", 2026, 12, 20, 9, 0));
+        kit.events.add(timedEvent("much later", 2027, 12, 20, 9, 0));
     }
-    void TearDown() override { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvask\\Vellumere"); }
+    void TearDown() override { ::RegDeleteKeyA(HKEY_CURRENT_USER, settingsKey); }
 
-    // Opens the manager of `app`, runs `steps` in it, then closes it as the
-    // user would, with Close.
-    void inManager(ReminderApp& app, const std::function<void(HWND)>& steps)
+    // Opens the manager, runs `steps` in it, then closes it as the user
+    // would, with Close.
+    void inManager(const std::function<void(HWND)>& steps)
     {
         bool seen = false;
-        whenDialogAppears(caption, [&](HWND manager) {
+        whenDialogAppears(caption, [&](HWND window) {
             seen = true;
-            steps(manager);
-            ::PostMessageA(manager, WM_COMMAND, IDC_MANAGER_CLOSE, 0);
+            steps(window);
+            ::PostMessageA(window, WM_COMMAND, IDC_MANAGER_CLOSE, 0);
         });
-        app.openEventManager();
+        EXPECT_EQ(manager.show(::GetModuleHandleA(nullptr)), 0);
         EXPECT_TRUE(seen) << "the manager did not open";
+    }
+
+    // Answers the next event editor with `description`, today at 10:00, and
+    // OK. (The editor's pickers start at the real clock, not the fake one.)
+    static void editorAnswers(const char* description)
+    {
+        whenDialogAppears("Event properties ", [description](HWND editor) {
+            ::SetDlgItemTextA(editor, IDC_PROPERTIES_DESCRIPTION, description);
+            SYSTEMTIME tenOClock{2026, 12, 1, 7, 10, 0, 0, 0};
+            for (const int picker : {IDC_DATE, IDC_TIME})
+                ::SendDlgItemMessageA(editor, picker, DTM_SETSYSTEMTIME, GDT_VALID,
+                                      reinterpret_cast<LPARAM>(&tenOClock));
+            ::PostMessageA(editor, WM_COMMAND, IDC_PROPERTIES_OK, 0);
+        });
     }
 };
 
-TEST_F(EventManagerTest, FiltersIconsAndTheRowsOfOldEvents)
+TEST_F(EventManagerTest, FiltersAndImagesFollowTheClockAndNeverReportAChange)
 {
-    ReminderApp app;
-    app.start(::GetModuleHandleA(nullptr));
-    std::vector<Row> all, withoutOld, thisMonth, emptiedYear;
-    inManager(app, [&](HWND manager) {
-        all = rowsOf(manager);
-        ::SendDlgItemMessageA(manager, IDC_HIDE_OLD, BM_CLICK, 0, 0);
-        withoutOld = rowsOf(manager);
-        ::SendDlgItemMessageA(manager, IDC_HIDE_OLD, BM_CLICK, 0, 0);
-        ::SendDlgItemMessageA(manager, IDC_SHOW_MONTH, BM_CLICK, 0, 0);
-        thisMonth = rowsOf(manager);
-        ::SetDlgItemTextA(manager, IDC_YEAR, "");
-        emptiedYear = rowsOf(manager);
+    struct View {
+        const char* what;
+        std::vector<std::string> rows;
+    };
+    std::vector<Row> all;
+    std::vector<View> views;
+    inManager([&](HWND window) {
+        all = rowsOf(window);
+        click(window, IDC_HIDE_OLD);
+        views.push_back({"without old events", descriptions(rowsOf(window))});
+        click(window, IDC_HIDE_OLD);
+        click(window, IDC_SHOW_MONTH);
+        views.push_back({"this month", descriptions(rowsOf(window))});
+        ::SetDlgItemTextA(window, IDC_YEAR, "2027");
+        views.push_back({"the same month of next year", descriptions(rowsOf(window))});
+        ::SetDlgItemTextA(window, IDC_YEAR, "");
+        views.push_back({"an emptied year", descriptions(rowsOf(window))});
+        click(window, IDC_SHOW_ALL);
+        views.push_back({"all again", descriptions(rowsOf(window))});
     });
-    ASSERT_GE(all.size(), 4u);
-    EXPECT_EQ(all.front().description, "long ago");
-    EXPECT_EQ(all.front().image, 2) << "old";
-    for (const Row& row : all) {
-        SCOPED_TRACE(row.description);
-        const int expected = row.description == "today, no time" ? 1
-                             : row.description == "earlier today" || row.description == "long ago" ? 2
-                                                                                                   : 0;
-        EXPECT_EQ(row.image, expected);
-    }
-    EXPECT_EQ(descriptions(withoutOld), (std::vector<std::string>{"today, no time", "coming", "much later"}));
-    for (const Row& row : thisMonth) {
-        EXPECT_TRUE(row.description != "long ago" && row.description != "much later") << row.description;
-    }
-    EXPECT_EQ(emptiedYear.size(), all.size()) << "an emptied year shows every event";
+    const std::vector<std::string> everything{"long ago", "earlier today", "today, no time", "coming", "much later"};
+    EXPECT_EQ(descriptions(all), everything);
+    const int expectedImages[] = {2, 2, 1, 0, 0}; // old, old, today, ordinary, ordinary
+    for (std::size_t i = 0; i < all.size() && i < 5; ++i)
+        EXPECT_EQ(all[i].image, expectedImages[i]) << all[i].description;
+
+    const std::vector<View> expected{
+        {"without old events", {"today, no time", "coming", "much later"}},
+        {"this month", {"earlier today", "today, no time", "coming"}},
+        {"the same month of next year", {"much later"}},
+        {"an emptied year", everything},
+        {"all again", everything},
+    };
+    ASSERT_EQ(views.size(), expected.size());
+    for (std::size_t i = 0; i < views.size(); ++i)
+        EXPECT_EQ(views[i].rows, expected[i].rows) << expected[i].what;
+    EXPECT_EQ(changes, 0) << "a filter changes no event, so nothing is re-armed";
 }
 
-TEST_F(EventManagerTest, DeleteOnTheFirstRowRemovesTheFirstShownEventAndAsksOnlyForWhatIsToCome)
+TEST_F(EventManagerTest, AddEditAndRemoveChangeTheListAndReportEachChange)
 {
-    ReminderApp app;
-    app.start(::GetModuleHandleA(nullptr));
+    struct Step {
+        const char* what;
+        std::vector<std::string> list;
+        int changes;
+    };
+    std::vector<Step> steps;
     std::string question;
-    std::vector<std::string> before, after, afterOld;
-    inManager(app, [&](HWND manager) {
-        ::SendDlgItemMessageA(manager, IDC_HIDE_OLD, BM_CLICK, 0, 0);
-        before = descriptions(rowsOf(manager));
+    inManager([&](HWND window) {
+        editorAnswers("added");
+        ::SendMessageA(window, WM_COMMAND, IDC_ADD, 0);
+        steps.push_back({"add", descriptions(kit.events), changes});
+
+        whenDialogAppears("Event properties ", [](HWND editor) { ::PostMessageA(editor, WM_COMMAND, IDCANCEL, 0); });
+        selectRow(window, 4);
+        ::SendMessageA(window, WM_COMMAND, IDC_EDIT, 0);
+        steps.push_back({"a cancelled edit", descriptions(kit.events), changes});
+
+        editorAnswers("coming, renamed");
+        selectRow(window, 4);
+        ::SendMessageA(window, WM_COMMAND, IDC_EDIT, 0);
+        steps.push_back({"an edit", descriptions(kit.events), changes});
+
+        // With old events hidden the first row is the first event still shown.
+        click(window, IDC_HIDE_OLD);
         whenDialogAppears("Event Manager", [&](HWND box) {
             question = windowText(::GetDlgItem(box, 0xFFFF));
             ::PostMessageA(box, WM_COMMAND, IDYES, 0);
         });
-        pressDeleteOnRow(manager, 0);
-        after = descriptions(rowsOf(manager));
-        // An old event goes without a question.
-        ::SendDlgItemMessageA(manager, IDC_HIDE_OLD, BM_CLICK, 0, 0);
-        pressDeleteOnRow(manager, 0);
-        afterOld = descriptions(rowsOf(manager));
+        pressDeleteOnRow(window, 0);
+        steps.push_back({"a remove after Yes", descriptions(kit.events), changes});
+
+        whenDialogAppears("Event Manager", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDNO, 0); });
+        pressDeleteOnRow(window, 0);
+        steps.push_back({"a remove after No", descriptions(kit.events), changes});
+
+        // An event that is over goes without a question.
+        click(window, IDC_HIDE_OLD);
+        pressDeleteOnRow(window, 0);
+        steps.push_back({"a remove of an old event", descriptions(kit.events), changes});
     });
-    ASSERT_FALSE(before.empty());
-    EXPECT_EQ(before.front(), "today, no time");
-    EXPECT_EQ(question, "The selected event will be removed. Are you sure?");
-    EXPECT_EQ(after, std::vector<std::string>(before.begin() + 1, before.end()));
-    ASSERT_FALSE(afterOld.empty());
-    EXPECT_NE(afterOld.front(), "long ago");
-    for (const Event& event : app.events()) {
-        EXPECT_NE(event.description, "today, no time");
-        EXPECT_NE(event.description, "long ago");
+    // The editor gives 10:00 today: "added" is old, and so is "coming" once
+    // it is renamed to that moment.
+    const std::vector<Step> expected{
+        {"add", {"long ago", "earlier today", "added", "today, no time", "coming", "much later"}, 1},
+        {"a cancelled edit", {"long ago", "earlier today", "added", "today, no time", "coming", "much later"}, 1},
+        {"an edit", {"long ago", "earlier today", "added", "coming, renamed", "today, no time", "much later"}, 2},
+        {"a remove after Yes", {"long ago", "earlier today", "added", "coming, renamed", "much later"}, 3},
+        {"a remove after No", {"long ago", "earlier today", "added", "coming, renamed", "much later"}, 3},
+        {"a remove of an old event", {"earlier today", "added", "coming, renamed", "much later"}, 4},
+    };
+    ASSERT_EQ(steps.size(), expected.size());
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(expected[i].what);
+        EXPECT_EQ(steps[i].list, expected[i].list);
+        EXPECT_EQ(steps[i].changes, expected[i].changes);
     }
+    EXPECT_EQ(question, "The selected event will be removed. Are you sure?");
 }
 
 TEST_F(EventManagerTest, CloseStoresTheSettingsAndWritesTheFileAndTheNextOpeningReadsThem)
 {
-    ReminderApp app;
-    app.start(::GetModuleHandleA(nullptr));
-    inManager(app, [&](HWND manager) {
-        ::SendDlgItemMessageA(manager, IDC_HIDE_OLD, BM_CLICK, 0, 0);
-        ::SendDlgItemMessageA(manager, IDC_SHOW_MONTH, BM_CLICK, 0, 0);
-        whenDialogAppears("Event properties ", [](HWND editor) {
-            ::SetDlgItemTextA(editor, IDC_PROPERTIES_DESCRIPTION, "added in the manager");
-            ::PostMessageA(editor, WM_COMMAND, IDC_PROPERTIES_OK, 0);
-        });
-        ::SendMessageA(manager, WM_COMMAND, IDC_ADD, 0);
+    inManager([&](HWND window) {
+        click(window, IDC_HIDE_OLD);
+        click(window, IDC_SHOW_MONTH);
     });
     BYTE hideOld = 9, showAll = 9;
     DWORD size = 1;
-    EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, "Software\\Norvask\\Vellumere", "HideOld", RRF_RT_REG_BINARY,
-                             nullptr, &hideOld, &size),
+    EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, settingsKey, "HideOld", RRF_RT_REG_BINARY, nullptr, &hideOld, &size),
               ERROR_SUCCESS);
     size = 1;
-    EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, "Software\\Norvask\\Vellumere", "ShowAll", RRF_RT_REG_BINARY,
-                             nullptr, &showAll, &size),
+    EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, settingsKey, "ShowAll", RRF_RT_REG_BINARY, nullptr, &showAll, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(hideOld, 1);
     EXPECT_EQ(showAll, 0);
-    EXPECT_NE(readWholeFile(file).find("<description>added in the manager</description>"), std::string::npos)
-        << "closing wrote the file";
+    EXPECT_EQ(kit.files.files[kit.events.path()], EventFileWriter::write(kit.events.all())) << "closing wrote the file";
 
     bool hideOldShown = false, monthShown = false, monthEnabled = false;
-    inManager(app, [&](HWND manager) {
-        hideOldShown = ::IsDlgButtonChecked(manager, IDC_HIDE_OLD) == BST_CHECKED;
-        monthShown = ::IsDlgButtonChecked(manager, IDC_SHOW_MONTH) == BST_CHECKED;
-        monthEnabled = ::IsWindowEnabled(::GetDlgItem(manager, IDC_MONTH)) != FALSE;
+    std::vector<std::string> rows;
+    inManager([&](HWND window) {
+        hideOldShown = ::IsDlgButtonChecked(window, IDC_HIDE_OLD) == BST_CHECKED;
+        monthShown = ::IsDlgButtonChecked(window, IDC_SHOW_MONTH) == BST_CHECKED;
+        monthEnabled = ::IsWindowEnabled(::GetDlgItem(window, IDC_MONTH)) != FALSE;
+        rows = descriptions(rowsOf(window));
     });
     EXPECT_TRUE(hideOldShown);
     EXPECT_TRUE(monthShown);
     EXPECT_TRUE(monthEnabled);
+    EXPECT_EQ(rows, (std::vector<std::string>{"today, no time", "coming"})) << "December 2026, nothing old";
 }
 
 TEST_F(EventManagerTest, ASecondOpeningBringsTheFirstForward)
 {
-    ReminderApp app;
-    app.start(::GetModuleHandleA(nullptr));
     int managers = -1;
-    inManager(app, [&](HWND) {
-        app.openEventManager(); // returns at once
+    inManager([&](HWND) {
+        EXPECT_EQ(manager.show(::GetModuleHandleA(nullptr)), 0); // returns at once
         managers = 0;
         for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, "#32770", caption));)
             ++managers;
     });
     EXPECT_EQ(managers, 1);
-    EXPECT_FALSE(app.manager().isOpen());
+    EXPECT_FALSE(manager.isOpen());
+}
+
+TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingTheEvents)
+{
+    EventManagerDialog failing{kit.events, kit.system, [] { throw std::runtime_error("the timer could not be set"); }};
+    std::string told;
+    bool toldByTheManager = false;
+    bool seen = false;
+    whenDialogAppears(caption, [&](HWND window) {
+        seen = true;
+        whenOwnedDialogAppears(window, [&](HWND box) {
+            toldByTheManager = true;
+            told = windowText(::GetDlgItem(box, 0xFFFF));
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        editorAnswers("added before the error");
+        ::PostMessageA(window, WM_COMMAND, IDC_ADD, 0);
+    });
+    EXPECT_EQ(failing.show(::GetModuleHandleA(nullptr)), 0) << "the manager ended";
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(toldByTheManager) << "the message box is owned by the manager";
+    EXPECT_EQ(told, "the timer could not be set");
+    EXPECT_FALSE(failing.isOpen());
+    EXPECT_EQ(kit.events.size(), 6u) << "nothing in memory is lost";
+    EXPECT_EQ(kit.files.files[kit.events.path()], EventFileWriter::write(kit.events.all()))
+        << "the manager ended the way Close ends it: the events are written";
 }
 
 } // namespace

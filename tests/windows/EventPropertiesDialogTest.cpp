@@ -213,7 +213,6 @@ TEST(EventPropertiesDialog, TextsAreStoredUpTo2047Characters)
     event.note = std::string(2047, 'n');
     event.sendEmail = true;
     event.emailAddress = std::string(2100, 'a');
-    event.alertFlags = 0;
     EventPropertiesDialog editor;
     editor.setEvent(event);
     EXPECT_EQ(run(editor, [](HWND dialog) { pressOk(dialog); }), 1);

@@ -1,6 +1,6 @@
 #include "ProcessResources.h"
 
-#include "DialogProcedure.h"
+#include "ModalDialog.h"
 #include "WindowsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -154,14 +154,11 @@ ResourceGrowth ResourceGrowth::of(int times, const std::function<void()>& action
 
 namespace {
 
-INT_PTR CALLBACK bareProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
-{
-    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)
-        ::EndDialog(hwnd, -1);
-    if (message == WM_DESTROY)
-        releaseTemplateBitmaps(hwnd);
-    return message == WM_INITDIALOG;
-}
+// A template with nothing of its own: only what every dialog shares.
+class BareDialog : public ModalDialog {
+public:
+    explicit BareDialog(int templateId) : ModalDialog(templateId, -1) {}
+};
 
 } // namespace
 
@@ -170,7 +167,7 @@ ResourceGrowth bareTemplateGrowth(int templateId, const char* caption, int times
     // What the system keeps grows with each run alike: half the runs, doubled.
     ResourceGrowth growth = ResourceGrowth::of(times / 2, [&] {
         whenDialogAppears(caption, [](HWND window) { ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0); });
-        ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr, bareProcedure, 0);
+        BareDialog(templateId).show(::GetModuleHandleA(nullptr), nullptr);
     });
     growth.heapBytes *= 2;
     growth.report += " (heap growth doubled)";

@@ -73,6 +73,7 @@ protected:
         ::SetEnvironmentVariableA("APPDATA", folder->path("").c_str());
         ::SetEnvironmentVariableA("USERNAME", "menu-user");
         app = new ReminderApp;
+        app->loadEvents();
         app->start(::GetModuleHandleA(nullptr));
     }
     static void TearDownTestSuite()

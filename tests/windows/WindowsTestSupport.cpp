@@ -28,8 +28,7 @@ namespace {
 // Windows waited for, each with its own thread timer; several may wait at
 // once (a dialog, and a menu opened while it is up).
 struct Watch {
-    const char* windowClass;
-    std::string caption;
+    std::function<HWND()> find; // the window once it is there, or null
     std::function<void(HWND)> action;
     ULONGLONG deadline;
 };
@@ -48,9 +47,7 @@ void CALLBACK checkWatch(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     }
     Watch& watch = found->second;
-    HWND window = ::FindWindowA(watch.windowClass, watch.caption.empty() ? nullptr : watch.caption.c_str());
-    if (window && !::IsWindowVisible(window))
-        window = nullptr;
+    const HWND window = watch.find();
     if (!window && ::GetTickCount64() < watch.deadline)
         return;
     ::KillTimer(nullptr, timer);
@@ -60,11 +57,19 @@ void CALLBACK checkWatch(HWND, UINT, UINT_PTR timer, DWORD)
         action(window);
 }
 
-void watchFor(const char* windowClass, const std::string& caption, std::function<void(HWND)> action,
-              DWORD milliseconds)
+void watchFor(std::function<HWND()> find, std::function<void(HWND)> action, DWORD milliseconds)
 {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, checkWatch);
-    watches()[timer] = Watch{windowClass, caption, std::move(action), ::GetTickCount64() + milliseconds};
+    watches()[timer] = Watch{std::move(find), std::move(action), ::GetTickCount64() + milliseconds};
+}
+
+// A visible top-level window of that class and caption (any caption when empty).
+std::function<HWND()> visibleWindow(const char* windowClass, std::string caption)
+{
+    return [windowClass, caption] {
+        const HWND window = ::FindWindowA(windowClass, caption.empty() ? nullptr : caption.c_str());
+        return window && ::IsWindowVisible(window) ? window : nullptr;
+    };
 }
 
 // A watch that outlives its test would act on the next test's window with
@@ -87,12 +92,24 @@ const bool forgetsWatches = [] {
 
 void whenDialogAppears(const char* caption, std::function<void(HWND)> action, DWORD milliseconds)
 {
-    watchFor("#32770", caption, std::move(action), milliseconds);
+    watchFor(visibleWindow("#32770", caption), std::move(action), milliseconds);
 }
 
 void whenMenuAppears(std::function<void(HWND)> action, DWORD milliseconds)
 {
-    watchFor("#32768", "", std::move(action), milliseconds);
+    watchFor(visibleWindow("#32768", ""), std::move(action), milliseconds);
+}
+
+void whenOwnedDialogAppears(HWND owner, std::function<void(HWND)> action, DWORD milliseconds)
+{
+    const auto find = [owner]() -> HWND {
+        for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, "#32770", nullptr));) {
+            if (::GetWindow(w, GW_OWNER) == owner && ::IsWindowVisible(w))
+                return w;
+        }
+        return nullptr;
+    };
+    watchFor(find, std::move(action), milliseconds);
 }
 
 void pressKey(WORD virtualKey)

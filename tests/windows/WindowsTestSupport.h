@@ -17,6 +17,9 @@ void whenDialogAppears(const char* caption, std::function<void(HWND)> action, DW
 // The same for the popup menu window ("#32768") once it is visible.
 void whenMenuAppears(std::function<void(HWND)> action, DWORD milliseconds = 5000);
 
+// The same for a dialog (a message box, say) owned by `owner`.
+void whenOwnedDialogAppears(HWND owner, std::function<void(HWND)> action, DWORD milliseconds = 5000);
+
 // Presses and releases a key through the system's input, as a user would.
 void pressKey(WORD virtualKey);
 

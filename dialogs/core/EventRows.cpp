@@ -1,9 +1,6 @@
 #include "EventRows.h"
 
 #include "Calendar.h"
-#include "EventList.h"
-
-#include <cstring>
 
 namespace {
 
@@ -14,14 +11,17 @@ Event presentMoment(const SystemTime& now)
     return moment;
 }
 
-bool sameEvent(const Event& a, const Event& b)
+bool isEdited(const Event& candidate, const Event& original)
 {
-    // Frequency aside: carrying an event forward makes it a one-time event.
-    return a.description == b.description && a.noTime == b.noTime && a.remind3Days == b.remind3Days &&
-           a.remind1Day == b.remind1Day && a.remind1Hour == b.remind1Hour && a.sendEmail == b.sendEmail &&
-           a.launchProgram == b.launchProgram && a.emailAddress == b.emailAddress && a.programPath == b.programPath &&
-           a.note == b.note && a.when.wYear == b.when.wYear && a.when.wMonth == b.when.wMonth &&
-           a.when.wDay == b.when.wDay && a.when.wHour == b.when.wHour && a.when.wMinute == b.when.wMinute;
+    if (candidate.frequency == original.frequency)
+        return candidate == original;
+    // Carrying an event forward makes it a one-time event; it is still the
+    // one edited. Only events of its own minute can be.
+    if (candidate < original || original < candidate)
+        return false;
+    Event asOriginal = candidate;
+    asOriginal.frequency = original.frequency;
+    return asOriginal == original;
 }
 
 } // namespace
@@ -43,7 +43,7 @@ EventRows::Image EventRows::imageOf(const Event& event, const SystemTime& now)
     return sameDate(event.when, now) ? Today : Ordinary;
 }
 
-EventRows EventRows::select(const EventList& events, const Filter& filter, const SystemTime& now)
+EventRows EventRows::select(const std::vector<Event>& events, const Filter& filter, const SystemTime& now)
 {
     const bool byMonth = filter.year != 0 && filter.month != 0;
     EventRows rows;
@@ -60,12 +60,12 @@ EventRows EventRows::select(const EventList& events, const Filter& filter, const
     return rows;
 }
 
-long EventRows::locate(const EventList& events, std::size_t position, const Event& original)
+long EventRows::locate(const std::vector<Event>& events, std::size_t position, const Event& original)
 {
-    if (position < events.size() && sameEvent(events[position], original))
+    if (position < events.size() && isEdited(events[position], original))
         return static_cast<long>(position);
     for (std::size_t i = 0; i < events.size(); ++i) {
-        if (sameEvent(events[i], original))
+        if (isEdited(events[i], original))
             return static_cast<long>(i);
     }
     return -1;

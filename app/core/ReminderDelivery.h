@@ -34,10 +34,6 @@ public:
     void armTimer();
 
     const std::string& summaryText() const { return summary; }
-    // The event the timer is armed for, with HourBeforeReminder, or with
-    // DailySummary when it runs to midnight.
-    const Event& pendingAlert() const { return pending; }
-    bool alertOpen() const { return delivering; }
 
 private:
     void deliver(const ReminderSchedule::Due& due);
@@ -48,7 +44,6 @@ private:
     ReminderOutput& output;
     ReminderTexts texts;
     ReminderSchedule schedule;
-    Event pending;
     std::string summary;
     bool delivering = false;
 };

@@ -29,7 +29,7 @@ void ReminderDelivery::start()
 
 bool ReminderDelivery::composeSummary()
 {
-    return ReminderSummary::compose(events, system.localTime(), texts, summary);
+    return ReminderSummary::compose(events.all(), system.localTime(), texts, summary);
 }
 
 void ReminderDelivery::armTimer()
@@ -37,14 +37,7 @@ void ReminderDelivery::armTimer()
     output.killTimer();
     if (delivering)
         return; // the delivery under way looks again when the alert closes
-    const ReminderSchedule::Wake wake = schedule.nextWake(events, system.localTime());
-    if (wake.alertFlags == Event::DailySummary) {
-        pending.alertFlags |= Event::DailySummary;
-    } else {
-        pending = wake.event;
-        pending.alertFlags = wake.alertFlags;
-    }
-    output.armTimer(wake.delayMilliseconds);
+    output.armTimer(schedule.nextWake(events.all(), system.localTime()).delayMilliseconds);
 }
 
 void ReminderDelivery::onTimer()
@@ -57,7 +50,7 @@ void ReminderDelivery::onTimer()
         const SystemTime now = system.localTime();
         if (ReminderSchedule::catchUpEvents(events, now))
             output.eventsChanged();
-        const ReminderSchedule::Due due = schedule.takeDue(events, now);
+        const ReminderSchedule::Due due = schedule.takeDue(events.all(), now);
         if (due.empty())
             break;
         deliver(due);

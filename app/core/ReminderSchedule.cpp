@@ -19,12 +19,12 @@ std::int64_t dayOf(std::int64_t minute)
     return minute >= 0 ? minute / minutesPerDay : -((-minute + minutesPerDay - 1) / minutesPerDay);
 }
 
-enum class Moment { OwnTime, HourBefore };
+using Moment = ReminderSchedule::Moment;
 
 // Visits every moment of the list: the own minute of each timed event with
 // a real date and time, and the minute an hour before for those that ask.
 template <typename Visit>
-void forEachMoment(const EventList& events, Visit visit)
+void forEachMoment(const std::vector<Event>& events, Visit visit)
 {
     for (const Event& event : events) {
         if (event.noTime)
@@ -32,7 +32,7 @@ void forEachMoment(const EventList& events, Visit visit)
         const std::int64_t own = ReminderSchedule::minuteNumber(event.when);
         if (own < 0)
             continue;
-        visit(Moment::OwnTime, own, event);
+        visit(Moment::Alert, own, event);
         if (event.remind1Hour)
             visit(Moment::HourBefore, own - 60, event);
     }
@@ -60,12 +60,12 @@ ReminderSchedule::ReminderSchedule(const SystemTime& start)
 {
 }
 
-bool ReminderSchedule::catchUpEvents(EventList& events, const SystemTime& now)
+ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& events, const SystemTime& now)
 {
     // With a today-probe that has no time, "before the probe" means dated
     // before today, or timed and dated today: the list holds those first.
     const Event probe = todayProbe(now);
-    std::vector<Event> added;
+    CatchUp result;
     for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
         if (!events[i].repeats())
             continue;
@@ -77,24 +77,28 @@ bool ReminderSchedule::catchUpEvents(EventList& events, const SystemTime& now)
                 break; // not a real date, or the year overflowed: it cannot move on
             occurrence.frequency = Once;
             if (first)
-                events[i].frequency = Once;
+                result.endedSeries.push_back(i);
             else
-                added.push_back(occurrence);
+                result.added.push_back(occurrence);
             first = false;
             occurrence = std::move(next);
         }
         if (!first)
-            added.push_back(std::move(occurrence));
+            result.added.push_back(std::move(occurrence));
     }
-    for (const Event& event : added)
-        events.append(event);
-    if (added.empty())
+    return result;
+}
+
+bool ReminderSchedule::catchUpEvents(EventList& events, const SystemTime& now)
+{
+    CatchUp result = catchUp(events.all(), now);
+    if (result.empty())
         return false;
-    events.sortEvents();
+    events.carryForward(result.endedSeries, std::move(result.added));
     return true;
 }
 
-ReminderSchedule::Due ReminderSchedule::takeDue(const EventList& events, const SystemTime& now)
+ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events, const SystemTime& now)
 {
     Due due;
     const std::int64_t nowMinute = minuteNumber(now);
@@ -109,7 +113,7 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const EventList& events, const S
     forEachMoment(events, [&](Moment moment, std::int64_t minute, const Event& event) {
         if (minute <= handledUpTo || minute > nowMinute)
             return;
-        if (moment == Moment::OwnTime)
+        if (moment == Moment::Alert)
             due.alerts.push_back(event);
         else if (minute + 60 > nowMinute) // else the alert, due too, says it all
             due.hourBefore.push_back(event);
@@ -118,12 +122,11 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const EventList& events, const S
     return due;
 }
 
-ReminderSchedule::Wake ReminderSchedule::nextWake(const EventList& events, const SystemTime& now) const
+ReminderSchedule::Wake ReminderSchedule::nextWake(const std::vector<Event>& events, const SystemTime& now) const
 {
     const std::int64_t nowMinute = minuteNumber(now);
     const std::int64_t after = std::max(nowMinute, handledUpTo);
     Wake wake;
-    wake.alertFlags = Event::DailySummary;
     std::int64_t best = (dayOf(nowMinute) + 1) * minutesPerDay; // the next midnight
     // On equal minutes the first moment found stays: an alert and a balloon
     // of one minute are handed out together anyway.
@@ -131,7 +134,7 @@ ReminderSchedule::Wake ReminderSchedule::nextWake(const EventList& events, const
         if (minute <= after || minute >= best)
             return;
         best = minute;
-        wake.alertFlags = moment == Moment::OwnTime ? 0 : Event::HourBeforeReminder;
+        wake.moment = moment;
         wake.event = event;
     });
     const std::int64_t nowMilliseconds =

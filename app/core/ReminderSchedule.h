@@ -20,11 +20,19 @@ public:
     // were over before the program started get no alert.
     explicit ReminderSchedule(const SystemTime& start);
 
-    // Carries repeating events forward. Every repeating event dated before
-    // today, or timed today, becomes a one-time event, and its following
-    // occurrences are added until the newest is dated after today (or is an
-    // untimed event of today); each skipped occurrence stays as a one-time
-    // event. True when anything was added; the list is then sorted.
+    // What carrying repeating events forward does to a list: every repeating
+    // event dated before today, or timed today, becomes a one-time event (its
+    // position is in endedSeries), and its following occurrences are added
+    // until the newest is dated after today (or is an untimed event of
+    // today); each skipped occurrence stays as a one-time event.
+    struct CatchUp {
+        std::vector<std::size_t> endedSeries;
+        std::vector<Event> added;
+        bool empty() const { return added.empty(); }
+    };
+    static CatchUp catchUp(const std::vector<Event>& events, const SystemTime& now);
+
+    // Applies the catch-up to the list; true when anything was added.
     static bool catchUpEvents(EventList& events, const SystemTime& now);
 
     struct Due {
@@ -35,17 +43,18 @@ public:
     };
 
     // Hands out every moment after the last look up to the current minute.
-    Due takeDue(const EventList& events, const SystemTime& now);
+    Due takeDue(const std::vector<Event>& events, const SystemTime& now);
 
+    enum class Moment { Alert, HourBefore, Midnight };
     struct Wake {
         std::uint32_t delayMilliseconds = 0;
-        std::uint32_t alertFlags = 0; // 0 (an alert), HourBeforeReminder or DailySummary
-        Event event;                  // the event of the moment; default for midnight
+        Moment moment = Moment::Midnight;
+        Event event; // the event of the moment; default for midnight
     };
 
     // The next moment not handed out yet, or the next midnight if that comes
     // first, and how long until its minute begins.
-    Wake nextWake(const EventList& events, const SystemTime& now) const;
+    Wake nextWake(const std::vector<Event>& events, const SystemTime& now) const;
 
     // Minutes since 1970-01-01 00:00 of a date and time; -1 when it is not a
     // real date with an hour of 0..23 and a minute of 0..59.

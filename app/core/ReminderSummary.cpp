@@ -1,7 +1,6 @@
 #include "ReminderSummary.h"
 
 #include "Calendar.h"
-#include "EventList.h"
 
 #include <cstdio>
 
@@ -16,7 +15,7 @@ bool datedOn(const Event& event, const SystemTime& day)
 
 // Appends the section of `day` for the events that ask for it; the cursor
 // moves past every event of that day.
-bool appendSection(const EventList& events, std::size_t& cursor, const SystemTime& day, bool Event::*asks,
+bool appendSection(const std::vector<Event>& events, std::size_t& cursor, const SystemTime& day, bool Event::*asks,
                    const std::string& heading, std::string& text)
 {
     bool any = false;
@@ -52,7 +51,7 @@ std::string ReminderSummary::eventLine(const Event& event)
     return line + "\r\n";
 }
 
-bool ReminderSummary::compose(const EventList& events, const SystemTime& now, const ReminderTexts& texts,
+bool ReminderSummary::compose(const std::vector<Event>& events, const SystemTime& now, const ReminderTexts& texts,
                               std::string& text)
 {
     Event probe;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 // Owns one Windows handle and closes it once. Move-only: a copy would close
@@ -25,6 +27,7 @@ public:
     Handle get() const { return handle; }
     bool valid() const { return handle != Traits::invalid(); }
     explicit operator bool() const { return valid(); }
+    Handle operator->() const { return handle; }
 
     Handle release() { return std::exchange(handle, Traits::invalid()); }
     void reset(Handle replacement = Traits::invalid())
@@ -32,6 +35,13 @@ public:
         if (valid())
             Traits::close(handle);
         handle = replacement;
+    }
+    // For a function that hands out a handle through a pointer: whatever was
+    // held goes first.
+    Handle* out()
+    {
+        reset();
+        return &handle;
     }
 
 private:
@@ -48,8 +58,10 @@ struct KernelHandleTraits {
     static void close(HANDLE handle) { ::CloseHandle(handle); }
 };
 
-using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
-using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+struct FindHandleTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE find) { ::FindClose(find); }
+};
 
 struct RegistryKeyTraits {
     static HKEY invalid() { return nullptr; }
@@ -66,6 +78,33 @@ struct ModuleTraits {
     static void close(HMODULE module) { ::FreeLibrary(module); }
 };
 
+// An icon loaded unshared (LoadImage without LR_SHARED, CreateIcon...).
+struct IconTraits {
+    static HICON invalid() { return nullptr; }
+    static void close(HICON icon) { ::DestroyIcon(icon); }
+};
+
+// An image list not yet handed to a control; a list view owns the one it is
+// given, so it is released then.
+struct ImageListTraits {
+    static HIMAGELIST invalid() { return nullptr; }
+    static void close(HIMAGELIST list) { ::ImageList_Destroy(list); }
+};
+
+// A COM interface pointer, released once.
+template <typename Interface>
+struct ComInterfaceTraits {
+    static Interface* invalid() { return nullptr; }
+    static void close(Interface* pointer) { pointer->Release(); }
+};
+
+using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
 using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
+using IconHandle = UniqueHandle<HICON, IconTraits>;
+using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+template <typename Interface>
+using ComPointer = UniqueHandle<Interface*, ComInterfaceTraits<Interface>>;

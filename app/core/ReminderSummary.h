@@ -1,12 +1,11 @@
 #pragma once
 
+#include "Event.h"
 #include "ReminderTexts.h"
 #include "SystemTime.h"
 
 #include <string>
-
-class Event;
-class EventList;
+#include <vector>
 
 // The text of the summary balloon: every event of today, the events of
 // tomorrow that ask to be reminded a day before, and those of the third day
@@ -14,7 +13,8 @@ class EventList;
 class ReminderSummary {
 public:
     // Builds the text into `text`; true when it lists at least one event.
-    static bool compose(const EventList& events, const SystemTime& now, const ReminderTexts& texts, std::string& text);
+    static bool compose(const std::vector<Event>& events, const SystemTime& now, const ReminderTexts& texts,
+                        std::string& text);
 
     // One event's line: "HH.MM", a tab, the description, CR LF; for an event
     // without a time seven hyphens stand for the time. A line is at most 255

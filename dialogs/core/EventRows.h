@@ -1,11 +1,10 @@
 #pragma once
 
+#include "Event.h"
 #include "SystemTime.h"
 
 #include <cstddef>
-
-class Event;
-class EventList;
+#include <vector>
 
 // What the event manager shows of the sorted list, and how it shows it. Both
 // filters select a contiguous run of the list (one month is contiguous; the
@@ -24,7 +23,7 @@ public:
     int firstShownIndex = -1;
     int count = 0;
 
-    static EventRows select(const EventList& events, const Filter& filter, const SystemTime& now);
+    static EventRows select(const std::vector<Event>& events, const Filter& filter, const SystemTime& now);
 
     // Old: it orders before the present moment (a timed moment).
     static bool isOld(const Event& event, const SystemTime& now);
@@ -34,6 +33,6 @@ public:
 
     // Where an event that was at `position` when its editing began is now:
     // the list may have changed meanwhile (a timer tick carrying events
-    // forward). -1 when it is gone.
-    static long locate(const EventList& events, std::size_t position, const Event& original);
+    // forward, which makes it a one-time event). -1 when it is gone.
+    static long locate(const std::vector<Event>& events, std::size_t position, const Event& original);
 };
