@@ -7,6 +7,7 @@
 #include "StringIds.h"
 #include "TrayMenu.h"
 #include "TrayMenuRes.h"
+#include "WideText.h"
 
 ReminderApp::ReminderApp()
     : reminders(eventList, system, desktop, loadTexts())
@@ -19,14 +20,32 @@ ReminderApp::~ReminderApp()
     // The tray part then removes the icon from the notification area.
 }
 
-bool ReminderApp::loadEvents()
+EventStore::Loaded ReminderApp::loadEvents()
 {
-    return eventList.load();
+    return keeper.load();
 }
 
 bool ReminderApp::saveEvents()
 {
-    return eventList.save();
+    return keeper.save();
+}
+
+void ReminderApp::saveAtEnd()
+{
+    keeper.saveAtEnd();
+}
+
+FileTexts ReminderApp::loadFileTexts() const
+{
+    const HINSTANCE program = ::GetModuleHandleA(nullptr);
+    FileTexts texts;
+    texts.cannotOpen = loadResourceTextUtf8(program, IDS_CANNOT_OPEN_FILE);
+    texts.saveFailed = loadResourceTextUtf8(program, IDS_SAVE_FAILED);
+    texts.saveFailedAtEnd = loadResourceTextUtf8(program, IDS_SAVE_FAILED_AT_END);
+    texts.savedCopy = loadResourceTextUtf8(program, IDS_SAVED_COPY);
+    texts.copyFailed = loadResourceTextUtf8(program, IDS_COPY_FAILED);
+    texts.tooLarge = loadResourceTextUtf8(program, IDS_FILE_TOO_LARGE);
+    return texts;
 }
 
 std::string ReminderApp::loadText(UINT id) const
@@ -66,8 +85,9 @@ void ReminderApp::onClockChange()
 
 void ReminderApp::onEndSession()
 {
-    // The process may be ended without a quit message after this returns.
-    eventList.save();
+    // The process may be ended without a quit message after this returns,
+    // and no one is there to answer a question.
+    keeper.saveForEndOfSession();
 }
 
 void ReminderApp::onLeftClick()
@@ -175,4 +195,30 @@ void ReminderApp::Desktop::killTimer()
         ::KillTimer(app.window, app.timerId);
         app.timerId = 0;
     }
+}
+
+void ReminderApp::Notices::tell(const std::string& message)
+{
+    const HINSTANCE program = ::GetModuleHandleA(nullptr);
+    ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
+                  MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+void ReminderApp::Notices::mention(const std::string& message)
+{
+    if (!app.window || app.eventManager.isOpen() || app.aboutDialog.isOpen()) {
+        tell(message);
+        return;
+    }
+    // A balloon takes the code page's text only.
+    const std::string title = app.loadText(IDS_SAVE_FAILED_TITLE);
+    const std::string text = app.system.codePage().fromUtf8(message);
+    app.TrayIcon::showBalloon(title.c_str(), text.c_str(), NIIF_WARNING, 0);
+}
+
+bool ReminderApp::Notices::askRetry(const std::string& message)
+{
+    const HINSTANCE program = ::GetModuleHandleA(nullptr);
+    return ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
+                         MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) == IDRETRY;
 }

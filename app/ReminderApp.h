@@ -1,9 +1,11 @@
 #pragma once
 
 #include "AboutDialog.h"
+#include "EventFileKeeper.h"
 #include "EventList.h"
 #include "EventManagerDialog.h"
 #include "EventStore.h"
+#include "FileNotices.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
 #include "TrayIcon.h"
@@ -23,11 +25,15 @@ public:
     ReminderApp();
     ~ReminderApp() override;
 
-    // Finds the event file (showing the path of "-file:") and reads it;
-    // false when it exists but could not be read.
-    bool loadEvents();
-    // Writes every event to the file; false when the file was left as it was.
+    // Finds the event file (showing the path of "-file:") and reads it; a
+    // file that could not be opened is told of.
+    EventStore::Loaded loadEvents();
+    // Writes every event to the file; false when the file was left as it
+    // was, which the user is told once.
     bool saveEvents();
+    // The last save of the run: a failure asks Retry or Cancel, and Cancel
+    // writes the events to a copy.
+    void saveAtEnd();
 
     // Shows the icon, carries repeating events forward, shows the summary and
     // arms the reminder timer. Throws when the tray window cannot be made.
@@ -69,8 +75,22 @@ private:
         ReminderApp& app;
     };
 
+    // The event file's notices: message boxes owned by the hidden window,
+    // or a balloon while none of the program's windows is open.
+    class Notices : public FileNotices {
+    public:
+        explicit Notices(ReminderApp& owner) : app(owner) {}
+        void tell(const std::string& message) override;
+        void mention(const std::string& message) override;
+        bool askRetry(const std::string& message) override;
+
+    private:
+        ReminderApp& app;
+    };
+
     std::string loadText(UINT id) const;
     ReminderTexts loadTexts() const;
+    FileTexts loadFileTexts() const;
 
     AboutDialog aboutDialog;
     Win32SystemServices system;
@@ -79,8 +99,10 @@ private:
     bool suppressNextClick = false;
     UINT_PTR timerId = 0;
     EventList eventList{store};
+    Notices notices{*this};
+    EventFileKeeper keeper{eventList, store, notices, loadFileTexts()};
     // An add, edit or remove in the manager moves the next reminder.
-    EventManagerDialog eventManager{eventList, system, [this] { reminders.armTimer(); }};
+    EventManagerDialog eventManager{eventList, system, [this] { reminders.armTimer(); }, [this] { keeper.save(); }};
     Desktop desktop{*this};
     ReminderDelivery reminders;
     IconHandle appIcon;

@@ -35,7 +35,7 @@ void run(HINSTANCE instance)
         failure = std::current_exception();
     }
     // What the run changed is written even when the start failed half-way.
-    app.saveEvents();
+    app.saveAtEnd();
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -1,6 +1,8 @@
 #include "PosixFileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +47,9 @@ bool writeAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
-bool readAll(int fd, std::string& contents)
+// Reads to the end, or stops at the first byte past `maxSize`: false with
+// EFBIG then.
+bool readAll(int fd, std::string& contents, std::size_t maxSize)
 {
     contents.clear();
     char buffer[1 << 16];
@@ -58,6 +62,10 @@ bool readAll(int fd, std::string& contents)
         }
         if (got == 0)
             return true;
+        if (static_cast<std::size_t>(got) > maxSize - contents.size()) {
+            errno = EFBIG;
+            return false;
+        }
         contents.append(buffer, static_cast<std::size_t>(got));
     }
 }
@@ -72,15 +80,33 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
-FileSystem::ReadResult PosixFileSystem::readFile(const std::string& path, std::string& contents)
+bool PosixFileSystem::failed()
+{
+    error = std::strerror(errno);
+    return false;
+}
+
+FileSystem::ReadResult PosixFileSystem::readFile(const std::string& path, std::string& contents, std::size_t maxSize)
 {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    if (!file.valid()) {
+        const bool missing = errno == ENOENT;
+        failed();
+        return missing ? ReadResult::Missing : ReadResult::Failed;
+    }
     struct stat status {};
-    if (::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode))
+    if (::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        // The size is known before anything is taken in.
+        if (static_cast<std::size_t>(status.st_size) > maxSize)
+            return ReadResult::TooLarge;
         contents.reserve(static_cast<std::size_t>(status.st_size));
-    return readAll(file.get(), contents) ? ReadResult::Read : ReadResult::Failed;
+    }
+    if (readAll(file.get(), contents, maxSize))
+        return ReadResult::Read;
+    const bool tooLarge = errno == EFBIG;
+    failed();
+    contents.clear();
+    return tooLarge ? ReadResult::TooLarge : ReadResult::Failed;
 }
 
 bool PosixFileSystem::replaceFile(const std::string& path, const std::string& contents)
@@ -88,10 +114,11 @@ bool PosixFileSystem::replaceFile(const std::string& path, const std::string& co
     const std::string temporary = path + ".saving";
     FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!file.valid())
-        return false;
+        return failed();
     // The new text must be on the disk before the rename makes it the file.
     const bool written = writeAll(file.get(), contents.data(), contents.size()) && ::fsync(file.get()) == 0;
     if (!file.close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        failed();
         ::unlink(temporary.c_str());
         return false;
     }
@@ -104,16 +131,30 @@ bool PosixFileSystem::replaceFile(const std::string& path, const std::string& co
 bool PosixFileSystem::copyFile(const std::string& from, const std::string& to)
 {
     std::string contents;
-    if (readFile(from, contents) != ReadResult::Read)
+    if (readFile(from, contents, static_cast<std::size_t>(-1)) != ReadResult::Read)
         return false;
     FileDescriptor file(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (!file.valid())
-        return false;
+        return failed();
     const bool written = writeAll(file.get(), contents.data(), contents.size()) && ::fsync(file.get()) == 0;
-    return file.close() && written;
+    return (file.close() && written) || failed();
 }
 
 void PosixFileSystem::createDirectory(const std::string& path)
 {
     ::mkdir(path.c_str(), 0777);
+}
+
+std::string PosixFileSystem::temporaryFolder()
+{
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = folder && *folder ? folder : "/tmp";
+    if (path.back() != '/')
+        path += '/';
+    return path;
+}
+
+std::string PosixFileSystem::lastError()
+{
+    return error;
 }

@@ -26,8 +26,13 @@ bool readByte(HKEY key, const char* name, BYTE& value)
 
 } // namespace
 
-EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> onEventsChanged)
-    : ModalDialog(IDD_EVENT_MANAGER, 0), eventList(events), system(clock), eventsChanged(std::move(onEventsChanged))
+EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> onEventsChanged,
+                                       std::function<void()> save)
+    : ModalDialog(IDD_EVENT_MANAGER, 0),
+      eventList(events),
+      system(clock),
+      eventsChanged(std::move(onEventsChanged)),
+      saveEvents(std::move(save))
 {
 }
 
@@ -224,7 +229,7 @@ void EventManagerDialog::closeDialog()
         ::RegSetValueExA(key.get(), "HideOld", 0, REG_BINARY, &hideOld, 1);
         ::RegSetValueExA(key.get(), "ShowAll", 0, REG_BINARY, &showAll, 1);
     }
-    eventList.save();
+    saveEvents();
     end(0);
 }
 

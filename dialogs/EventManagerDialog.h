@@ -18,8 +18,9 @@ public:
 
     // The manager works on `events` in place and takes the present moment
     // from `clock`; `eventsChanged` is called after every add, edit and
-    // remove, never for a change of filter.
-    EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> eventsChanged);
+    // remove, never for a change of filter, and `saveEvents` when it closes.
+    EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> eventsChanged,
+                       std::function<void()> saveEvents);
 
     // Runs the manager, standing alone on the desktop; 0. When it is open
     // already it is brought to the front instead.
@@ -43,6 +44,7 @@ private:
     EventList& eventList;
     SystemServices& system;
     std::function<void()> eventsChanged;
+    std::function<void()> saveEvents;
     int firstShownIndex = 0;
     int rowCount = 0;
     bool ready = false;   // set up, so that control notifications count

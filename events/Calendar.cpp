@@ -60,3 +60,22 @@ long dayNumber(int year, int month, int day)
     const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;  // [0, 146096]
     return era * 146097 + dayOfEra - 719468;
 }
+
+bool dateBefore(const SystemTime& a, const SystemTime& b)
+{
+    if (a.wYear != b.wYear)
+        return a.wYear < b.wYear;
+    if (a.wMonth != b.wMonth)
+        return a.wMonth < b.wMonth;
+    return a.wDay < b.wDay;
+}
+
+SystemTime oneYearBefore(const SystemTime& date)
+{
+    SystemTime earlier = date;
+    if (earlier.wYear > 0)
+        --earlier.wYear;
+    if (earlier.wMonth == 2 && earlier.wDay == 29 && !isLeapYear(earlier.wYear))
+        earlier.wDay = 28;
+    return earlier;
+}

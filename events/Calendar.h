@@ -21,3 +21,9 @@ bool sameDate(const SystemTime& a, const SystemTime& b);
 
 // Days since 1 January 1970 of a real calendar date (negative before it).
 long dayNumber(int year, int month, int day);
+
+// True when the date of `a` (year, month, day) comes before the date of `b`.
+bool dateBefore(const SystemTime& a, const SystemTime& b);
+
+// The same day one year earlier; 29 February becomes 28 February.
+SystemTime oneYearBefore(const SystemTime& date);

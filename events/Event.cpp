@@ -40,10 +40,15 @@ bool Event::repeats() const
 Event Event::nextOccurrence() const
 {
     Event next(*this);
-    if (!repeats() || !isValidDate(when))
-        return next;
+    next.when = nextDate(when, frequency);
+    return next;
+}
 
-    SystemTime& date = next.when;
+SystemTime Event::nextDate(const SystemTime& when, EventFrequency frequency)
+{
+    SystemTime date = when;
+    if (!isValidDate(when))
+        return date;
     switch (frequency) {
     case Daily:
         addDays(date, 1);
@@ -73,5 +78,5 @@ Event Event::nextOccurrence() const
     case Once:
         break;
     }
-    return next;
+    return date;
 }

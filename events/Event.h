@@ -25,6 +25,9 @@ public:
     // `when` for Once, for an unknown frequency and for a date that is not a
     // real calendar date.
     Event nextOccurrence() const;
+    // The date and time of that next occurrence, for a `when` that repeats
+    // by `frequency`.
+    static SystemTime nextDate(const SystemTime& when, EventFrequency frequency);
 
     bool repeats() const;
 

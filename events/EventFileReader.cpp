@@ -1,5 +1,6 @@
 #include "EventFileReader.h"
 
+#include "CodePage.h"
 #include "XmlNestingProbe.h"
 
 #include <tinyxml.h>
@@ -164,13 +165,17 @@ std::int32_t EventFileReader::parseInteger(const char* text)
     return static_cast<std::int32_t>(value);
 }
 
-bool EventFileReader::read(std::string& text, std::vector<Event>& events)
+bool EventFileReader::read(std::string& text, std::vector<Event>& events, const CodePage& codePage)
 {
     if (text.size() > maxFileSize)
         return false;
+    static const char byteOrderMark[] = "\xEF\xBB\xBF";
+    if (text.compare(0, 3, byteOrderMark) == 0)
+        text = codePage.fromUtf8(text.substr(3));
     normalizeLineEnds(text);
     escapeLiteralAmpersands(text);
-    if (!XmlNestingProbe::examine(text.c_str()).wellFormed)
+    const XmlNestingProbe::Result shape = XmlNestingProbe::examine(text.c_str());
+    if (!shape.wellFormed || shape.contentAfterRoot)
         return false;
 
     TiXmlDocument document;

@@ -17,10 +17,25 @@ bool isCondensedWhiteSpace(char c)
     return c == ' ' || c == '\r' || c == '\n';
 }
 
+bool isPlain(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 32 && byte <= 126 && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+}
+
 void appendEscaped(std::string& out, std::string_view text)
 {
     static const char hexDigits[] = "0123456789ABCDEF";
-    for (const char c : text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Runs of plain characters go in whole; a long note is mostly one.
+        std::size_t plainEnd = i;
+        while (plainEnd < text.size() && isPlain(text[plainEnd]))
+            ++plainEnd;
+        out.append(text.data() + i, plainEnd - i);
+        if (plainEnd == text.size())
+            break;
+        const char c = text[plainEnd];
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '&':
@@ -38,14 +53,12 @@ void appendEscaped(std::string& out, std::string_view text)
         case '\'':
             out += "&apos;";
             break;
-        default:
-            if (byte >= 32 && byte <= 126) {
-                out += c;
-            } else {
-                const char entity[] = {'&', '#', 'x', hexDigits[byte >> 4], hexDigits[byte & 15], ';'};
-                out.append(entity, sizeof entity);
-            }
+        default: {
+            const char entity[] = {'&', '#', 'x', hexDigits[byte >> 4], hexDigits[byte & 15], ';'};
+            out.append(entity, sizeof entity);
         }
+        }
+        i = plainEnd + 1;
     }
 }
 
@@ -137,18 +150,18 @@ std::string EventFileWriter::condense(std::string_view value)
     std::size_t i = 0;
     while (i < value.size() && isLeadingWhiteSpace(value[i]))
         ++i;
-    bool pendingSpace = false;
-    for (; i < value.size(); ++i) {
-        const char c = value[i];
-        if (isCondensedWhiteSpace(c)) {
-            pendingSpace = true;
-            continue;
-        }
-        if (pendingSpace) {
+    while (i < value.size()) {
+        std::size_t wordEnd = i;
+        while (wordEnd < value.size() && !isCondensedWhiteSpace(value[wordEnd]))
+            ++wordEnd;
+        out.append(value.data() + i, wordEnd - i);
+        std::size_t next = wordEnd;
+        while (next < value.size() && isCondensedWhiteSpace(value[next]))
+            ++next;
+        // A run of white space between words becomes one space; at the end none.
+        if (next > wordEnd && next < value.size())
             out += ' ';
-            pendingSpace = false;
-        }
-        out += c;
+        i = next;
     }
     return out;
 }

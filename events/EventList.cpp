@@ -10,21 +10,26 @@ EventList::EventList(EventStore& eventStore)
 {
 }
 
-bool EventList::load()
+EventStore::Loaded EventList::load()
 {
     filePath = store.locateFile();
     std::vector<Event> read;
-    const bool readable = store.load(filePath, read);
+    const EventStore::Loaded loaded = store.load(filePath, read);
     events.swap(read);
     // The file is kept in order by every save, but a hand-edited one need not
     // be, and everything that walks the list relies on the order.
     sortEvents();
-    return readable;
+    return loaded;
 }
 
-bool EventList::save()
+EventStore::SaveResult EventList::save()
 {
     return store.save(filePath, events);
+}
+
+EventStore::SaveResult EventList::saveCopy()
+{
+    return store.saveCopy(filePath, events);
 }
 
 void EventList::add(const Event& event)

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Event.h"
+#include "EventStore.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
-
-class EventStore;
 
 // Every event of the user, past occurrences included, always in the Event
 // order, with the path of the file they live in. Reading and writing the file
@@ -18,12 +17,13 @@ public:
     EventList(const EventList&) = delete;
     EventList& operator=(const EventList&) = delete;
 
-    // Finds the event file and reads it, in place of what the list held.
-    // False when the file exists but could not be read; the list is then
-    // empty, and the file is kept aside by the next save.
-    bool load();
+    // Finds the event file and reads it, in place of what the list held;
+    // a file that could not be read leaves the list empty.
+    EventStore::Loaded load();
     // Writes the whole list; false when the file was left as it was.
-    bool save();
+    EventStore::SaveResult save();
+    // Writes the whole list beside the file, for when the file takes nothing.
+    EventStore::SaveResult saveCopy();
 
     void add(const Event& event);
     void replace(std::size_t position, const Event& event);

@@ -1,14 +1,35 @@
 #include "EventStore.h"
 
-#include "EventFileReader.h"
 #include "EventFileWriter.h"
 #include "FileSystem.h"
 #include "SystemServices.h"
 
 #include <cstdio>
+#include <utility>
 
-EventStore::EventStore(SystemServices& systemServices, FileSystem& fileSystem)
-    : system(systemServices), files(fileSystem)
+namespace {
+
+using Outcome = EventStore::SaveResult::Outcome;
+
+EventStore::SaveResult result(Outcome outcome, std::string path, std::string reason = {})
+{
+    EventStore::SaveResult done;
+    done.outcome = outcome;
+    done.path = std::move(path);
+    done.reason = std::move(reason);
+    return done;
+}
+
+std::size_t nameStart(const std::string& path)
+{
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? 0 : separator + 1;
+}
+
+} // namespace
+
+EventStore::EventStore(SystemServices& systemServices, FileSystem& fileSystem, std::size_t largestFile)
+    : system(systemServices), files(fileSystem), maxFileSize(largestFile)
 {
 }
 
@@ -41,42 +62,86 @@ std::string EventStore::locateFile()
     return folder + "\\" + system.expandEnvironment("%USERNAME%.xml");
 }
 
-bool EventStore::load(const std::string& path, std::vector<Event>& events)
+EventStore::Loaded EventStore::load(const std::string& path, std::vector<Event>& events)
 {
     std::string text;
-    switch (files.readFile(path, text)) {
+    switch (files.readFile(path, text, maxFileSize)) {
     case FileSystem::ReadResult::Missing:
-        return true;
+        return Loaded::Missing;
     case FileSystem::ReadResult::Failed:
+        // Not the same as a file that is no event file: its events may be
+        // whole, behind a lock that lets go later. Nothing may replace it.
+        problem = files.lastError();
+        blockedPath = path;
+        besidePath = besideName(path, "unsaved", system.localTime());
+        return Loaded::CouldNotOpen;
+    case FileSystem::ReadResult::TooLarge:
         unreadablePath = path;
-        return false;
+        return Loaded::NotAnEventFile;
     case FileSystem::ReadResult::Read:
         break;
     }
-    if (EventFileReader::read(text, events))
-        return true;
+    if (EventFileReader::read(text, events, system.codePage()))
+        return Loaded::Read;
     unreadablePath = path;
-    return false;
+    return Loaded::NotAnEventFile;
 }
 
-std::string EventStore::keptAsidePath(const std::string& path, const SystemTime& now)
+std::string EventStore::besideName(const std::string& path, const char* kind, const SystemTime& now)
 {
-    const std::size_t nameStart = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
+    const std::size_t name = nameStart(path);
     const std::size_t dot = path.rfind('.');
-    const std::size_t stemEnd = (dot == std::string::npos || dot < nameStart) ? path.size() : dot;
+    const std::size_t stemEnd = (dot == std::string::npos || dot < name) ? path.size() : dot;
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, ".unreadable-%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay,
+    std::snprintf(stamp, sizeof stamp, ".%s-%04u%02u%02u-%02u%02u%02u", kind, now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond);
     return path.substr(0, stemEnd) + stamp + path.substr(stemEnd);
 }
 
-bool EventStore::save(const std::string& path, const std::vector<Event>& events)
+EventStore::SaveResult EventStore::writeBeside(const std::string& text)
 {
+    if (files.replaceFile(besidePath, text)) {
+        wroteBeside = true;
+        return result(Outcome::WrittenBeside, besidePath);
+    }
+    // The file's folder takes nothing (a read-only share, a folder that is
+    // gone): the user's temporary folder still holds the events.
+    const std::string reason = files.lastError();
+    const std::string inTemporary = files.temporaryFolder() + besidePath.substr(nameStart(besidePath));
+    if (inTemporary != besidePath && files.replaceFile(inTemporary, text)) {
+        besidePath = inTemporary;
+        wroteBeside = true;
+        return result(Outcome::WrittenBeside, besidePath);
+    }
+    return result(Outcome::Failed, besidePath, reason);
+}
+
+EventStore::SaveResult EventStore::save(const std::string& path, const std::vector<Event>& events)
+{
+    const bool blocked = !blockedPath.empty() && blockedPath == path;
+    if (blocked && events.empty() && !wroteBeside)
+        return result(Outcome::NothingToWrite, besidePath); // nothing was added: no file needed
+    const std::string text = EventFileWriter::write(events);
+    // The program never writes a file it would refuse to read.
+    if (text.size() > maxFileSize)
+        return result(Outcome::TooLarge, path);
+    if (blocked)
+        return writeBeside(text);
     if (!unreadablePath.empty() && unreadablePath == path) {
         // Keep what could not be read before anything takes its place.
-        if (!files.copyFile(path, keptAsidePath(path, system.localTime())))
-            return false;
+        if (!files.copyFile(path, besideName(path, "unreadable", system.localTime())))
+            return result(Outcome::Failed, path, files.lastError());
         unreadablePath.clear();
     }
-    return files.replaceFile(path, EventFileWriter::write(events));
+    if (!files.replaceFile(path, text))
+        return result(Outcome::Failed, path, files.lastError());
+    return result(Outcome::Written, path);
+}
+
+EventStore::SaveResult EventStore::saveCopy(const std::string& path, const std::vector<Event>& events)
+{
+    const std::string text = EventFileWriter::write(events);
+    if (besidePath.empty() || blockedPath != path)
+        besidePath = besideName(path, "unsaved", system.localTime());
+    return writeBeside(text);
 }

@@ -4,8 +4,12 @@
 
 #include <string>
 
+class CodePage;
+
 // The parts of the system the core asks about, filled by each platform with
-// its real calls and by tests with their own.
+// its real calls and by tests with their own. The command line, the
+// environment and the message's text are UTF-8, so that a path the code page
+// cannot spell arrives whole.
 class SystemServices {
 public:
     virtual ~SystemServices() = default;
@@ -20,4 +24,7 @@ public:
     virtual void showMessage(const std::string& text) = 0;
 
     virtual SystemTime localTime() = 0;
+
+    // The code page of the program's texts.
+    virtual const CodePage& codePage() = 0;
 };

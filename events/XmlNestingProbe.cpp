@@ -325,9 +325,17 @@ XmlNestingProbe::Result XmlNestingProbe::examine(const char* text)
     const char* p = skipWhiteSpace(text);
     bool anyNode = false;
     bool failed = false;
+    bool rootSeen = false;
+    bool afterRoot = false;
     while (p && *p && *p == '<') {
         anyNode = true;
         const NodeKind kind = identify(p);
+        if (rootSeen) {
+            // A processing instruction is an unknown node to the library.
+            const bool instruction = kind == NodeKind::Unknown && p[1] == '?';
+            if (kind != NodeKind::Comment && !instruction)
+                afterRoot = true;
+        }
         if (kind == NodeKind::Element) {
             p = walker.parseElement(p);
             if (!p) {
@@ -335,12 +343,16 @@ XmlNestingProbe::Result XmlNestingProbe::examine(const char* text)
                 failed = true;
                 break;
             }
+            rootSeen = true;
         } else {
             p = parseLeaf(kind, p);
         }
         p = skipWhiteSpace(p);
     }
+    if (rootSeen && p && *p)
+        afterRoot = true; // text, where the library stops reading
     Result result = walker.result;
     result.wellFormed = anyNode && !failed && result.withinLimits;
+    result.contentAfterRoot = afterRoot;
     return result;
 }

@@ -16,6 +16,10 @@ public:
         bool withinLimits = true; // false: the library must not be given the text
         bool wellFormed = false;  // the library's parse would report no error
         int deepest = 0;          // deepest element nesting reached
+        // After the first element comes more than white space, comments and
+        // processing instructions (another element, text, a declaration):
+        // the library reads the first element and drops the rest unseen.
+        bool contentAfterRoot = false;
     };
 
     // `text` ends at its first NUL, as it does for the library.

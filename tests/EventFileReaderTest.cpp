@@ -1,4 +1,5 @@
 #include "EventFileReader.h"
+#include "Windows1252.h"
 #include "EventFileWriter.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ namespace {
 std::vector<Event> read(std::string text, bool expectReadable = true)
 {
     std::vector<Event> events;
-    EXPECT_EQ(EventFileReader::read(text, events), expectReadable) << text.substr(0, 200);
+    EXPECT_EQ(EventFileReader::read(text, events, Windows1252()), expectReadable) << text.substr(0, 200);
     return events;
 }
 
@@ -169,6 +170,53 @@ TEST(EventFileReader, WhatIsNotAnEventFileIsUnreadable)
         read(text, false);
 }
 
+TEST(EventFileReader, AFileWithAUtf8ByteOrderMarkIsReadInTheCodePage)
+{
+    const std::string mark = "\xEF\xBB\xBF";
+    const struct {
+        const char* what;
+        std::string utf8;
+        std::string read;
+    } cases[] = {
+        {"ASCII", "Dentist", "Dentist"},
+        {"what the code page has", "Caf\xC3\xA9 \xE2\x82\xAC" "5", "Caf\xE9 \x80" "5"},
+        {"what it lacks", "\xCE\xA9 and \xE6\x97\xA5", "? and ?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto events = read(mark + file(eventXml("<description>" + c.utf8 + "</description>")));
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].description, c.read);
+    }
+    // Without the mark the bytes are the code page's already.
+    const auto events = read(file(eventXml("<description>Caf\xC3\xA9</description>")));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].description, "Caf\xC3\xA9");
+}
+
+TEST(EventFileReader, OnlyCommentsAndInstructionsMayFollowTheRoot)
+{
+    const std::string one = file(eventXml("<description>one</description>"));
+    const struct {
+        const char* what;
+        std::string after;
+        bool readable;
+    } cases[] = {
+        {"white space", "\r\n  \t\r\n", true},
+        {"a comment", "<!-- saved by hand -->\r\n", true},
+        {"a processing instruction", "<?editor cursor=\"3\"?>", true},
+        {"a second event file pasted on", one, false},
+        {"another element", "<event><description>lost</description></event>", false},
+        {"text", "stray words", false},
+        {"CDATA", "<![CDATA[x]]>", false},
+        {"a document type", "<!DOCTYPE eventlist>", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        read(one + c.after, c.readable);
+    }
+}
+
 TEST(EventFileReader, HostileFilesAreRefusedWithoutHarm)
 {
     std::string deep;
@@ -221,14 +269,14 @@ TEST(EventFileReader, TheFuzzingRegressionInputsReadWithoutHarm)
         std::ifstream in(entry.path(), std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::vector<Event> events;
-        if (EventFileReader::read(text, events)) {
+        if (EventFileReader::read(text, events, Windows1252())) {
             const std::string written = EventFileWriter::write(events);
             std::string again = written;
             std::vector<Event> reread;
-            ASSERT_TRUE(EventFileReader::read(again, reread));
+            ASSERT_TRUE(EventFileReader::read(again, reread, Windows1252()));
             EXPECT_EQ(EventFileWriter::write(reread), written);
         }
         ++inputs;
     }
-    EXPECT_GE(inputs, 9);
+    EXPECT_GE(inputs, 13);
 }

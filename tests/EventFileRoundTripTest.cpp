@@ -1,4 +1,5 @@
 #include "EventFileReader.h"
+#include "Windows1252.h"
 #include "EventFileWriter.h"
 #include "RandomEvents.h"
 
@@ -63,7 +64,7 @@ TEST(EventFileRoundTrip, EverythingSurvivesButTheWhiteSpaceCondensing)
         const std::string written = text;
 
         std::vector<Event> back;
-        ASSERT_TRUE(EventFileReader::read(text, back)) << written;
+        ASSERT_TRUE(EventFileReader::read(text, back, Windows1252())) << written;
         ASSERT_EQ(back.size(), events.size());
         for (std::size_t i = 0; i < events.size(); ++i) {
             SCOPED_TRACE(testing::Message() << "round " << round << ", event " << i);
@@ -99,7 +100,7 @@ TEST(EventFileRoundTrip, TheDocumentedChanges)
     event.emailAddress = "   ";
     std::string text = EventFileWriter::write({event});
     std::vector<Event> back;
-    ASSERT_TRUE(EventFileReader::read(text, back));
+    ASSERT_TRUE(EventFileReader::read(text, back, Windows1252()));
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].description, "two words\tand a tab");
     EXPECT_EQ(back[0].note, "typed \r\n here\r\nand a break");

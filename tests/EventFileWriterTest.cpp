@@ -1,4 +1,5 @@
 #include "EventFileReader.h"
+#include "Windows1252.h"
 #include "EventFileWriter.h"
 
 #include <gtest/gtest.h>
@@ -115,7 +116,7 @@ TEST(EventFileWriter, TextValuesAreCondensedAndEscapedAndReadBack)
         std::string text = EventFileWriter::write({event});
         EXPECT_NE(text.find(std::string("        ") + c.written + "\r\n"), std::string::npos) << text;
         std::vector<Event> back;
-        ASSERT_TRUE(EventFileReader::read(text, back));
+        ASSERT_TRUE(EventFileReader::read(text, back, Windows1252()));
         ASSERT_EQ(back.size(), 1u);
         EXPECT_EQ(back[0].description, c.readBack);
     }

@@ -49,7 +49,7 @@ TEST_F(EventListTest, LoadReadsTheUserFileSortedAndOnlySaveWritesIt)
     {
         EventList list(store);
         EXPECT_TRUE(list.empty()) << "building the list reads nothing";
-        ASSERT_TRUE(list.load());
+        ASSERT_EQ(list.load(), EventStore::Loaded::Read);
         EXPECT_EQ(list.path(), userFile);
         EXPECT_EQ(descriptions(list), (std::vector<std::string>{"first", "untimed", "second", "third"}));
         list.add(event("added", 4));
@@ -57,7 +57,7 @@ TEST_F(EventListTest, LoadReadsTheUserFileSortedAndOnlySaveWritesIt)
     EXPECT_TRUE(files.replaced.empty()) << "destroying the list writes nothing";
 
     EventList list(store);
-    ASSERT_TRUE(list.load());
+    ASSERT_EQ(list.load(), EventStore::Loaded::Read);
     list.add(event("added", 4));
     ASSERT_TRUE(list.save());
     EXPECT_EQ(files.replaced, std::vector<std::string>{userFile});
@@ -71,7 +71,7 @@ TEST_F(EventListTest, AnUnreadableFileLoadsAsAnEmptyListAndSaysSo)
     files.files[userFile] = "<eventlist><event>";
     EventList list(store);
     list.add(event("before", 1));
-    EXPECT_FALSE(list.load());
+    EXPECT_EQ(list.load(), EventStore::Loaded::NotAnEventFile);
     EXPECT_TRUE(list.empty()) << "a load replaces what the list held";
 }
 

@@ -1,3 +1,4 @@
+#include "EventFileReader.h"
 #include "EventFileWriter.h"
 #include "EventStore.h"
 #include "FakeFileSystem.h"
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -114,15 +116,75 @@ TEST_F(EventStoreTest, AnUnreadableFileIsKeptAsideBeforeTheFirstSaveReplacesIt)
     }
 }
 
-TEST_F(EventStoreTest, AFileTheSystemCannotReadIsKeptAsideToo)
+TEST_F(EventStoreTest, AFileThatCouldNotBeOpenedIsNeverWrittenOverInThatRun)
 {
     files.files[userFile] = "whatever the disk holds";
     files.unreadable.insert(userFile);
     std::vector<Event> events;
-    store.load(userFile, events);
+    EXPECT_EQ(store.load(userFile, events), EventStore::Loaded::CouldNotOpen);
+    EXPECT_EQ(store.openProblem(), "the fake disk says no");
+    const std::string beside = userFolder + "\\ann.unsaved-20261207-093015.xml";
+    EXPECT_EQ(store.savedBesidePath(), beside);
+
     files.unreadable.clear(); // readable again by the time of the save
-    EXPECT_TRUE(store.save(userFile, events));
-    EXPECT_EQ(files.files[userFolder + "\\ann.unreadable-20261207-093015.xml"], "whatever the disk holds");
+    const EventStore::SaveResult nothing = store.save(userFile, events);
+    EXPECT_TRUE(nothing);
+    EXPECT_EQ(nothing.outcome, EventStore::SaveResult::Outcome::NothingToWrite) << "nothing added, no file";
+
+    events.push_back(event("added in the run"));
+    const EventStore::SaveResult saved = store.save(userFile, events);
+    EXPECT_EQ(saved.outcome, EventStore::SaveResult::Outcome::WrittenBeside);
+    EXPECT_EQ(saved.path, beside);
+    EXPECT_EQ(files.files[beside], EventFileWriter::write(events));
+    EXPECT_EQ(files.files[userFile], "whatever the disk holds");
+    EXPECT_EQ(files.files.size(), 2u) << "nothing is kept aside either: the file itself is left alone";
+
+    // Where the file's folder takes nothing, the temporary folder does.
+    files.unwritable.insert(beside);
+    const EventStore::SaveResult inTemporary = store.save(userFile, events);
+    EXPECT_EQ(inTemporary.outcome, EventStore::SaveResult::Outcome::WrittenBeside);
+    EXPECT_EQ(inTemporary.path, "C:\\Temp\\ann.unsaved-20261207-093015.xml");
+}
+
+TEST(EventStoreLimit, ReaderAndWriterShareTheLimit)
+{
+    EXPECT_EQ(EventStore(*std::make_unique<FakeSystemServices>(), *std::make_unique<FakeFileSystem>())
+                  .save(userFile, {})
+                  .outcome,
+              EventStore::SaveResult::Outcome::Written)
+        << "by default the limit is the reader's";
+
+    // With a limit of a few events, to keep the test small.
+    FakeSystemServices system;
+    FakeFileSystem files;
+    Event big = event("big");
+    big.note = "n";
+    const std::size_t limit = EventFileWriter::write({big}).size() + 100;
+    EventStore store(system, files, limit);
+    const std::string old = EventFileWriter::write({event("old")});
+    files.files[userFile] = old;
+
+    big.note.assign(102, 'n'); // one byte too many
+    const EventStore::SaveResult refused = store.save(userFile, {big});
+    EXPECT_EQ(refused.outcome, EventStore::SaveResult::Outcome::TooLarge);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(files.files[userFile], old);
+
+    big.note.pop_back(); // just fits, and reads back
+    ASSERT_TRUE(store.save(userFile, {big}));
+    EXPECT_EQ(files.files[userFile].size(), limit);
+    std::vector<Event> back;
+    EXPECT_EQ(store.load(userFile, back), EventStore::Loaded::Read);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0], big);
+
+    // A file larger than the limit on disk is not taken in, and is kept.
+    files.files[userFile] += ' ';
+    back.clear();
+    EXPECT_EQ(store.load(userFile, back), EventStore::Loaded::NotAnEventFile);
+    EXPECT_TRUE(back.empty());
+    EXPECT_TRUE(store.save(userFile, {event("new")}));
+    EXPECT_EQ(files.files[userFolder + "\\ann.unreadable-20261207-093015.xml"].size(), limit + 1);
 }
 
 TEST_F(EventStoreTest, WhenTheCopyAsideFailsTheUnreadableFileIsNotReplaced)
@@ -147,12 +209,14 @@ TEST_F(EventStoreTest, AFailedReplaceLeavesTheOldFileAsItWas)
     EXPECT_EQ(files.files[userFile], old);
 }
 
-TEST(EventStoreNames, KeptAsidePath)
+TEST(EventStoreNames, BesideName)
 {
     const SystemTime now{2027, 1, 5, 2, 3, 4, 5, 600};
-    EXPECT_EQ(EventStore::keptAsidePath("C:\\a.b\\ann.xml", now), "C:\\a.b\\ann.unreadable-20270102-030405.xml");
-    EXPECT_EQ(EventStore::keptAsidePath("C:\\a.b\\events", now), "C:\\a.b\\events.unreadable-20270102-030405");
-    EXPECT_EQ(EventStore::keptAsidePath("/tmp/x.y/ann.xml", now), "/tmp/x.y/ann.unreadable-20270102-030405.xml");
+    EXPECT_EQ(EventStore::besideName("C:\\a.b\\ann.xml", "unreadable", now),
+              "C:\\a.b\\ann.unreadable-20270102-030405.xml");
+    EXPECT_EQ(EventStore::besideName("C:\\a.b\\events", "unsaved", now), "C:\\a.b\\events.unsaved-20270102-030405");
+    EXPECT_EQ(EventStore::besideName("/tmp/x.y/ann.xml", "unreadable", now),
+              "/tmp/x.y/ann.unreadable-20270102-030405.xml");
 }
 
 } // namespace

@@ -30,6 +30,8 @@ using RealFileSystem = PosixFileSystem;
 
 namespace {
 
+constexpr std::size_t anySize = static_cast<std::size_t>(-1);
+
 std::string contentsOf(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -55,14 +57,14 @@ TEST(RealFileSystem, ReadMissingAndFailed)
     TemporaryFolder folder;
     RealFileSystem files;
     std::string contents = "untouched";
-    EXPECT_EQ(files.readFile(folder.path("none.xml"), contents), FileSystem::ReadResult::Missing);
-    EXPECT_EQ(files.readFile(folder.path("no folder") + "/none.xml", contents), FileSystem::ReadResult::Missing);
+    EXPECT_EQ(files.readFile(folder.path("none.xml"), contents, anySize), FileSystem::ReadResult::Missing);
+    EXPECT_EQ(files.readFile(folder.path("no folder") + "/none.xml", contents, anySize), FileSystem::ReadResult::Missing);
     std::filesystem::create_directory(folder.path("a folder"));
-    EXPECT_EQ(files.readFile(folder.path("a folder"), contents), FileSystem::ReadResult::Failed);
+    EXPECT_EQ(files.readFile(folder.path("a folder"), contents, anySize), FileSystem::ReadResult::Failed);
 
     const std::string bytes("line\r\nwith\0nul\x1a and \xff", 20);
     writeFile(folder.path("bytes"), bytes);
-    ASSERT_EQ(files.readFile(folder.path("bytes"), contents), FileSystem::ReadResult::Read);
+    ASSERT_EQ(files.readFile(folder.path("bytes"), contents, anySize), FileSystem::ReadResult::Read);
     EXPECT_EQ(contents, bytes) << "read as bytes, not as text";
 }
 
@@ -170,6 +172,105 @@ TEST(RealFileSystem, AReplaceWaitsForAProgramThatLetsTheFileGoSoon)
     EXPECT_TRUE(replaced);
     EXPECT_EQ(contentsOf(path), next);
     EXPECT_EQ(folder.listing(), "ann.xml");
+}
+
+TEST(RealFileSystem, AReadWaitsForAProgramThatHoldsTheFileAShortWhile)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    const std::string text = EventFileWriter::write(someEvents(8, 3));
+    writeFile(path, text);
+    // A virus scanner at logon: the file is open with no sharing for a second.
+    HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::thread letGo([holder] {
+        ::Sleep(1000);
+        ::CloseHandle(holder);
+    });
+    std::string contents;
+    const FileSystem::ReadResult read = files.readFile(path, contents, anySize);
+    letGo.join();
+    EXPECT_EQ(read, FileSystem::ReadResult::Read);
+    EXPECT_EQ(contents, text);
+}
+
+TEST(RealFileSystem, AReadOnlyFileIsRefusedAtOnceWithTheSystemsReason)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    const std::string path = folder.path("ann.xml");
+    writeFile(path, "old");
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_FALSE(files.replaceFile(path, "new"));
+    EXPECT_LT(::GetTickCount64() - start, 1000u) << "no waiting for a file that stays read-only";
+    EXPECT_FALSE(files.lastError().empty());
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(contentsOf(path), "old");
+    EXPECT_EQ(folder.listing(), "ann.xml");
+}
+
+// Under Wine a link is a Unix symbolic link, which only a Unix program
+// makes; on Windows the system makes it itself.
+bool makeSymbolicLink(const std::string& link, const std::string& target)
+{
+    if (::CreateSymbolicLinkA(link.c_str(), target.c_str(), 0) &&
+        ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    using UnixName = char* (*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return false;
+    const auto wide = [](const std::string& path) { return std::wstring(path.begin(), path.end()); };
+    char* unixLink = unixName(wide(link).c_str());
+    char* unixTarget = unixName(wide(target).c_str());
+    std::string command = std::string("Z:\\bin\\ln -s ") + unixTarget + " " + unixLink;
+    ::HeapFree(::GetProcessHeap(), 0, unixLink);
+    ::HeapFree(::GetProcessHeap(), 0, unixTarget);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ADD_FAILURE() << command << ": error " << ::GetLastError();
+        return false;
+    }
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    // Wine may report a Unix program ended before it has run: wait for the link.
+    for (int wait = 0; wait < 100; ++wait) {
+        if (::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+TEST(RealFileSystem, ASaveThroughALinkReplacesItsTargetAndKeepsTheLink)
+{
+    TemporaryFolder folder;
+    RealFileSystem files;
+    std::filesystem::create_directory(folder.path("synchronised"));
+    const std::string target = folder.path("synchronised\\ann.xml");
+    const std::string symbolic = folder.path("symbolic.xml");
+    const std::string hard = folder.path("hard.xml");
+    writeFile(target, "old");
+    ASSERT_TRUE(makeSymbolicLink(symbolic, target));
+
+    ASSERT_TRUE(files.replaceFile(symbolic, "through the symbolic link"));
+    EXPECT_EQ(contentsOf(target), "through the symbolic link") << "the target was replaced";
+    writeFile(target, "written to the target");
+    EXPECT_EQ(contentsOf(symbolic), "written to the target") << "the link still leads to it";
+
+    // A second name of the same file is kept only by a write in place.
+    ASSERT_TRUE(::CreateHardLinkA(hard.c_str(), target.c_str(), nullptr));
+    ASSERT_TRUE(files.replaceFile(hard, "through the hard link"));
+    EXPECT_EQ(contentsOf(target), "through the hard link");
+    EXPECT_EQ(contentsOf(symbolic), "through the hard link");
+    writeFile(target, "one file, three names");
+    EXPECT_EQ(contentsOf(hard), "one file, three names");
+    EXPECT_EQ(folder.listing(), "hard.xml symbolic.xml synchronised");
 }
 
 #else

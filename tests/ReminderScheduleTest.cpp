@@ -1,8 +1,11 @@
+#include "AllocationFailure.h"
+#include "EventFileWriter.h"
 #include "ReminderSchedule.h"
 #include "ReminderTestKit.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -100,6 +103,103 @@ TEST_F(ReminderScheduleTest, CatchUpLeavesWhatCannotMoveOn)
     add(timedEvent("unknown rule", 2020, 1, 1, 9, 0, static_cast<EventFrequency>(9)));
     EXPECT_FALSE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now));
     EXPECT_EQ(kit.events.size(), 3u);
+}
+
+TEST_F(ReminderScheduleTest, CatchUpKeepsTheLastYearAndMovesStraightOnFromOlderDates)
+{
+    // Monday 7 December 2026: the oldest occurrence kept is of 7 December 2025.
+    at(2026, 12, 7, 8, 0);
+    const struct {
+        const char* what;
+        Event series;
+        std::size_t pastKept; // one-time occurrences added, besides the event itself
+        const char* firstKept; // the oldest one-time occurrence added
+        const char* next;
+    } cases[] = {
+        {"daily, typed as the year 1", timedEvent("d", 1, 1, 1, 9, 0, Daily), 366, "2025-12-07 09:00 d",
+         "2026-12-08 09:00 d (repeats 1)"},
+        {"daily, typed as the year 206", untimedEvent("d", 206, 6, 1, Daily), 365, "2025-12-07 --:-- d",
+         "2026-12-07 --:-- d (repeats 1)"},
+        {"yearly since 1926", timedEvent("y", 1926, 3, 5, 9, 0, Yearly), 1, "2026-03-05 09:00 y",
+         "2027-03-05 09:00 y (repeats 4)"},
+        // The five rules at the edge: the occurrence of 6 December 2025 goes,
+        // the one of 7 December 2025 stays.
+        {"daily at the edge", untimedEvent("d", 2025, 12, 5, Daily), 365, "2025-12-07 --:-- d",
+         "2026-12-07 --:-- d (repeats 1)"},
+        {"weekly at the edge", untimedEvent("w", 2025, 11, 30, Weekly), 53, "2025-12-07 --:-- w",
+         "2026-12-13 --:-- w (repeats 2)"},
+        {"fortnightly at the edge", untimedEvent("f", 2025, 11, 9, Fortnightly), 27, "2025-12-07 --:-- f",
+         "2026-12-20 --:-- f (repeats 5)"},
+        {"monthly at the edge", untimedEvent("m", 2025, 10, 7, Monthly), 12, "2025-12-07 --:-- m",
+         "2026-12-07 --:-- m (repeats 3)"},
+        {"yearly at the edge", untimedEvent("y", 2023, 12, 7, Yearly), 1, "2025-12-07 --:-- y",
+         "2026-12-07 --:-- y (repeats 4)"},
+        {"yearly a day past the edge", untimedEvent("y", 2022, 12, 6, Yearly), 1, "2026-12-06 --:-- y",
+         "2027-12-06 --:-- y (repeats 4)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReminderTestKit fresh;
+        fresh.system.now = kit.system.now;
+        fresh.events.add(c.series);
+        ASSERT_TRUE(ReminderSchedule::catchUpEvents(fresh.events, fresh.system.now));
+        const std::vector<std::string> list = listing(fresh.events);
+        ASSERT_EQ(list.size(), c.pastKept + 2);
+        EXPECT_EQ(fresh.events[0], [&] {
+            Event ended = c.series;
+            ended.frequency = Once;
+            return ended;
+        }()) << "the event itself stays, now once";
+        EXPECT_EQ(list[1], c.firstKept);
+        EXPECT_EQ(list.back(), c.next);
+    }
+}
+
+TEST_F(ReminderScheduleTest, ALongNoteIsCopiedOnlyForTheOccurrencesKept)
+{
+    at(2026, 12, 7, 8, 0);
+    Event diary = timedEvent("diary", 2000, 1, 1, 21, 0, Daily);
+    diary.note.assign(100 * 1024, 'x');
+    add(diary);
+    ASSERT_TRUE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now));
+    EXPECT_EQ(kit.events.size(), 1u + 366 + 1);
+    EXPECT_LT(EventFileWriter::write(kit.events.all()).size(), 40u * 1024 * 1024) << "was 960 MB";
+}
+
+TEST_F(ReminderScheduleTest, TheCatchUpIsAllOrNothingWhenMemoryRunsOut)
+{
+    at(2026, 12, 7, 8, 0);
+    add(timedEvent("stand-up", 2026, 11, 20, 9, 0, Daily));
+    add(untimedEvent("bins", 2026, 10, 6, Weekly));
+    add(timedEvent("one-off", 2026, 12, 1, 12, 0));
+    add(timedEvent("rent", 2026, 9, 30, 9, 0, Monthly));
+    const std::vector<Event> before = kit.events.all();
+    ReminderTestKit reference;
+    reference.system.now = kit.system.now;
+    for (const Event& event : before)
+        reference.events.add(event);
+    ReminderSchedule::catchUpEvents(reference.events, reference.system.now);
+
+    int failures = 0;
+    for (long nth = 1;; ++nth) {
+        SCOPED_TRACE(testing::Message() << "allocation " << nth << " fails");
+        bool threw = false;
+        {
+            const AllocationFailure failure(nth);
+            try {
+                ReminderSchedule::catchUpEvents(kit.events, kit.system.now);
+            } catch (const std::bad_alloc&) {
+                threw = true;
+            }
+        }
+        if (!threw) {
+            EXPECT_EQ(kit.events.all(), reference.events.all());
+            break;
+        }
+        ++failures;
+        ASSERT_EQ(kit.events.all(), before) << "a pass cut short leaves the list as it was";
+    }
+    EXPECT_GE(failures, 3) << "each allocation of the pass was made to fail once";
 }
 
 TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)

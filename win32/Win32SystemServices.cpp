@@ -1,5 +1,6 @@
 #include "Win32SystemServices.h"
 
+#include "WideText.h"
 #include "Win32Time.h"
 
 #include <windows.h>
@@ -10,19 +11,20 @@ static_assert(sizeof(SYSTEMTIME) == sizeof(SystemTime), "SystemTime must match S
 
 std::string Win32SystemServices::commandLine()
 {
-    const char* line = ::GetCommandLineA();
-    return line ? std::string(line) : std::string();
+    const wchar_t* line = ::GetCommandLineW();
+    return line ? fromWide(line) : std::string();
 }
 
 std::string Win32SystemServices::expandEnvironment(const std::string& text)
 {
-    std::vector<char> buffer(2048);
+    const std::wstring wide = toWide(text);
+    std::vector<wchar_t> buffer(2048);
     for (;;) {
-        const DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD needed = ::ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (needed == 0)
             return text;
         if (needed <= buffer.size())
-            return std::string(buffer.data());
+            return fromWide(buffer.data());
         // A long expansion is taken whole rather than cut.
         buffer.resize(needed);
     }
@@ -30,7 +32,7 @@ std::string Win32SystemServices::expandEnvironment(const std::string& text)
 
 void Win32SystemServices::showMessage(const std::string& text)
 {
-    ::MessageBoxA(nullptr, text.c_str(), "", MB_OK);
+    ::MessageBoxW(nullptr, toWide(text).c_str(), L"", MB_OK);
 }
 
 SystemTime Win32SystemServices::localTime()

@@ -4,6 +4,7 @@
 #include "EventList.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -65,26 +66,40 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
     // With a today-probe that has no time, "before the probe" means dated
     // before today, or timed and dated today: the list holds those first.
     const Event probe = todayProbe(now);
+    // Older occurrences are not kept: a repeating event typed with a wrong
+    // year would otherwise become hundreds of thousands of events.
+    const SystemTime oldestKept = oneYearBefore(now);
     CatchUp result;
     for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
-        if (!events[i].repeats())
+        const Event& series = events[i];
+        if (!series.repeats())
             continue;
-        Event occurrence = events[i];
+        // Only the date moves on; the event is copied only where it is kept.
+        SystemTime date = series.when;
+        const auto beforeToday = [&](const SystemTime& when) {
+            return dateBefore(when, now) || (sameDate(when, now) && !series.noTime);
+        };
         bool first = true;
-        while (occurrence < probe) {
-            Event next = occurrence.nextOccurrence();
-            if (!(occurrence < next))
+        while (beforeToday(date)) {
+            const SystemTime next = Event::nextDate(date, series.frequency);
+            if (!dateBefore(date, next))
                 break; // not a real date, or the year overflowed: it cannot move on
-            occurrence.frequency = Once;
-            if (first)
+            if (first) {
                 result.endedSeries.push_back(i);
-            else
-                result.added.push_back(occurrence);
-            first = false;
-            occurrence = std::move(next);
+                first = false;
+            } else if (!dateBefore(date, oldestKept)) {
+                Event past = series;
+                past.when = date;
+                past.frequency = Once;
+                result.added.push_back(std::move(past));
+            }
+            date = next;
         }
-        if (!first)
-            result.added.push_back(std::move(occurrence));
+        if (!first) {
+            Event upcoming = series;
+            upcoming.when = date;
+            result.added.push_back(std::move(upcoming));
+        }
     }
     return result;
 }

@@ -24,7 +24,8 @@ public:
     // event dated before today, or timed today, becomes a one-time event (its
     // position is in endedSeries), and its following occurrences are added
     // until the newest is dated after today (or is an untimed event of
-    // today); each skipped occurrence stays as a one-time event.
+    // today); each skipped occurrence of the last year stays as a one-time
+    // event, older ones are passed over.
     struct CatchUp {
         std::vector<std::size_t> endedSeries;
         std::vector<Event> added;
@@ -32,7 +33,8 @@ public:
     };
     static CatchUp catchUp(const std::vector<Event>& events, const SystemTime& now);
 
-    // Applies the catch-up to the list; true when anything was added.
+    // Applies the catch-up to the list, all of it or, when memory runs out,
+    // none of it; true when anything was added.
     static bool catchUpEvents(EventList& events, const SystemTime& now);
 
     struct Due {

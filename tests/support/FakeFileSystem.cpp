@@ -1,19 +1,21 @@
 #include "FakeFileSystem.h"
 
-FileSystem::ReadResult FakeFileSystem::readFile(const std::string& path, std::string& contents)
+FileSystem::ReadResult FakeFileSystem::readFile(const std::string& path, std::string& contents, std::size_t maxSize)
 {
     if (unreadable.count(path))
         return ReadResult::Failed;
     const auto found = files.find(path);
     if (found == files.end())
         return ReadResult::Missing;
+    if (found->second.size() > maxSize)
+        return ReadResult::TooLarge;
     contents = found->second;
     return ReadResult::Read;
 }
 
 bool FakeFileSystem::replaceFile(const std::string& path, const std::string& contents)
 {
-    if (failReplace)
+    if (failReplace || unwritable.count(path))
         return false;
     files[path] = contents;
     unreadable.erase(path);

@@ -12,13 +12,17 @@ class FakeFileSystem : public FileSystem {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
-    std::set<std::string> unreadable; // exist, but reading them fails
+    std::set<std::string> unreadable;   // exist, but opening them fails
+    std::set<std::string> unwritable;   // replacing them fails
     bool failReplace = false;
     bool failCopy = false;
     std::vector<std::string> replaced; // paths, in the order of the calls
+    std::string error = "the fake disk says no";
 
-    ReadResult readFile(const std::string& path, std::string& contents) override;
+    ReadResult readFile(const std::string& path, std::string& contents, std::size_t maxSize) override;
     bool replaceFile(const std::string& path, const std::string& contents) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     void createDirectory(const std::string& path) override;
+    std::string temporaryFolder() override { return "C:\\Temp\\"; }
+    std::string lastError() override { return error; }
 };

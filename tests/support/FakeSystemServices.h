@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SystemServices.h"
+#include "Windows1252.h"
 
 #include <map>
 #include <string>
@@ -19,6 +20,7 @@ public:
     std::string commandLine() override { return line; }
     void showMessage(const std::string& text) override { messages.push_back(text); }
     SystemTime localTime() override { return now; }
+    const CodePage& codePage() override { return windows1252; }
 
     std::string expandEnvironment(const std::string& text) override
     {
@@ -41,4 +43,7 @@ public:
         }
         return out;
     }
+
+private:
+    Windows1252 windows1252;
 };

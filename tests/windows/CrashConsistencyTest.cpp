@@ -6,6 +6,7 @@
 #include "EndToEndFixture.h"
 #include "EventManagerDialogRes.h"
 #include "EventFileReader.h"
+#include "Windows1252.h"
 #include "WindowsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,7 @@ TEST_F(CrashConsistencyTest, AKillWhileSavingLeavesTheOldFileOrTheNewOneWhole)
     {
         std::string work = newFile;
         std::vector<Event> written;
-        ASSERT_TRUE(EventFileReader::read(work, written));
+        ASSERT_TRUE(EventFileReader::read(work, written, Windows1252()));
         ASSERT_EQ(written.size(), events.size() + 4) << "three past days and today carried forward";
     }
 

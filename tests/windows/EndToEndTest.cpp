@@ -6,6 +6,7 @@
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialogRes.h"
 #include "EventFileReader.h"
+#include "Windows1252.h"
 #include "EventFileWriter.h"
 #include "ReminderTestKit.h"
 #include "WindowsTestSupport.h"
@@ -100,7 +101,7 @@ TEST_F(EndToEndTest, VellumereCloseEndsItAndTheCaughtUpEventsAreWritten)
     std::string text = readWholeFile(eventFile());
     const std::string written = text;
     std::vector<Event> events;
-    ASSERT_TRUE(EventFileReader::read(text, events)) << written;
+    ASSERT_TRUE(EventFileReader::read(text, events, Windows1252())) << written;
     EXPECT_EQ(describeAll(events), describeAll(expected));
     // The whole file, in the writer's exact layout and the list's order.
     EXPECT_EQ(written, EventFileWriter::write(expected));
@@ -240,7 +241,7 @@ TEST_F(EndToEndTest, TheTrayMenuOpensOnARightClickAndExitEndsTheRunWithTheFileWr
         GTEST_SKIP() << "the date changed while Vellumere ran";
     std::string text = readWholeFile(eventFile());
     std::vector<Event> events;
-    ASSERT_TRUE(EventFileReader::read(text, events));
+    ASSERT_TRUE(EventFileReader::read(text, events, Windows1252()));
     EXPECT_EQ(events.size(), 4u) << "two past days, today and tomorrow's repeating occurrence";
 }
 
@@ -318,7 +319,7 @@ TEST_F(EndToEndTest, AnEventAddedThroughTheManagerIsWrittenAndRemindedAtItsMinut
         text = readWholeFile(eventFile());
         std::string work = text;
         events.clear();
-        return EventFileReader::read(work, events) && events.size() == 1;
+        return EventFileReader::read(work, events, Windows1252()) && events.size() == 1;
     })) << "closing the manager did not write the new event:\n"
         << text;
     EXPECT_EQ(events[0].description, "Added end to end");

@@ -75,12 +75,13 @@ void click(HWND manager, int id)
 }
 
 // The manager on a list of its own, on a fake disk, with the clock at
-// 2026-12-07 12:00:30 and a callback that counts the changes it reports.
+// 2026-12-07 12:00:30, a callback that counts the changes it reports, and one
+// that saves.
 class EventManagerTest : public testing::Test {
 protected:
     ReminderTestKit kit;
     int changes = 0;
-    EventManagerDialog manager{kit.events, kit.system, [this] { ++changes; }};
+    EventManagerDialog manager{kit.events, kit.system, [this] { ++changes; }, [this] { kit.events.save(); }};
 
     void SetUp() override
     {
@@ -271,7 +272,8 @@ TEST_F(EventManagerTest, ASecondOpeningBringsTheFirstForward)
 
 TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingTheEvents)
 {
-    EventManagerDialog failing{kit.events, kit.system, [] { throw std::runtime_error("the timer could not be set"); }};
+    EventManagerDialog failing{kit.events, kit.system, [] { throw std::runtime_error("the timer could not be set"); },
+                               [this] { kit.events.save(); }};
     std::string told;
     bool toldByTheManager = false;
     bool seen = false;

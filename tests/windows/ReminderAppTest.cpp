@@ -32,7 +32,7 @@ TEST(ReminderApp, TheEndOfTheSessionWritesTheEventsWhileTheProgramRuns)
     std::ofstream(file, std::ios::binary) << written;
 
     ReminderApp app;
-    ASSERT_TRUE(app.loadEvents());
+    ASSERT_EQ(app.loadEvents(), EventStore::Loaded::Read);
     app.start(::GetModuleHandleA(nullptr));
     ASSERT_EQ(app.events().size(), 4u) << "three past days as one-time events, and today's";
     EXPECT_EQ(readWholeFile(file), written) << "nothing is written before it must be";

@@ -127,7 +127,7 @@ protected:
             events.push_back(timedEvent(("Event " + std::to_string(i)).c_str(), 2027 + i / 12, 1 + i % 12, 1 + i % 28, 8, 0));
         std::ofstream(folder.path("Vellumere\\leak-user.xml"), std::ios::binary) << EventFileWriter::write(events);
         app = std::make_unique<ReminderApp>();
-        ASSERT_TRUE(app->loadEvents());
+        ASSERT_EQ(app->loadEvents(), EventStore::Loaded::Read);
         app->start(::GetModuleHandleA(nullptr));
     }
 };

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "CodePage.h"
+
+// Windows-1252, the ANSI code page of Western European Windows, computed
+// without the system: the code page of the native tools and tests, and a
+// stand-in wherever the system's own cannot be asked.
+class Windows1252 : public CodePage {
+public:
+    std::string fromUtf8(const std::string& text) const override;
+    std::string toUtf8(const std::string& text) const override;
+};

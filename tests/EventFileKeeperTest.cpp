@@ -1,0 +1,158 @@
+#include "EventFileKeeper.h"
+#include "EventFileWriter.h"
+#include "ReminderTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string userFile = "C:\\Users\\ann\\AppData\\Roaming\\Vellumere\\ann.xml";
+const std::string besideFile = "C:\\Users\\ann\\AppData\\Roaming\\Vellumere\\ann.unsaved-20261207-093015.xml";
+
+// What the user was told, and what the user answers to Retry or Cancel.
+class RecordedNotices : public FileNotices {
+public:
+    std::vector<std::string> heard;
+    std::vector<bool> answers;          // Retry (true) or Cancel, in turn; Cancel when they run out
+    std::function<void()> whileAsking; // what the user does while the question is open
+
+    void tell(const std::string& message) override { heard.push_back("told: " + message); }
+    void mention(const std::string& message) override { heard.push_back("mentioned: " + message); }
+    bool askRetry(const std::string& message) override
+    {
+        heard.push_back("asked: " + message);
+        if (whileAsking)
+            whileAsking();
+        if (answers.empty())
+            return false;
+        const bool retry = answers.front();
+        answers.erase(answers.begin());
+        return retry;
+    }
+};
+
+class EventFileKeeperTest : public testing::Test {
+protected:
+    ReminderTestKit kit;
+    RecordedNotices notices;
+    EventFileKeeper keeper{kit.events, kit.store, notices,
+                           FileTexts{"cannot open %1 (%2); see %3", "save failed %1 (%2)", "retry %1 (%2)?",
+                                     "copy in %3", "nowhere (%2)", "too large"}};
+
+    void SetUp() override { kit.files.error = "disk full"; }
+};
+
+TEST_F(EventFileKeeperTest, AFileThatCouldNotBeOpenedIsToldOfAndLeftAlone)
+{
+    kit.files.files[userFile] = "held by a scanner";
+    kit.files.unreadable.insert(userFile);
+    EXPECT_EQ(keeper.load(), EventStore::Loaded::CouldNotOpen);
+    kit.events.add(timedEvent("added", 2026, 12, 8, 9, 0));
+    EXPECT_TRUE(keeper.save());
+    keeper.saveAtEnd();
+    EXPECT_EQ(notices.heard,
+              std::vector<std::string>{"told: cannot open " + userFile + " (disk full); see " + besideFile});
+    EXPECT_EQ(kit.files.files[userFile], "held by a scanner");
+    EXPECT_EQ(kit.files.files[besideFile], EventFileWriter::write(kit.events.all()));
+}
+
+TEST_F(EventFileKeeperTest, AFailedSaveIsToldOnceUntilASaveSucceedsAgain)
+{
+    keeper.load();
+    kit.events.add(timedEvent("kept", 2026, 12, 8, 9, 0));
+    kit.files.unwritable.insert(userFile);
+    EXPECT_FALSE(keeper.save());
+    EXPECT_FALSE(keeper.save());
+    kit.files.unwritable.clear();
+    EXPECT_TRUE(keeper.save());
+    EXPECT_EQ(kit.files.files[userFile], EventFileWriter::write(kit.events.all())) << "the events were kept";
+    kit.files.unwritable.insert(userFile);
+    EXPECT_FALSE(keeper.save());
+    const std::string told = "mentioned: save failed " + userFile + " (disk full)";
+    EXPECT_EQ(notices.heard, (std::vector<std::string>{told, told}));
+}
+
+TEST_F(EventFileKeeperTest, AtTheEndAFailedSaveIsRetriedOrWrittenBeside)
+{
+    const struct {
+        const char* what;
+        std::vector<bool> answers;
+        bool writableAfterFirstTry;
+        bool besideWritable;
+        std::vector<std::string> heard;
+        bool inFile, inCopy;
+    } cases[] = {
+        {"Retry after the user mended it", {true}, true, true, {"asked: retry " + userFile + " (disk full)?"}, true,
+         false},
+        {"Retry, then Cancel",
+         {true, false},
+         false,
+         true,
+         {"asked: retry " + userFile + " (disk full)?", "asked: retry " + userFile + " (disk full)?",
+          "told: copy in " + besideFile},
+         false,
+         true},
+        {"Cancel, and the copy fails too",
+         {false},
+         false,
+         false,
+         {"asked: retry " + userFile + " (disk full)?", "told: nowhere (disk full)"},
+         false,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReminderTestKit fresh;
+        fresh.files.error = "disk full";
+        RecordedNotices heard;
+        heard.answers = c.answers;
+        if (c.writableAfterFirstTry)
+            heard.whileAsking = [&] { fresh.files.unwritable.clear(); };
+        EventFileKeeper end(fresh.events, fresh.store, heard,
+                            FileTexts{"", "", "retry %1 (%2)?", "copy in %3", "nowhere (%2)", ""});
+        fresh.events.add(timedEvent("last words", 2026, 12, 8, 9, 0));
+        fresh.files.unwritable.insert(userFile);
+        if (!c.besideWritable) {
+            fresh.files.unwritable.insert(besideFile);
+            fresh.files.unwritable.insert("C:\\Temp\\ann.unsaved-20261207-093015.xml");
+        }
+        end.saveAtEnd();
+        EXPECT_EQ(heard.heard, c.heard);
+        EXPECT_EQ(fresh.files.files.count(userFile), c.inFile ? 1u : 0u);
+        EXPECT_EQ(fresh.files.files.count(besideFile), c.inCopy ? 1u : 0u);
+    }
+}
+
+TEST_F(EventFileKeeperTest, TheEndOfTheSessionWritesACopyWithoutAsking)
+{
+    keeper.load();
+    kit.events.add(timedEvent("session", 2026, 12, 8, 9, 0));
+    kit.files.unwritable.insert(userFile);
+    keeper.saveForEndOfSession();
+    EXPECT_TRUE(notices.heard.empty());
+    EXPECT_EQ(kit.files.files[besideFile], EventFileWriter::write(kit.events.all()));
+}
+
+TEST_F(EventFileKeeperTest, ATooLargeSaveGivesItsOwnReason)
+{
+    EventStore small(kit.system, kit.files, 10);
+    EventList list(small);
+    EventFileKeeper tooSmall(list, small, notices, FileTexts{"", "save failed %1 (%2)", "", "", "", "too large"});
+    tooSmall.load();
+    list.add(timedEvent("big", 2026, 12, 8, 9, 0));
+    EXPECT_FALSE(tooSmall.save());
+    EXPECT_EQ(notices.heard, std::vector<std::string>{"mentioned: save failed " + userFile + " (too large)"});
+}
+
+TEST(EventFileKeeperTexts, FillIn)
+{
+    EXPECT_EQ(EventFileKeeper::fillIn("%1, %2 and %3; 100%, %4", {"a", "b", "c"}), "a, b and c; 100%, %4");
+    EXPECT_EQ(EventFileKeeper::fillIn("%2%1", {"x", "y"}), "yx");
+    EXPECT_EQ(EventFileKeeper::fillIn("%", {"x"}), "%");
+}
+
+} // namespace

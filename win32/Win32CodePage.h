@@ -1,0 +1,10 @@
+#pragma once
+
+#include "CodePage.h"
+
+// The system's ANSI code page, the one every text of the program is in.
+class Win32CodePage : public CodePage {
+public:
+    std::string fromUtf8(const std::string& text) const override;
+    std::string toUtf8(const std::string& text) const override;
+};
