@@ -186,7 +186,7 @@ void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)
 void ReminderApp::Desktop::eventsChanged()
 {
     if (app.eventManager.isOpen())
-        app.eventManager.refresh();
+        app.eventManager.refreshAfterTick();
 }
 
 void ReminderApp::Desktop::killTimer()

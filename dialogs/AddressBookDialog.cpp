@@ -1,6 +1,7 @@
 #include "AddressBookDialog.h"
 
 #include "AddressBookDialogRes.h"
+#include "Dpi.h"
 #include "PictureIds.h"
 #include "StringIds.h"
 #include "UniqueHandle.h"
@@ -109,35 +110,46 @@ AddressBookDialog::AddressBookDialog()
 {
 }
 
+void AddressBookDialog::fitListToDpi()
+{
+    const HWND list = ::GetDlgItem(window(), IDC_ADDRESS_LIST);
+    const UINT dpi = dpiOf(window());
+    // The design's widths are for 96 dpi.
+    ListView_SetColumnWidth(list, 0, scaledForDpi(nameColumnWidth, dpi));
+    ListView_SetColumnWidth(list, 1, scaledForDpi(addressColumnWidth, dpi));
+    const int size = smallIconSize(dpi);
+    ImageListHandle images(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 3, 3));
+    ::ImageList_SetBkColor(images.get(), CLR_NONE);
+    const IconHandle contact(
+        static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_CONTACT), IMAGE_ICON, size, size, 0)));
+    ::ImageList_AddIcon(images.get(), contact.get());
+    // The list view owns the image list from here on, and gives back the one
+    // it had, which is ours to destroy.
+    const ImageListHandle previous(reinterpret_cast<HIMAGELIST>(
+        ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()))));
+}
+
+void AddressBookDialog::onDpiChanged()
+{
+    fitListToDpi();
+}
+
 void AddressBookDialog::onInit()
 {
     const HWND dialog = window();
-    const HANDLE smallIcon =
-        ::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_ADDRESS_BOOK), IMAGE_ICON, 16, 16, LR_SHARED);
-    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-
+    setTitleIcon(IDI_ADDRESS_BOOK);
     const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
-    ImageListHandle images(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3));
-    ::ImageList_SetBkColor(images.get(), CLR_NONE);
-    const HANDLE contactIcon = ::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_CONTACT), IMAGE_ICON, 16, 16, LR_SHARED);
-    ::ImageList_AddIcon(images.get(), static_cast<HICON>(contactIcon));
-    // The list view owns the image list from here on.
-    ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
-
-    const struct {
-        UINT text;
-        int width;
-    } columns[] = {{IDS_NAME_COLUMN, nameColumnWidth}, {IDS_ADDRESS_COLUMN, addressColumnWidth}};
-    for (int i = 0; i < 2; ++i) {
+    for (const int text : {IDS_NAME_COLUMN, IDS_ADDRESS_COLUMN}) {
         char heading[64] = "";
-        ::LoadStringA(instance(), columns[i].text, heading, sizeof heading);
+        ::LoadStringA(instance(), static_cast<UINT>(text), heading, sizeof heading);
         LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.mask = LVCF_TEXT | LVCF_SUBITEM;
         column.pszText = heading;
-        column.cx = columns[i].width;
-        column.iSubItem = i;
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        column.iSubItem = text == IDS_NAME_COLUMN ? 0 : 1;
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column.iSubItem),
+                       reinterpret_cast<LPARAM>(&column));
     }
+    fitListToDpi();
 
     if (!fillFromAddressBook())
         fillFromContacts();
@@ -270,8 +282,9 @@ void AddressBookDialog::onCommand(int id)
         accept();
 }
 
-void AddressBookDialog::onNotify(NMHDR& header)
+bool AddressBookDialog::onNotify(NMHDR& header, LRESULT&)
 {
     if (header.idFrom == IDC_ADDRESS_LIST && header.code == NM_DBLCLK)
         accept();
+    return false;
 }

@@ -19,8 +19,10 @@ public:
 
 private:
     void onInit() override;
+    void onDpiChanged() override;
+    void fitListToDpi();
     void onCommand(int id) override;
-    void onNotify(NMHDR& header) override;
+    bool onNotify(NMHDR& header, LRESULT& answer) override;
     void accept();
     // False when no address book could be opened; rows may have been added
     // only when it returns true.

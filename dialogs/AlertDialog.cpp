@@ -3,6 +3,7 @@
 #include "AlertDialogRes.h"
 #include "MailtoLink.h"
 #include "PictureIds.h"
+#include "Win32CodePage.h"
 
 #include <shellapi.h>
 
@@ -21,8 +22,7 @@ void AlertDialog::setEvent(const Event& dueEvent)
 void AlertDialog::onInit()
 {
     const HWND dialog = window();
-    const HICON smallIcon = ::LoadIconA(instance(), MAKEINTRESOURCEA(IDI_TODAY));
-    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    setTitleIcon(IDI_TODAY);
 
     ::SetDlgItemTextA(dialog, IDC_DESCRIPTION, event.description.c_str());
     ::SetDlgItemTextA(dialog, IDC_NOTE, event.note.c_str());
@@ -45,7 +45,7 @@ void AlertDialog::onOk()
     if (::IsDlgButtonChecked(dialog, IDC_LAUNCH_PROGRAM) == BST_CHECKED)
         ::ShellExecuteA(nullptr, nullptr, event.programPath.c_str(), nullptr, nullptr, SW_SHOW);
     if (::IsDlgButtonChecked(dialog, IDC_SEND_EMAIL) == BST_CHECKED) {
-        const std::string link = MailtoLink::build(event.emailAddress, event.description);
+        const std::string link = MailtoLink::build(event.emailAddress, event.description, Win32CodePage());
         ::ShellExecuteA(dialog, nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
     }
     end(1);

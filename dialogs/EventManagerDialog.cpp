@@ -1,14 +1,17 @@
 #include "EventManagerDialog.h"
 
 #include "EventList.h"
+#include "EventEdit.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialog.h"
-#include "EventRows.h"
+#include "Dpi.h"
 #include "PictureIds.h"
 #include "ResourceText.h"
 #include "StringIds.h"
 #include "SystemServices.h"
+#include "CodePage.h"
 #include "UniqueHandle.h"
+#include "WideText.h"
 #include "Win32Time.h"
 
 #include <cstdlib>
@@ -49,33 +52,46 @@ void EventManagerDialog::enableMonthControls(bool enable)
         ::EnableWindow(::GetDlgItem(window(), id), enable);
 }
 
+void EventManagerDialog::fitListToDpi()
+{
+    const HWND list = ::GetDlgItem(window(), IDC_EVENT_LIST);
+    const UINT dpi = dpiOf(window());
+    // The design's widths are for 96 dpi.
+    ListView_SetColumnWidth(list, 0, scaledForDpi(250, dpi));
+    ListView_SetColumnWidth(list, 1, scaledForDpi(200, dpi));
+    const int size = smallIconSize(dpi);
+    ImageListHandle images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 3, 3));
+    for (const int icon : {IDI_APP, IDI_TODAY, IDI_OLD}) {
+        const IconHandle loaded(
+            static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(icon), IMAGE_ICON, size, size, 0)));
+        ImageList_AddIcon(images.get(), loaded.get());
+    }
+    // The list view owns the image list from here on, and gives back the one
+    // it had, which is ours to destroy.
+    const ImageListHandle previous(ListView_SetImageList(list, images.release(), LVSIL_SMALL));
+}
+
+void EventManagerDialog::onDpiChanged()
+{
+    fitListToDpi();
+}
+
 void EventManagerDialog::onInit()
 {
     ready = false;
     const HWND dialog = window();
-    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(::LoadIconA(instance(), MAKEINTRESOURCEA(IDI_APP))));
+    setTitleIcon(IDI_APP);
     const HWND list = ::GetDlgItem(dialog, IDC_EVENT_LIST);
-    ImageListHandle images(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3));
-    for (const int icon : {IDI_APP, IDI_TODAY, IDI_OLD}) {
-        const IconHandle loaded(
-            static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0)));
-        ImageList_AddIcon(images.get(), loaded.get());
-    }
-    // The list view owns the image list from here on.
-    ListView_SetImageList(list, images.release(), LVSIL_SMALL);
-
     const std::string eventColumn = loadResourceText(instance(), IDS_EVENT_COLUMN);
     const std::string dateColumn = loadResourceText(instance(), IDS_DATE_COLUMN);
     LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.mask = LVCF_FMT | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = 250;
     column.pszText = const_cast<char*>(eventColumn.c_str());
     ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.cx = 200;
     column.pszText = const_cast<char*>(dateColumn.c_str());
     ::SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    fitListToDpi();
 
     ::CheckRadioButton(dialog, IDC_SHOW_ALL, IDC_SHOW_MONTH, IDC_SHOW_ALL);
     enableMonthControls(false);
@@ -111,6 +127,16 @@ void EventManagerDialog::onInit()
 
 void EventManagerDialog::refresh()
 {
+    rebuildRows(false);
+}
+
+void EventManagerDialog::refreshAfterTick()
+{
+    rebuildRows(true);
+}
+
+void EventManagerDialog::rebuildRows(bool keepSelection)
+{
     const HWND dialog = window();
     if (!dialog)
         return;
@@ -124,22 +150,30 @@ void EventManagerDialog::refresh()
         const LRESULT month = ::SendDlgItemMessageA(dialog, IDC_MONTH, CB_GETCURSEL, 0, 0);
         filter.month = month == CB_ERR ? 0 : static_cast<int>(month) + 1;
     }
+    const EventRows before = shown;
+    const bool sameEvents = eventList.version() == shownVersion;
     shownAt = system.localTime();
-    const EventRows rows = EventRows::select(eventList.all(), filter, shownAt);
-    firstShownIndex = rows.firstShownIndex;
-    rowCount = rows.count;
+    shown = EventRows::select(eventList.all(), filter, shownAt);
+    shownVersion = eventList.version();
+    if (keepSelection && sameEvents && shown.firstShownIndex == before.firstShownIndex &&
+        shown.count == before.count) {
+        // Only the clock moved: the rows stand for the same events, and the
+        // user's selection and scroll position stay. The images may change.
+        ::InvalidateRect(list, nullptr, TRUE);
+        return;
+    }
     // The selection does not survive a rebuild.
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemCountEx(list, rowCount, 0);
+    ListView_SetItemCountEx(list, shown.count, 0);
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
 void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
 {
     LVITEMA& item = info.item;
-    if (item.iItem < 0 || item.iItem >= rowCount)
+    if (item.iItem < 0 || item.iItem >= shown.count)
         return;
-    const Event& event = eventList[static_cast<std::size_t>(firstShownIndex + item.iItem)];
+    const Event& event = eventList[static_cast<std::size_t>(shown.firstShownIndex + item.iItem)];
     if (item.mask & LVIF_IMAGE)
         item.iImage = EventRows::imageOf(event, shownAt);
     if (!(item.mask & LVIF_TEXT))
@@ -169,7 +203,8 @@ int EventManagerDialog::selectedRow() const
 void EventManagerDialog::addEvent()
 {
     EventPropertiesDialog editor;
-    if (editor.show(instance(), window()) == -1)
+    // Only an explicit, valid OK adds: a quit while the editor is open does not.
+    if (editor.show(instance(), window()) != 1)
         return;
     eventList.add(editor.workingEvent());
     refresh();
@@ -181,19 +216,18 @@ void EventManagerDialog::editEvent()
     const int row = selectedRow();
     if (row < 0)
         return;
-    const auto position = static_cast<std::size_t>(firstShownIndex + row);
+    const auto position = static_cast<std::size_t>(shown.firstShownIndex + row);
     const Event original = eventList[position];
     EventPropertiesDialog editor;
     editor.setEvent(original);
-    const bool changed = editor.show(instance(), window()) != -1;
+    const bool changed = editor.show(instance(), window()) == 1;
     if (changed) {
-        // A timer tick may have carried events forward meanwhile: the edit
-        // goes to the event that was edited, or is added when it is gone.
-        const long now = EventRows::locate(eventList.all(), position, original);
-        if (now >= 0)
-            eventList.replace(static_cast<std::size_t>(now), editor.workingEvent());
+        // A timer tick may have changed the list meanwhile.
+        const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, editor.workingEvent());
+        if (change.action == EventEdit::Action::Replace)
+            eventList.replace(change.position, change.event);
         else
-            eventList.add(editor.workingEvent());
+            eventList.add(change.event);
     }
     refresh();
     if (changed)
@@ -205,17 +239,42 @@ void EventManagerDialog::removeEvent()
     const int row = selectedRow();
     if (row < 0)
         return;
-    const auto position = static_cast<std::size_t>(firstShownIndex + row);
-    if (EventRows::stillToCome(eventList[position], system.localTime())) {
+    const auto position = static_cast<std::size_t>(shown.firstShownIndex + row);
+    const Event chosen = eventList[position];
+    if (EventRows::stillToCome(chosen, system.localTime())) {
         const int answer =
             ::MessageBoxA(window(), loadResourceText(instance(), IDS_CONFIRM_REMOVE).c_str(),
                           loadResourceText(instance(), IDS_EVENT_MANAGER).c_str(), MB_YESNO | MB_ICONEXCLAMATION);
-        if (answer != IDYES)
+        // A quit ends the question with its default answer: that is no Yes.
+        MSG quit;
+        if (answer != IDYES || ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
             return;
     }
-    eventList.remove(position);
+    // A timer tick while the question was open may have moved the event.
+    const long now = EventEdit::locate(eventList.all(), position, chosen);
+    if (now < 0)
+        return;
+    eventList.remove(static_cast<std::size_t>(now));
     refresh();
     eventsChanged();
+}
+
+int EventManagerDialog::findRow(int start, UINT flags, const std::string& typed) const
+{
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)))
+        return -1;
+    const bool prefix = (flags & LVFI_PARTIAL) != 0;
+    const int typedLength = static_cast<int>(typed.size());
+    // The description's first letters, compared as the user's locale does,
+    // without regard to case.
+    const auto matches = [&](const Event& event) {
+        const int length = static_cast<int>(event.description.size());
+        if (length < typedLength || (!prefix && length != typedLength))
+            return false;
+        return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, event.description.c_str(), typedLength,
+                                typed.c_str(), typedLength) == CSTR_EQUAL;
+    };
+    return shown.findRow(eventList.all(), start, (flags & LVFI_WRAP) != 0, matches);
 }
 
 void EventManagerDialog::closeDialog()
@@ -276,14 +335,27 @@ void EventManagerDialog::onCommand(int id)
     }
 }
 
-void EventManagerDialog::onNotify(NMHDR& header)
+bool EventManagerDialog::onNotify(NMHDR& header, LRESULT& answer)
 {
     if (header.idFrom != IDC_EVENT_LIST)
-        return;
-    if (header.code == LVN_GETDISPINFOA)
+        return false;
+    if (header.code == LVN_GETDISPINFOA) {
         fillRow(reinterpret_cast<NMLVDISPINFOA&>(header));
-    else if (header.code == NM_DBLCLK)
+    } else if (header.code == LVN_ODFINDITEMA) {
+        // Unanswered, the list view would take row 0 for a match.
+        const auto& request = reinterpret_cast<const NMLVFINDITEMA&>(header);
+        answer = findRow(request.iStart, request.lvfi.flags, request.lvfi.psz ? request.lvfi.psz : "");
+        return true;
+    } else if (header.code == LVN_ODFINDITEMW) {
+        // Some list views ask in UTF-16 whatever their parent speaks.
+        const auto& request = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        const std::wstring typed = request.lvfi.psz ? request.lvfi.psz : L"";
+        answer = findRow(request.iStart, request.lvfi.flags, system.codePage().fromUtf8(fromWide(typed)));
+        return true;
+    } else if (header.code == NM_DBLCLK) {
         editEvent();
-    else if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE)
+    } else if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
         removeEvent();
+    }
+    return false;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "EventRows.h"
 #include "ModalDialog.h"
 #include "SystemTime.h"
 
 #include <functional>
+#include <string>
 
 class EventList;
 class SystemServices;
@@ -25,14 +27,20 @@ public:
     // Runs the manager, standing alone on the desktop; 0. When it is open
     // already it is brought to the front instead.
     int show(HINSTANCE moduleInstance);
-    // Rebuilds the rows after the list or a filter changed.
+    // Rebuilds the rows after the list or a filter changed; the selection goes.
     void refresh();
+    // Rebuilds the rows after the clock moved on (a timer tick): the images
+    // and the old events follow the clock; the selection and the scroll
+    // position stay when the rows stand for the same events.
+    void refreshAfterTick();
 
 private:
     void onInit() override;
     void onCommand(int id) override;
-    void onNotify(NMHDR& header) override;
+    bool onNotify(NMHDR& header, LRESULT& answer) override;
     void onCancel() override;
+    void onDpiChanged() override;
+    void fitListToDpi();
     void fillRow(NMLVDISPINFOA& info);
     void enableMonthControls(bool enable);
     int selectedRow() const;
@@ -40,13 +48,16 @@ private:
     void editEvent();
     void removeEvent();
     void closeDialog();
+    void rebuildRows(bool keepSelection);
+    // The row for typing in the list (LVN_ODFINDITEM): `typed` from row `start`.
+    int findRow(int start, UINT flags, const std::string& typed) const;
 
     EventList& eventList;
     SystemServices& system;
     std::function<void()> eventsChanged;
     std::function<void()> saveEvents;
-    int firstShownIndex = 0;
-    int rowCount = 0;
+    EventRows shown;
+    unsigned long shownVersion = 0; // of the list the rows were worked out for
     bool ready = false;   // set up, so that control notifications count
     SystemTime shownAt{}; // the moment the rows' images were worked out for
     char rowText[512] = "";

@@ -11,13 +11,15 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 namespace {
 
-// Texts are read into buffers of this size: at most 2047 characters stay.
-constexpr int textCapacity = 2048;
+// What may be typed into a text field; a longer text from the file stays
+// whole (and may be typed on up to its own length).
+constexpr std::size_t typedCapacity = 2047;
 
 } // namespace
 
@@ -33,9 +35,11 @@ void EventPropertiesDialog::setEvent(const Event& edited)
 
 std::string EventPropertiesDialog::text(int id) const
 {
-    char buffer[textCapacity] = "";
-    ::GetDlgItemTextA(window(), id, buffer, textCapacity);
-    return buffer;
+    // Whole, whatever its length: an untouched field must come back byte for byte.
+    const HWND field = ::GetDlgItem(window(), id);
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(field)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 bool EventPropertiesDialog::checked(int id) const
@@ -46,12 +50,17 @@ bool EventPropertiesDialog::checked(int id) const
 void EventPropertiesDialog::onInit()
 {
     const HWND dialog = window();
-    const HICON smallIcon = ::LoadIconA(instance(), MAKEINTRESOURCEA(IDI_TODAY));
-    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    setTitleIcon(IDI_TODAY);
     ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH.mm"));
-    for (const int id : {IDC_PROPERTIES_DESCRIPTION, IDC_PROPERTIES_EMAIL_ADDRESS, IDC_PROPERTIES_PROGRAM_PATH,
-                         IDC_PROPERTIES_NOTE})
-        ::SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, textCapacity - 1, 0);
+    const struct {
+        int id;
+        const std::string& text;
+    } fields[] = {{IDC_PROPERTIES_DESCRIPTION, event.description},
+                  {IDC_PROPERTIES_EMAIL_ADDRESS, event.emailAddress},
+                  {IDC_PROPERTIES_PROGRAM_PATH, event.programPath},
+                  {IDC_PROPERTIES_NOTE, event.note}};
+    for (const auto& field : fields)
+        ::SendDlgItemMessageA(dialog, field.id, EM_LIMITTEXT, std::max(typedCapacity, field.text.size()), 0);
     fillControls();
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <utility>
+#include <vector>
 
 // What every dialog of the program shares, in the manner of a classic
 // modal-dialog wrapper: it runs from its template; each dialog window reaches
@@ -11,15 +16,19 @@
 // box cancel; a second opening brings the open dialog to the front. An error
 // in a handler never unwinds through the dialog manager: the user is told in
 // a message box owned by the dialog, and the dialog ends the way Escape would
-// end it. Like every dialog procedure of the program, its procedure returns 0
-// for every message.
+// end it. Its procedure returns 0 for every message but the notifications a
+// dialog answers. Sizes follow the window's DPI: the banner is drawn to its
+// strip, the title-bar icon is the small icon of that DPI, and a change of
+// DPI (a move to another monitor) redoes both and calls onDpiChanged.
 class ModalDialog {
 public:
     ModalDialog(const ModalDialog&) = delete;
     ModalDialog& operator=(const ModalDialog&) = delete;
 
-    // Runs the dialog, modal to `owner`, and gives its end code. When it is
-    // open already it is brought to the front instead, and 0 returned.
+    // Runs the dialog, modal to `owner`, and gives its end code: the code of
+    // the handler that ended it, or the cancel code when a quit ended it.
+    // When it is open already it is brought to the front instead, and 0
+    // returned.
     INT_PTR show(HINSTANCE moduleInstance, HWND owner);
     bool isOpen() const { return running; }
     // Activates the open dialog and puts it in the foreground.
@@ -37,22 +46,41 @@ protected:
     virtual void onInit() {}
     // WM_COMMAND by the control id; IDCANCEL goes to onCancel instead.
     virtual void onCommand(int id) { static_cast<void>(id); }
-    virtual void onNotify(NMHDR& header) { static_cast<void>(header); }
+    // True when the dialog answers the notification, with `answer`.
+    virtual bool onNotify(NMHDR& header, LRESULT& answer)
+    {
+        static_cast<void>(header);
+        static_cast<void>(answer);
+        return false;
+    }
     // Escape, the close box, and the end after an error.
     virtual void onCancel() { end(cancelResult); }
+    // The window's DPI changed and the system has laid the dialog out anew.
+    virtual void onDpiChanged() {}
 
     void end(INT_PTR code);
+    // Shows icon `iconId` in the title bar, at the small icon size of the
+    // window's DPI.
+    void setTitleIcon(int iconId);
     HWND window() const { return dialogWindow; }
     HINSTANCE instance() const { return resourceInstance; }
 
 private:
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer);
     void endAfterError();
+    void fitBanners();
+    void releaseBanners();
 
     const int templateResource;
     const INT_PTR cancelResult;
     HINSTANCE resourceInstance = nullptr;
     HWND dialogWindow = nullptr;
     bool running = false;
+    bool endedByHandler = false;
+    int titleIconId = 0;
+    IconHandle titleIcon;
+    // Each banner picture as the template loaded it, drawn anew to its strip
+    // at every change of DPI.
+    std::vector<std::pair<HWND, BitmapHandle>> bannerOriginals;
 };

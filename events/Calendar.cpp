@@ -61,6 +61,23 @@ long dayNumber(int year, int month, int day)
     return era * 146097 + dayOfEra - 719468;
 }
 
+void setDayNumber(SystemTime& date, long days)
+{
+    // Howard Hinnant's civil_from_days.
+    const long shifted = days + 719468;
+    const long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const long dayOfEra = shifted - era * 146097;                                            // [0, 146096]
+    const long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365; // [0, 399]
+    const long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);   // [0, 365]
+    const long monthFromMarch = (5 * dayOfYear + 2) / 153;                                   // [0, 11]
+    const long day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;                         // [1, 31]
+    const long month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;        // [1, 12]
+    const long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    date.wYear = static_cast<std::uint16_t>(year);
+    date.wMonth = static_cast<std::uint16_t>(month);
+    date.wDay = static_cast<std::uint16_t>(day);
+}
+
 bool dateBefore(const SystemTime& a, const SystemTime& b)
 {
     if (a.wYear != b.wYear)

@@ -22,6 +22,10 @@ bool sameDate(const SystemTime& a, const SystemTime& b);
 // Days since 1 January 1970 of a real calendar date (negative before it).
 long dayNumber(int year, int month, int day);
 
+// The date of a day number: its year, month and day; the rest of `date` is
+// left as it is.
+void setDayNumber(SystemTime& date, long days);
+
 // True when the date of `a` (year, month, day) comes before the date of `b`.
 bool dateBefore(const SystemTime& a, const SystemTime& b);
 

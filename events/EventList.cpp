@@ -47,6 +47,7 @@ void EventList::replace(std::size_t position, const Event& event)
 void EventList::remove(std::size_t position)
 {
     events.erase(events.begin() + static_cast<std::ptrdiff_t>(position));
+    ++changes;
 }
 
 void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::vector<Event> next)
@@ -62,5 +63,6 @@ void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::v
 
 void EventList::sortEvents()
 {
+    ++changes;
     std::sort(events.begin(), events.end());
 }

@@ -44,10 +44,15 @@ public:
 
     const std::string& path() const { return filePath; }
 
+    // Changes with every change of the events: the same number means the
+    // same events at the same positions.
+    unsigned long version() const { return changes; }
+
 private:
     void sortEvents();
 
     EventStore& store;
     std::vector<Event> events;
     std::string filePath;
+    unsigned long changes = 0;
 };

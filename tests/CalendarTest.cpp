@@ -44,7 +44,7 @@ TEST(Calendar, LeapYears)
     }
 }
 
-TEST(Calendar, EveryDayFrom1980To2100FollowsTheCivilCalendar)
+TEST(Calendar, EveryDayFrom1980To2100FollowsTheCivilCalendarBothWays)
 {
     SystemTime day = date(1980, 1, 1);
     const long first = dayNumber(day);
@@ -52,6 +52,9 @@ TEST(Calendar, EveryDayFrom1980To2100FollowsTheCivilCalendar)
         addDays(day, 1);
         ASSERT_TRUE(isValidDate(day)) << day.wYear << "-" << day.wMonth << "-" << day.wDay;
         ASSERT_EQ(dayNumber(day), first + n) << day.wYear << "-" << day.wMonth << "-" << day.wDay;
+        SystemTime back{};
+        setDayNumber(back, first + n);
+        ASSERT_TRUE(sameDate(back, day)) << "the day number gives the date back";
     }
 }
 

@@ -59,18 +59,37 @@ TEST_F(EventRowsTest, ImagesAndWhatIsStillToCome)
     }
 }
 
-TEST_F(EventRowsTest, AnEditFindsItsEventAgainAfterTheListChanged)
+TEST_F(EventRowsTest, TypingFindsTheNextMatchingRowAndWrapsOnlyWhenAsked)
 {
-    const Event edited = kit.events[4];
-    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), 4);
-    kit.events.add(timedEvent("added before it", 2026, 12, 19, 9, 0)); // moves it to 5
-    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), 5);
-    Event carried = kit.events[5];
-    carried.frequency = Daily; // carried forward meanwhile: still the same event
-    kit.events.replace(5, carried);
-    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), 5);
-    kit.events.remove(5);
-    EXPECT_EQ(EventRows::locate(kit.events.all(), 4, edited), -1) << "gone: the edit is added";
+    // Shown without the old events: rows 0 "this minute", 1 "today, no time",
+    // 2 "later this month", 3 "next year".
+    EventRows::Filter filter;
+    filter.hideOld = true;
+    const EventRows rows = EventRows::select(kit.events.all(), filter, now);
+    const auto startingWith = [](const char* prefix) {
+        return [prefix](const Event& event) { return event.description.rfind(prefix, 0) == 0; };
+    };
+    const struct {
+        const char* what;
+        const char* prefix;
+        int start;
+        bool wrap;
+        int row;
+    } cases[] = {
+        {"the first match from the start", "t", 0, false, 0},
+        {"from the row after the current one", "t", 1, false, 1},
+        {"past the last match without wrapping", "t", 2, false, -1},
+        {"wrapping to the top", "t", 2, true, 0},
+        {"a later row", "next", 0, true, 3},
+        {"no match leaves the selection", "zebra", 0, true, -1},
+        {"an old event is not a row", "this morning", 0, true, -1},
+        {"a start past the rows begins at the top", "later", 9, false, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(rows.findRow(kit.events.all(), c.start, c.wrap, startingWith(c.prefix)), c.row);
+    }
+    EXPECT_EQ(EventRows().findRow(kit.events.all(), 0, true, startingWith("t")), -1) << "no rows";
 }
 
 } // namespace

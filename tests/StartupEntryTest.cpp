@@ -6,28 +6,23 @@
 
 namespace {
 
-TEST(StartupEntry, TheExecutablesPathInQuotes)
+TEST(StartupEntry, TheModulesFullPathInQuotes)
 {
-    const std::string module = "C:\\Program Files\\Vellumere\\Vellumere.exe";
     const struct {
         const char* what;
-        std::string commandLine;
+        std::string module;
         std::string value;
     } cases[] = {
-        {"from a shortcut", "\"C:\\Program Files\\Vellumere\\Vellumere.exe\"", "\"" + module + "\""},
-        {"arguments are left out", "\"C:\\Program Files\\Vellumere\\Vellumere.exe\" -file:\"D:\\a b.xml\"",
-         "\"" + module + "\""},
-        {"started by an old unquoted entry", "C:\\Program Files\\Vellumere\\Vellumere.exe", "\"" + module + "\""},
-        {"a copy elsewhere names itself", "\"D:\\Tools\\Vellumere.exe\"", "\"D:\\Tools\\Vellumere.exe\""},
-        {"no closing quote", "\"C:\\Program Files\\Vellumere\\Vellumere.exe", "\"" + module + "\""},
-        {"empty quotes", "\"\" -x", "\"" + module + "\""},
-        {"empty command line", "", "\"" + module + "\""},
-        {"a quoted path past the buffer", "\"" + std::string(3000, 'x') + "\"", "\"" + module + "\""},
-        {"a quoted path that just fits", "\"" + std::string(2045, 'y') + "\"", "\"" + std::string(2045, 'y') + "\""},
+        {"a path with spaces", "C:\\Program Files\\Vellumere\\Vellumere.exe",
+         "\"C:\\Program Files\\Vellumere\\Vellumere.exe\""},
+        {"a path the code page cannot spell, as UTF-8", "C:\\Users\\\xCE\xA9\\Vellumere.exe",
+         "\"C:\\Users\\\xCE\xA9\\Vellumere.exe\""},
+        {"a long path", "\\\\?\\C:\\" + std::string(300, 'x') + "\\Vellumere.exe",
+         "\"\\\\?\\C:\\" + std::string(300, 'x') + "\\Vellumere.exe\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(StartupEntry::valueFor(c.commandLine, module), c.value);
+        EXPECT_EQ(StartupEntry::valueFor(c.module), c.value);
     }
 }
 

@@ -4,20 +4,24 @@
 #include "StartupEntry.h"
 #include "StringIds.h"
 #include "UniqueHandle.h"
+#include "WideText.h"
 
 #include <windows.h>
 
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace {
 
-RegistryKey openKey(const std::string& path)
+// Only the access each use needs: a policy that denies full access to the
+// Run key must still let the menu show the setting.
+RegistryKey openKey(const std::string& path, REGSAM access)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, access, key.out()) != ERROR_SUCCESS)
         throw std::runtime_error(loadResourceText(::GetModuleHandleA(nullptr), IDS_STARTUP_KEY_ERROR));
-    return RegistryKey(key);
+    return key;
 }
 
 } // namespace
@@ -29,7 +33,7 @@ StartupSetting::StartupSetting(std::string keyPath)
 
 bool StartupSetting::isOn() const
 {
-    const RegistryKey run = openKey(key);
+    const RegistryKey run = openKey(key, KEY_QUERY_VALUE);
     DWORD type = 0;
     DWORD size = 0;
     return ::RegQueryValueExA(run.get(), valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
@@ -37,20 +41,26 @@ bool StartupSetting::isOn() const
 
 void StartupSetting::turnOn(const std::string& data) const
 {
-    const RegistryKey run = openKey(key);
-    ::RegSetValueExA(run.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                     static_cast<DWORD>(data.size() + 1));
+    const RegistryKey run = openKey(key, KEY_SET_VALUE);
+    const std::wstring wide = toWide(data);
+    ::RegSetValueExW(run.get(), toWide(valueName).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 void StartupSetting::turnOff() const
 {
-    const RegistryKey run = openKey(key);
+    const RegistryKey run = openKey(key, KEY_SET_VALUE);
     ::RegDeleteValueA(run.get(), valueName);
 }
 
 std::string StartupSetting::valueForThisProgram()
 {
-    char module[MAX_PATH * 4] = "";
-    ::GetModuleFileNameA(nullptr, module, sizeof module);
-    return StartupEntry::valueFor(::GetCommandLineA(), module);
+    // The module's own full path, at any length and in any characters.
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size())
+            return StartupEntry::valueFor(fromWide(std::wstring(path.data(), length)));
+        path.resize(path.size() * 2);
+    }
 }

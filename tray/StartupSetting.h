@@ -14,12 +14,14 @@ public:
     explicit StartupSetting(std::string key = runKey);
 
     // Each throws std::runtime_error "Error accessing startup regisrty key"
-    // when the key cannot be opened for reading and writing.
+    // when the key cannot be opened: for reading to look, for writing to
+    // change.
     bool isOn() const;
+    // `data` is UTF-8; it is written as a wide string.
     void turnOn(const std::string& data) const;
     void turnOff() const;
 
-    // The data this program writes: its executable's path, quoted.
+    // The data this program writes: its executable's full path, quoted, UTF-8.
     static std::string valueForThisProgram();
 
 private:

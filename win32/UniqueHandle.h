@@ -84,6 +84,13 @@ struct IconTraits {
     static void close(HICON icon) { ::DestroyIcon(icon); }
 };
 
+// A pen, brush, font or bitmap.
+template <typename Object>
+struct GdiObjectTraits {
+    static Object invalid() { return nullptr; }
+    static void close(Object object) { ::DeleteObject(object); }
+};
+
 // An image list not yet handed to a control; a list view owns the one it is
 // given, so it is released then.
 struct ImageListTraits {
@@ -106,5 +113,6 @@ using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+using BitmapHandle = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 template <typename Interface>
 using ComPointer = UniqueHandle<Interface*, ComInterfaceTraits<Interface>>;

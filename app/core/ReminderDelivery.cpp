@@ -56,6 +56,8 @@ void ReminderDelivery::onTimer()
         deliver(due);
     }
     delivering = false;
+    // The clock moved on: what was today or to come may now be over.
+    output.eventsChanged();
     armTimer();
 }
 

@@ -18,6 +18,7 @@ public:
     virtual void showAlert(const Event& event) = 0;
     virtual void armTimer(std::uint32_t milliseconds) = 0;
     virtual void killTimer() = 0;
-    // Events were carried forward: whatever shows the list shows it anew.
+    // Events were carried forward, or the clock moved on: whatever shows the
+    // list shows it anew.
     virtual void eventsChanged() {}
 };

@@ -11,19 +11,6 @@ Event presentMoment(const SystemTime& now)
     return moment;
 }
 
-bool isEdited(const Event& candidate, const Event& original)
-{
-    if (candidate.frequency == original.frequency)
-        return candidate == original;
-    // Carrying an event forward makes it a one-time event; it is still the
-    // one edited. Only events of its own minute can be.
-    if (candidate < original || original < candidate)
-        return false;
-    Event asOriginal = candidate;
-    asOriginal.frequency = original.frequency;
-    return asOriginal == original;
-}
-
 } // namespace
 
 bool EventRows::isOld(const Event& event, const SystemTime& now)
@@ -60,13 +47,17 @@ EventRows EventRows::select(const std::vector<Event>& events, const Filter& filt
     return rows;
 }
 
-long EventRows::locate(const std::vector<Event>& events, std::size_t position, const Event& original)
+int EventRows::findRow(const std::vector<Event>& events, int start, bool wrap,
+                       const std::function<bool(const Event&)>& matches) const
 {
-    if (position < events.size() && isEdited(events[position], original))
-        return static_cast<long>(position);
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        if (isEdited(events[i], original))
-            return static_cast<long>(i);
+    if (count <= 0 || firstShownIndex < 0)
+        return -1;
+    const int from = start >= 0 && start < count ? start : 0;
+    const int rows = wrap ? count : count - from;
+    for (int step = 0; step < rows; ++step) {
+        const int row = (from + step) % count;
+        if (matches(events[static_cast<std::size_t>(firstShownIndex + row)]))
+            return row;
     }
     return -1;
 }

@@ -4,6 +4,7 @@
 #include "SystemTime.h"
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 // What the event manager shows of the sorted list, and how it shows it. Both
@@ -31,8 +32,9 @@ public:
     static bool stillToCome(const Event& event, const SystemTime& now);
     static Image imageOf(const Event& event, const SystemTime& now);
 
-    // Where an event that was at `position` when its editing began is now:
-    // the list may have changed meanwhile (a timer tick carrying events
-    // forward, which makes it a one-time event). -1 when it is gone.
-    static long locate(const std::vector<Event>& events, std::size_t position, const Event& original);
+    // The row that typing in the list goes to: the first row from `start`
+    // down whose event `matches`, going on from the top when `wrap`; -1 when
+    // none does.
+    int findRow(const std::vector<Event>& events, int start, bool wrap,
+                const std::function<bool(const Event&)>& matches) const;
 };

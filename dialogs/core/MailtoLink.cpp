@@ -1,14 +1,8 @@
 #include "MailtoLink.h"
 
-namespace {
+#include "CodePage.h"
 
-void appendEncoded(std::string& out, unsigned char byte)
-{
-    static const char hexDigits[] = "0123456789ABCDEF";
-    out += '%';
-    out += hexDigits[byte >> 4];
-    out += hexDigits[byte & 15];
-}
+namespace {
 
 bool isUnreserved(unsigned char c)
 {
@@ -16,32 +10,30 @@ bool isUnreserved(unsigned char c)
            c == '_' || c == '~';
 }
 
-// In the address only what would end it or change its meaning is encoded;
-// "@", "+", "," and the like stay readable.
-bool breaksAddress(unsigned char c)
+// Appends the UTF-8 octets of `text`, each but the unreserved ones (and
+// `kept`) as %XX.
+void appendEncoded(std::string& out, const std::string& text, char kept)
 {
-    return c <= 32 || c >= 127 || c == '%' || c == '?' || c == '#' || c == '&';
+    static const char hexDigits[] = "0123456789ABCDEF";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (isUnreserved(byte) || (kept && c == kept)) {
+            out += c;
+        } else {
+            out += '%';
+            out += hexDigits[byte >> 4];
+            out += hexDigits[byte & 15];
+        }
+    }
 }
 
 } // namespace
 
-std::string MailtoLink::build(const std::string& address, const std::string& subject)
+std::string MailtoLink::build(const std::string& address, const std::string& subject, const CodePage& codePage)
 {
     std::string link = "mailto:";
-    for (const char c : address) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (breaksAddress(byte))
-            appendEncoded(link, byte);
-        else
-            link += c;
-    }
+    appendEncoded(link, codePage.toUtf8(address), '@');
     link += "?subject=";
-    for (const char c : subject) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (isUnreserved(byte))
-            link += c;
-        else
-            appendEncoded(link, byte);
-    }
+    appendEncoded(link, codePage.toUtf8(subject), '\0');
     return link;
 }

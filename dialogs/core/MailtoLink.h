@@ -2,12 +2,14 @@
 
 #include <string>
 
+class CodePage;
+
 // The "mailto:" address handed to the system's mail program: the e-mail
-// address, and the event's description as the subject. The subject is
-// percent-encoded, and in the address what would break the address apart, so
-// that "Dinner & drinks" or "Call #3" reaches the mail program whole.
-// Bytes stay bytes of the system's code page: nothing converts them.
+// address, and the event's description as the subject. Both are taken from
+// the code page into UTF-8 and percent-encoded as RFC 6068 asks, every
+// character outside the URI's unreserved set ("@" of the address aside), so
+// that "Dinner & drinks", "Call #3" or "Café" reach the mail program whole.
 class MailtoLink {
 public:
-    static std::string build(const std::string& address, const std::string& subject);
+    static std::string build(const std::string& address, const std::string& subject, const CodePage& codePage);
 };

@@ -40,7 +40,7 @@ std::string environmentBlock(const std::vector<std::pair<std::string, std::strin
     return block;
 }
 
-ChildProcess::ChildProcess(const std::string& program, std::string environment)
+ChildProcess::ChildProcess(const std::string& program, std::string environment, const std::string& folder)
 {
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup;
@@ -48,8 +48,9 @@ ChildProcess::ChildProcess(const std::string& program, std::string environment)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
     std::memset(&info, 0, sizeof info);
-    started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                               environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info) != 0;
+    started = ::CreateProcessA(folder.empty() ? program.c_str() : nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                               0, environment.empty() ? nullptr : environment.data(),
+                               folder.empty() ? nullptr : folder.c_str(), &startup, &info) != 0;
     if (!started) {
         error = ::GetLastError();
         return;

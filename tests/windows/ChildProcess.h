@@ -20,8 +20,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Starts `program` with an environment block from environmentBlock();
-    // an empty block inherits this process's environment.
-    ChildProcess(const std::string& program, std::string environment);
+    // an empty block inherits this process's environment. With a folder,
+    // `program` is found as a command prompt finds it (it may be relative)
+    // and runs in that folder.
+    ChildProcess(const std::string& program, std::string environment, const std::string& folder = "");
     ~ChildProcess();
 
     bool isStarted() const { return started; }

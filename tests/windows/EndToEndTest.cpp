@@ -28,6 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+HWND openMenuOf(DWORD owner);
+
 TEST_F(EndToEndTest, SecondCopyEndsAtOnceAndLeavesTheFirstRunning)
 {
     const SYSTEMTIME today = localNow();
@@ -116,6 +118,67 @@ TEST_F(EndToEndTest, VellumereCloseWithNothingRunningEndsAtOnce)
     EXPECT_EQ(close->exitCode(), 0u);
     std::cout << "[ timing   ] VellumereClose ended after " << milliseconds << " ms\n";
     RecordProperty("close_ms", static_cast<int>(milliseconds));
+}
+
+TEST_F(EndToEndTest, VellumereCloseGivesUpOnACopyThatDoesNotAnswer)
+{
+    writeEventFile({});
+    ChildProcess& vellumere = startVellumere();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr) << "Vellumere's window did not appear";
+    // A copy that hangs: its one thread stops.
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    HANDLE hung = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+    ASSERT_NE(hung, nullptr);
+    ASSERT_NE(::SuspendThread(hung), static_cast<DWORD>(-1));
+
+    auto close = startClose();
+    ASSERT_TRUE(close->isStarted()) << "CreateProcess failed: " << close->startError();
+    const bool ended = close->waitForExit(45000);
+    const ULONGLONG milliseconds = ::GetTickCount64() - close->startedAt();
+    ::ResumeThread(hung);
+    ::CloseHandle(hung);
+    ASSERT_TRUE(ended) << "VellumereClose waited for ever";
+    EXPECT_EQ(close->exitCode(), 1u) << "the copy did not answer";
+    EXPECT_LE(milliseconds, 35000u) << "30 seconds at most, with room for Wine";
+    std::cout << "[ timing   ] VellumereClose gave up after " << milliseconds << " ms\n";
+}
+
+TEST_F(EndToEndTest, StartedThroughARelativePathRunAtStartupWritesTheFullPath)
+{
+    static const char* const runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, runKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegDeleteValueA(key, "VLM");
+    writeEventFile({});
+
+    // As from a command prompt in its folder: "Vellumere.exe".
+    const std::string program = withBackslashes(VELLUMERE_EXE);
+    const std::string folderOfProgram = program.substr(0, program.find_last_of('\\'));
+    char here[MAX_PATH] = "";
+    ::GetCurrentDirectoryA(sizeof here, here);
+    ::SetCurrentDirectoryA(folderOfProgram.c_str());
+    vellumeres.push_back(std::make_unique<ChildProcess>("Vellumere.exe", environment(), folderOfProgram));
+    ::SetCurrentDirectoryA(here);
+    ChildProcess& vellumere = *vellumeres.back();
+    ASSERT_TRUE(vellumere.isStarted()) << "CreateProcess failed: " << vellumere.startError();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr) << "Vellumere's window did not appear";
+
+    ASSERT_TRUE(::PostMessageA(window, WM_TRAYNOTIFY, 0, WM_RBUTTONUP));
+    ASSERT_TRUE(pumpUntil([&] { return openMenuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
+    pressKey('R'); // "Run at startup"
+    char data[4096] = "";
+    DWORD size = 0;
+    pumpUntil([&] {
+        size = sizeof data;
+        return ::RegQueryValueExA(key, "VLM", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) ==
+               ERROR_SUCCESS;
+    });
+    ::RegDeleteValueA(key, "VLM");
+    ::RegCloseKey(key);
+    EXPECT_EQ(lowerCase(data), lowerCase("\"" + program + "\""));
 }
 
 TEST_F(EndToEndTest, TheAlertComesAtTheEventsMinuteAndOkLaunchesItsProgram)

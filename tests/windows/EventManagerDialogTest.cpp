@@ -2,6 +2,7 @@
 #include "EventManagerDialog.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialogRes.h"
+#include "ReminderSchedule.h"
 #include "ReminderTestKit.h"
 #include "WindowsTestSupport.h"
 
@@ -268,6 +269,158 @@ TEST_F(EventManagerTest, ASecondOpeningBringsTheFirstForward)
     });
     EXPECT_EQ(managers, 1);
     EXPECT_FALSE(manager.isOpen());
+}
+
+// Posted as the run's end is: the nested loops end, and nothing may count as
+// an answer. The quit is taken off the queue again for the next tests.
+void quitNow()
+{
+    ::PostQuitMessage(0);
+}
+
+bool takeQuit()
+{
+    MSG quit;
+    return ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+TEST_F(EventManagerTest, AQuitWhileTheEditorOrTheQuestionIsOpenChangesNothing)
+{
+    const struct {
+        const char* what;
+        void (*start)(HWND managerWindow);
+        const char* caption;
+        void (*inThere)(HWND dialog);
+    } cases[] = {
+        {"Add", [](HWND managerWindow) { ::SendMessageA(managerWindow, WM_COMMAND, IDC_ADD, 0); }, "Event properties ",
+         [](HWND) {}},
+        {"Edit after a refused OK",
+         [](HWND managerWindow) {
+             selectRow(managerWindow, 4);
+             ::SendMessageA(managerWindow, WM_COMMAND, IDC_EDIT, 0);
+         },
+         "Event properties ",
+         [](HWND editor) {
+             ::SetDlgItemTextA(editor, IDC_PROPERTIES_DESCRIPTION, "");
+             // The refusal's message box is answered; the editor stays open.
+             whenDialogAppears("Event Manager", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
+             ::SendMessageA(editor, WM_COMMAND, IDC_PROPERTIES_OK, 0);
+         }},
+        {"the Remove question", [](HWND managerWindow) { pressDeleteOnRow(managerWindow, 4); }, "Event Manager",
+         [](HWND) {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<Event> before = kit.events.all();
+        bool reached = false;
+        whenDialogAppears(caption, [&](HWND window) {
+            whenDialogAppears(c.caption, [&](HWND dialog) {
+                reached = true;
+                c.inThere(dialog);
+                quitNow();
+            });
+            c.start(window);
+        });
+        manager.show(::GetModuleHandleA(nullptr));
+        EXPECT_TRUE(takeQuit()) << "the quit was passed on";
+        EXPECT_TRUE(reached);
+        EXPECT_EQ(kit.events.all(), before) << "the list is as it was";
+        EXPECT_EQ(changes, 0);
+        pumpUntil([] { return ::FindWindowA("#32770", nullptr) == nullptr; }, 2000);
+    }
+}
+
+TEST_F(EventManagerTest, TypingInTheListGoesToTheNextDescriptionThatStartsSo)
+{
+    const struct {
+        const char* what;
+        int selected; // before typing; -1 for none
+        WPARAM letter;
+        int after;
+    } cases[] = {
+        {"a prefix, any case", -1, 'C', 3},
+        {"from the row after the current one", 0, 'e', 1},
+        {"wrapping to the top", 3, 'l', 0},
+        {"no match keeps the selection", 2, 'z', 2},
+    };
+    std::vector<int> selected;
+    inManager([&](HWND window) {
+        const HWND list = ::GetDlgItem(window, IDC_EVENT_LIST);
+        for (const auto& c : cases) {
+            ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+            if (c.selected >= 0)
+                selectRow(window, c.selected);
+            // Each letter a new search: the list view forgets a search after a pause.
+            ::Sleep(1100);
+            ::SendMessageA(list, WM_CHAR, c.letter, 1); // a repeat count of one, as a key gives
+            selected.push_back(ListView_GetNextItem(list, -1, LVNI_SELECTED));
+        }
+    });
+    ASSERT_EQ(selected.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(selected[i], cases[i].after) << cases[i].what;
+}
+
+TEST_F(EventManagerTest, ATickWhileTheQuestionOrTheEditorIsOpenMovesNoRowOntoAnotherEvent)
+{
+    // The tick adds two events before every row, as a catch-up after sleep does.
+    const auto tick = [this] {
+        kit.events.add(timedEvent("inserted one", 2026, 9, 1, 9, 0));
+        kit.events.add(timedEvent("inserted two", 2026, 9, 2, 9, 0));
+        manager.refreshAfterTick();
+    };
+    inManager([&](HWND window) {
+        whenDialogAppears("Event Manager", [&](HWND box) {
+            tick();
+            ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+        });
+        pressDeleteOnRow(window, 3); // "coming"
+        whenDialogAppears("Event properties ", [&](HWND editor) {
+            tick();
+            ::SetDlgItemTextA(editor, IDC_PROPERTIES_DESCRIPTION, "much later, renamed");
+            ::PostMessageA(editor, WM_COMMAND, IDC_PROPERTIES_OK, 0);
+        });
+        selectRow(window, 5); // "much later", after the first tick
+        ::SendMessageA(window, WM_COMMAND, IDC_EDIT, 0);
+    });
+    std::vector<std::string> left;
+    for (const Event& event : kit.events)
+        left.push_back(event.description);
+    EXPECT_EQ(left, (std::vector<std::string>{"inserted one", "inserted one", "inserted two", "inserted two",
+                                              "long ago", "earlier today", "today, no time", "much later, renamed"}));
+}
+
+TEST_F(EventManagerTest, AnEditOfADailyEventCarriedForwardMeanwhileLeavesOneSeries)
+{
+    kit.events.add(timedEvent("stand-up", 2026, 12, 7, 13, 0, Daily));
+    inManager([&](HWND window) {
+        whenDialogAppears("Event properties ", [&](HWND editor) {
+            // The tick while the editor is open carries the series forward.
+            ReminderSchedule::catchUpEvents(kit.events, kit.system.now);
+            manager.refreshAfterTick();
+            SYSTEMTIME later{2026, 12, 1, 7, 14, 30, 0, 0};
+            ::SendDlgItemMessageA(editor, IDC_TIME, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&later));
+            ::PostMessageA(editor, WM_COMMAND, IDC_PROPERTIES_OK, 0);
+        });
+        selectRow(window, 2); // today 13:00, between "earlier today" and "today, no time"
+        ::SendMessageA(window, WM_COMMAND, IDC_EDIT, 0);
+    });
+    for (int day = 1; day <= 30; ++day) {
+        kit.setClock(SimulatedClock::milliseconds(2026, 12, 7, 12, 0) + day * 86400000LL);
+        ReminderSchedule::catchUpEvents(kit.events, kit.system.now);
+    }
+    std::vector<std::string> standUps;
+    int series = 0;
+    for (const Event& event : kit.events) {
+        if (event.description == "stand-up")
+            standUps.push_back(describe(event));
+        series += event.repeats() ? 1 : 0;
+    }
+    EXPECT_EQ(series, 1);
+    ASSERT_EQ(standUps.size(), 32u) << "today's, then one a day";
+    EXPECT_EQ(standUps[0], "2026-12-07 13:00 stand-up");
+    EXPECT_EQ(standUps[1], "2026-12-08 14:30 stand-up");
+    EXPECT_EQ(standUps.back(), "2027-01-07 14:30 stand-up (repeats 1)");
 }
 
 TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingTheEvents)

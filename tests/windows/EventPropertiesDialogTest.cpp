@@ -206,19 +206,41 @@ TEST(EventPropertiesDialog, EachRepetitionButtonStoresItsOwnFrequency)
     }
 }
 
-TEST(EventPropertiesDialog, TextsAreStoredUpTo2047Characters)
+TEST(EventPropertiesDialog, LongTextsFromTheFileStayWholeAndTypingStopsAt2047)
 {
     Event event;
     event.description = std::string(3000, 'd');
-    event.note = std::string(2047, 'n');
+    for (int line = 0; event.note.size() < 100000; ++line)
+        event.note += "line " + std::to_string(line) + " of a long note, kept byte for byte\r\n";
     event.sendEmail = true;
     event.emailAddress = std::string(2100, 'a');
+    event.when = SystemTime{2027, 3, 0, 14, 9, 30, 0, 0};
     EventPropertiesDialog editor;
     editor.setEvent(event);
-    EXPECT_EQ(run(editor, [](HWND dialog) { pressOk(dialog); }), 1);
-    EXPECT_EQ(editor.workingEvent().description, std::string(2047, 'd'));
-    EXPECT_EQ(editor.workingEvent().note, std::string(2047, 'n'));
-    EXPECT_EQ(editor.workingEvent().emailAddress, std::string(2047, 'a'));
+    EXPECT_EQ(run(editor, [](HWND dialog) {
+                  // Only the date changes.
+                  SYSTEMTIME date = pickerValue(dialog, IDC_DATE);
+                  date.wDay = 15;
+                  ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
+                                        reinterpret_cast<LPARAM>(&date));
+                  pressOk(dialog);
+              }),
+              1);
+    EXPECT_EQ(editor.workingEvent().when.wDay, 15);
+    EXPECT_TRUE(editor.workingEvent().description == event.description) << "a 3,000-character description";
+    EXPECT_TRUE(editor.workingEvent().note == event.note) << "a 100,000-character note";
+    EXPECT_TRUE(editor.workingEvent().emailAddress == event.emailAddress);
+
+    // What the user types is held to 2047 characters, as the design has it.
+    EventPropertiesDialog fresh;
+    EXPECT_EQ(run(fresh, [](HWND dialog) {
+                  const std::string typed(3000, 't');
+                  ::SendDlgItemMessageA(dialog, IDC_PROPERTIES_DESCRIPTION, EM_REPLACESEL, TRUE,
+                                        reinterpret_cast<LPARAM>(typed.c_str()));
+                  pressOk(dialog);
+              }),
+              1);
+    EXPECT_EQ(fresh.workingEvent().description, std::string(2047, 't'));
 }
 
 TEST(EventPropertiesDialog, CancelAndACancelledBrowseChangeNothing)

@@ -63,8 +63,10 @@ TEST(ResourceLeakTest, TheCountsSeeADeliberateLeakAndItsRelease)
         menus.push_back(::CreatePopupMenu());
         windows.push_back(::CreateWindowA("STATIC", "leak", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                                           nullptr));
-        blocks.emplace_back(new char[64 * 1024]);
-        std::fill_n(blocks.back().get(), 64 * 1024, 'x');
+        // Blocks of a mebibyte: memory that earlier tests gave back to the
+        // heap cannot hide them.
+        blocks.emplace_back(new char[1024 * 1024]);
+        std::fill_n(blocks.back().get(), 1024 * 1024, 'x');
     }
     const ProcessResources leaking = ProcessResources::ofThisProcess();
     for (HPEN pen : pens)
@@ -78,8 +80,8 @@ TEST(ResourceLeakTest, TheCountsSeeADeliberateLeakAndItsRelease)
 
     EXPECT_GE(leaking.gdiObjects, before.gdiObjects + 20);
     EXPECT_GE(leaking.userObjects, before.userObjects + 40);
-    EXPECT_GE(leaking.heapBytes, before.heapBytes + 20 * 64 * 1024);
-    EXPECT_GE(leaking.privateBytes, before.privateBytes + 20 * 64 * 1024);
+    EXPECT_GE(leaking.heapBytes, before.heapBytes + 20 * 1024 * 1024);
+    EXPECT_GE(leaking.privateBytes, before.privateBytes + 10 * 1024 * 1024);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.userObjects, before.userObjects);
 }
