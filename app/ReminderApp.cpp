@@ -1,6 +1,7 @@
 #include "ReminderApp.h"
 
 #include "AlertDialog.h"
+#include "ReminderListDialog.h"
 #include "PictureIds.h"
 #include "ResourceText.h"
 #include "StartupSetting.h"
@@ -174,7 +175,26 @@ void ReminderApp::Desktop::showAlert(const Event& event)
 {
     AlertDialog alert;
     alert.setEvent(event);
-    alert.show(app.instance, app.window);
+    if (alert.show(app.instance, app.window) == AlertDialog::snoozed)
+        app.snooze(event, alert.snoozeChoice());
+}
+
+void ReminderApp::Desktop::showBacklog(const std::vector<Event>& newestFirst)
+{
+    ReminderListDialog list(newestFirst, [this](const Event& due) { showAlert(due); });
+    if (list.show(app.instance, app.window) != ReminderListDialog::snoozedAll)
+        return;
+    for (const Event& due : list.remaining())
+        app.snooze(due, list.snoozeChoice());
+}
+
+void ReminderApp::snooze(const Event& due, Snooze::Choice choice)
+{
+    eventList.add(Snooze::again(due, system.localTime(), choice));
+    // Kept in the file at once: a snooze must survive whatever comes next.
+    keeper.save();
+    if (eventManager.isOpen())
+        eventManager.refresh();
 }
 
 void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)

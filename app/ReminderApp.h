@@ -8,6 +8,7 @@
 #include "FileNotices.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
+#include "Snooze.h"
 #include "TrayIcon.h"
 #include "UniqueHandle.h"
 #include "Win32FileSystem.h"
@@ -67,6 +68,7 @@ private:
         void showBalloon(const std::string& title, const std::string& text, std::uint32_t infoFlags,
                          std::uint32_t timeout) override;
         void showAlert(const Event& event) override;
+        void showBacklog(const std::vector<Event>& newestFirst) override;
         void armTimer(std::uint32_t milliseconds) override;
         void killTimer() override;
         void eventsChanged() override;
@@ -88,6 +90,8 @@ private:
         ReminderApp& app;
     };
 
+    // Brings `due` back later, as a one-time event of the file.
+    void snooze(const Event& due, Snooze::Choice choice);
     std::string loadText(UINT id) const;
     ReminderTexts loadTexts() const;
     FileTexts loadFileTexts() const;
@@ -102,7 +106,9 @@ private:
     Notices notices{*this};
     EventFileKeeper keeper{eventList, store, notices, loadFileTexts()};
     // An add, edit or remove in the manager moves the next reminder.
-    EventManagerDialog eventManager{eventList, system, [this] { reminders.armTimer(); }, [this] { keeper.save(); }};
+    EventManagerDialog eventManager{eventList, system,
+                                    [this](const Event* entered) { reminders.eventsEdited(entered); },
+                                    [this] { keeper.save(); }};
     Desktop desktop{*this};
     ReminderDelivery reminders;
     IconHandle appIcon;

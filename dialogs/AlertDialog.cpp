@@ -3,6 +3,7 @@
 #include "AlertDialogRes.h"
 #include "MailtoLink.h"
 #include "PictureIds.h"
+#include "SnoozeChoiceBox.h"
 #include "Win32CodePage.h"
 
 #include <shellapi.h>
@@ -36,6 +37,7 @@ void AlertDialog::onInit()
     ::EnableWindow(::GetDlgItem(dialog, IDC_LAUNCH_PROGRAM), event.launchProgram);
     ::CheckDlgButton(dialog, IDC_SEND_EMAIL, event.sendEmail ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(dialog, IDC_LAUNCH_PROGRAM, event.launchProgram ? BST_CHECKED : BST_UNCHECKED);
+    SnoozeChoiceBox::fill(::GetDlgItem(dialog, IDC_SNOOZE_CHOICE), instance());
 }
 
 void AlertDialog::onOk()
@@ -53,6 +55,10 @@ void AlertDialog::onOk()
 
 void AlertDialog::onCommand(int id)
 {
-    if (id == IDOK)
+    if (id == IDOK) {
         onOk();
+    } else if (id == IDC_SNOOZE) {
+        choice = SnoozeChoiceBox::take(::GetDlgItem(window(), IDC_SNOOZE_CHOICE));
+        end(snoozed);
+    }
 }

@@ -4,6 +4,7 @@
 #include "EventEdit.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialog.h"
+#include "DisplaySettings.h"
 #include "Dpi.h"
 #include "PictureIds.h"
 #include "ResourceText.h"
@@ -18,18 +19,8 @@
 #include <string>
 #include <utility>
 
-namespace {
-
-bool readByte(HKEY key, const char* name, BYTE& value)
-{
-    DWORD type = 0;
-    DWORD size = 1;
-    return ::RegQueryValueExA(key, name, nullptr, &type, &value, &size) == ERROR_SUCCESS && size == 1;
-}
-
-} // namespace
-
-EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> onEventsChanged,
+EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock,
+                                       std::function<void(const Event* entered)> onEventsChanged,
                                        std::function<void()> save)
     : ModalDialog(IDD_EVENT_MANAGER, 0),
       eventList(events),
@@ -111,15 +102,11 @@ void EventManagerDialog::onInit()
     }
     ::SendDlgItemMessageA(dialog, IDC_MONTH, CB_SETCURSEL, now.wMonth - 1u, 0);
 
-    RegistryKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_READ, key.out()) == ERROR_SUCCESS) {
-        BYTE value = 0;
-        if (readByte(key.get(), "HideOld", value) && value)
-            ::CheckDlgButton(dialog, IDC_HIDE_OLD, BST_CHECKED);
-        if (readByte(key.get(), "ShowAll", value) && !value) {
-            ::CheckRadioButton(dialog, IDC_SHOW_ALL, IDC_SHOW_MONTH, IDC_SHOW_MONTH);
-            enableMonthControls(true);
-        }
+    if (DisplaySettings::read("HideOld", 0))
+        ::CheckDlgButton(dialog, IDC_HIDE_OLD, BST_CHECKED);
+    if (!DisplaySettings::read("ShowAll", 1)) {
+        ::CheckRadioButton(dialog, IDC_SHOW_ALL, IDC_SHOW_MONTH, IDC_SHOW_MONTH);
+        enableMonthControls(true);
     }
     ready = true;
     refresh();
@@ -208,7 +195,7 @@ void EventManagerDialog::addEvent()
         return;
     eventList.add(editor.workingEvent());
     refresh();
-    eventsChanged();
+    eventsChanged(&editor.workingEvent());
 }
 
 void EventManagerDialog::editEvent()
@@ -220,18 +207,18 @@ void EventManagerDialog::editEvent()
     const Event original = eventList[position];
     EventPropertiesDialog editor;
     editor.setEvent(original);
-    const bool changed = editor.show(instance(), window()) == 1;
-    if (changed) {
-        // A timer tick may have changed the list meanwhile.
-        const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, editor.workingEvent());
-        if (change.action == EventEdit::Action::Replace)
-            eventList.replace(change.position, change.event);
-        else
-            eventList.add(change.event);
+    if (editor.show(instance(), window()) != 1) {
+        refresh();
+        return;
     }
+    // A timer tick may have changed the list meanwhile.
+    const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, editor.workingEvent());
+    if (change.action == EventEdit::Action::Replace)
+        eventList.replace(change.position, change.event);
+    else
+        eventList.add(change.event);
     refresh();
-    if (changed)
-        eventsChanged();
+    eventsChanged(&change.event);
 }
 
 void EventManagerDialog::removeEvent()
@@ -256,7 +243,7 @@ void EventManagerDialog::removeEvent()
         return;
     eventList.remove(static_cast<std::size_t>(now));
     refresh();
-    eventsChanged();
+    eventsChanged(nullptr);
 }
 
 int EventManagerDialog::findRow(int start, UINT flags, const std::string& typed) const
@@ -280,14 +267,8 @@ int EventManagerDialog::findRow(int start, UINT flags, const std::string& typed)
 void EventManagerDialog::closeDialog()
 {
     const HWND dialog = window();
-    RegistryKey key;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                          key.out(), nullptr) == ERROR_SUCCESS) {
-        const BYTE hideOld = ::IsDlgButtonChecked(dialog, IDC_HIDE_OLD) == BST_CHECKED ? 1 : 0;
-        const BYTE showAll = ::IsDlgButtonChecked(dialog, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0;
-        ::RegSetValueExA(key.get(), "HideOld", 0, REG_BINARY, &hideOld, 1);
-        ::RegSetValueExA(key.get(), "ShowAll", 0, REG_BINARY, &showAll, 1);
-    }
+    DisplaySettings::write("HideOld", ::IsDlgButtonChecked(dialog, IDC_HIDE_OLD) == BST_CHECKED ? 1 : 0);
+    DisplaySettings::write("ShowAll", ::IsDlgButtonChecked(dialog, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
     saveEvents();
     end(0);
 }

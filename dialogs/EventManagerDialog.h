@@ -16,13 +16,12 @@ class SystemServices;
 // two display settings and writes the event file.
 class EventManagerDialog : public ModalDialog {
 public:
-    static constexpr const char* settingsKey = "Software\\Norvask\\Vellumere";
-
     // The manager works on `events` in place and takes the present moment
     // from `clock`; `eventsChanged` is called after every add, edit and
-    // remove, never for a change of filter, and `saveEvents` when it closes.
-    EventManagerDialog(EventList& events, SystemServices& clock, std::function<void()> eventsChanged,
-                       std::function<void()> saveEvents);
+    // remove (with the event added or edited into being, null for a remove),
+    // never for a change of filter, and `saveEvents` when it closes.
+    EventManagerDialog(EventList& events, SystemServices& clock,
+                       std::function<void(const Event* entered)> eventsChanged, std::function<void()> saveEvents);
 
     // Runs the manager, standing alone on the desktop; 0. When it is open
     // already it is brought to the front instead.
@@ -54,7 +53,7 @@ private:
 
     EventList& eventList;
     SystemServices& system;
-    std::function<void()> eventsChanged;
+    std::function<void(const Event* entered)> eventsChanged;
     std::function<void()> saveEvents;
     EventRows shown;
     unsigned long shownVersion = 0; // of the list the rows were worked out for

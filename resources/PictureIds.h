@@ -11,3 +11,4 @@
 #define IDB_MANAGER_BANNER 110    // 500 x 60
 #define IDB_ALERT_BANNER 117      // 437 x 60
 #define IDB_ABOUT_BANNER 120      // 454 x 117
+#define IDB_REMINDERS_BANNER 132  // 458 x 60

@@ -30,3 +30,7 @@
 #define IDS_COPY_FAILED 27
 #define IDS_FILE_TOO_LARGE 28
 #define IDS_SAVE_FAILED_TITLE 29
+#define IDS_SNOOZE_FIRST 30 // the snooze choices, 30 to 36, in their order
+#define IDS_ACTION_EMAIL 37
+#define IDS_ACTION_PROGRAM 38
+#define IDS_ACTIONS_COLUMN 39

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
     int timerMessages = 0;
     ReminderDelivery* delivery = nullptr;
     bool tickWhileAlertOpen = false;
+    int failingAlerts = 0;     // the next alerts that fail to show
+    std::size_t handedOut = 0; // alerts and rows of lists
 
     void setClock(std::int64_t milliseconds)
     {
@@ -57,12 +60,27 @@ public:
 
     void showAlert(const Event& event) override
     {
+        if (failingAlerts > 0) {
+            --failingAlerts;
+            throw std::runtime_error("the alert could not be shown");
+        }
+        ++handedOut;
         write("alert " + event.description);
         if (tickWhileAlertOpen) {
             ++timerMessages;
             delivery->onTimer(); // a tick dispatched by the alert's own message loop
         }
         setClock(clock + alertOpenMinutes * 60000);
+    }
+
+    void showBacklog(const std::vector<Event>& newestFirst) override
+    {
+        handedOut += newestFirst.size();
+        std::string rows;
+        for (std::size_t i = 0; i < newestFirst.size() && i < 3; ++i)
+            rows += (i ? ", " : "") + describe(newestFirst[i]);
+        write("list of " + std::to_string(newestFirst.size()) + ": " + rows +
+              (newestFirst.size() > 3 ? ", ..." : ""));
     }
 
     void armTimer(std::uint32_t milliseconds) override { armedAt = clock + milliseconds; }
@@ -218,8 +236,7 @@ TEST_F(ReminderDeliveryTest, SleepingOverMidnight)
     EXPECT_EQ(desktop.log, (std::vector<std::string>{
                                "12-07 22:00:00 Remind these events: Today:|23.00\tlate| (1, 20)",
                                "12-08 08:00:30 Remind these events: Today:|07.00\tmorning|09.00\tafter wake-up| (1, 20)",
-                               "12-08 08:00:30 alert late",
-                               "12-08 08:00:30 alert morning",
+                               "12-08 08:00:30 list of 2: 2026-12-08 07:00 morning, 2026-12-07 23:00 late",
                                "12-08 09:00:00 alert after wake-up",
                            }));
 }
@@ -253,6 +270,106 @@ TEST_F(ReminderDeliveryTest, TheFileKeepsTheCaughtUpEvents)
     kit.store.load(kit.events.path(), saved);
     ASSERT_EQ(saved.size(), 4u);
     EXPECT_EQ(describe(saved[3]), "2026-12-14 18:00 weekly (repeats 2)");
+}
+
+TEST_F(ReminderDeliveryTest, ABacklogComesAsOneListNewestFirst)
+{
+    const struct {
+        const char* what;
+        std::vector<Event> events;
+        std::int64_t start, asleepFrom, wakeAt;
+        std::vector<std::string> log; // from the wake-up on; no alert among them
+        std::size_t moments;
+    } cases[] = {
+        {"two weeks asleep, three daily events",
+         {timedEvent("morning", 2026, 12, 7, 9, 0, Daily), timedEvent("noon", 2026, 12, 7, 12, 0, Daily),
+          timedEvent("evening", 2026, 12, 7, 18, 0, Daily)},
+         at(12, 7, 8, 0),
+         at(12, 7, 8, 0),
+         at(12, 21, 8, 0),
+         {"12-21 08:00:00 Remind these events: Today:|09.00\tmorning|12.00\tnoon|18.00\tevening| (1, 20)",
+          "12-21 08:00:00 list of 42: 2026-12-20 18:00 evening, 2026-12-20 12:00 noon, 2026-12-20 09:00 morning, ..."},
+         42},
+        {"a clock set forward by a year",
+         {timedEvent("daily", 2026, 12, 7, 9, 0, Daily)},
+         at(12, 7, 8, 0),
+         at(12, 7, 8, 0),
+         SimulatedClock::milliseconds(2027, 12, 7, 8, 0),
+         {"12-07 08:00:00 Remind these events: Today:|09.00\tdaily| (1, 20)",
+          "12-07 08:00:00 list of 365: 2027-12-06 09:00 daily, 2027-12-05 09:00 daily, 2027-12-04 09:00 daily, ..."},
+         365},
+        {"five events of one minute, on time",
+         {timedEvent("a", 2026, 12, 7, 9, 0), timedEvent("b", 2026, 12, 7, 9, 0), timedEvent("c", 2026, 12, 7, 9, 0),
+          timedEvent("d", 2026, 12, 7, 9, 0), timedEvent("e", 2026, 12, 7, 9, 0)},
+         at(12, 7, 8, 0),
+         at(12, 7, 8, 0),
+         at(12, 7, 9, 0),
+         {"12-07 09:00:00 list of 5: 2026-12-07 09:00 e, 2026-12-07 09:00 d, 2026-12-07 09:00 c, ..."},
+         5},
+        {"three of one minute come one by one",
+         {timedEvent("a", 2026, 12, 7, 9, 0), timedEvent("b", 2026, 12, 7, 9, 0), timedEvent("c", 2026, 12, 7, 9, 0)},
+         at(12, 7, 8, 0),
+         at(12, 7, 8, 0),
+         at(12, 7, 9, 0),
+         {"12-07 09:00:00 alert a", "12-07 09:00:00 alert b", "12-07 09:00:00 alert c"},
+         3},
+        {"late hour-before balloons: the one of a past event goes, those of events ahead share one",
+         {withHourBefore(timedEvent("past", 2026, 12, 7, 10, 0)), withHourBefore(timedEvent("ahead", 2026, 12, 7, 11, 0)),
+          withHourBefore(timedEvent("later", 2026, 12, 7, 11, 10))},
+         at(12, 7, 8, 0),
+         at(12, 7, 8, 30),
+         at(12, 7, 10, 30),
+         {"12-07 10:30:00 Remind this event: 11.00\tahead|11.10\tlater| (1, 0)",
+          "12-07 10:30:00 list of 1: 2026-12-07 10:00 past"},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReminderTestKit fresh;
+        SimulatedDesktop quiet(fresh);
+        ReminderDelivery run(fresh.events, fresh.system, quiet, testTexts());
+        quiet.delivery = &run;
+        for (const Event& event : c.events)
+            fresh.events.add(event);
+        quiet.setClock(c.start);
+        run.start();
+        quiet.runUntil(c.asleepFrom);
+        quiet.log.clear();
+        quiet.sleepUntil(c.wakeAt);
+        EXPECT_EQ(quiet.log, c.log);
+        EXPECT_EQ(quiet.handedOut, c.moments) << "each moment once";
+    }
+}
+
+TEST_F(ReminderDeliveryTest, AnEventEnteredAfterItsMinuteGetsNoAlertEver)
+{
+    startAt(at(12, 7, 8, 0));
+    desktop.runUntil(at(12, 7, 14, 0, 20));
+    for (const Event& entered : {timedEvent("an hour ago", 2026, 12, 7, 13, 0),
+                                 withHourBefore(timedEvent("this minute", 2026, 12, 7, 14, 0)),
+                                 timedEvent("still to come", 2026, 12, 7, 15, 0)}) {
+        kit.events.add(entered);
+        delivery.eventsEdited(&entered);
+    }
+    desktop.runUntil(at(12, 8, 12, 0));
+    desktop.sleepUntil(at(12, 8, 12, 30));
+    std::vector<std::string> alerts;
+    for (const std::string& line : desktop.log) {
+        if (line.find("alert") != std::string::npos || line.find("list") != std::string::npos)
+            alerts.push_back(line);
+    }
+    EXPECT_EQ(alerts, std::vector<std::string>{"12-07 15:00:00 alert still to come"});
+}
+
+TEST_F(ReminderDeliveryTest, AnAlertThatFailsDoesNotStopTheRemindersToCome)
+{
+    kit.events.add(timedEvent("fails", 2026, 12, 7, 9, 0));
+    kit.events.add(timedEvent("comes", 2026, 12, 7, 10, 0));
+    desktop.failingAlerts = 1;
+    startAt(at(12, 7, 8, 0));
+    EXPECT_THROW(desktop.runUntil(at(12, 7, 9, 30)), std::runtime_error) << "the window's error policy tells the user";
+    desktop.runUntil(at(12, 7, 12, 0));
+    EXPECT_EQ(desktop.log.back(), "12-07 10:00:00 alert comes");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "SystemServices.h"
 
 #include <utility>
+#include <vector>
 
 ReminderDelivery::ReminderDelivery(EventList& eventList, SystemServices& systemServices, ReminderOutput& desktop,
                                    ReminderTexts reminderTexts)
@@ -46,18 +47,33 @@ void ReminderDelivery::onTimer()
     if (delivering)
         return; // inside an alert's loop: the open delivery takes what came due
     delivering = true;
-    for (;;) {
-        const SystemTime now = system.localTime();
-        if (ReminderSchedule::catchUpEvents(events, now))
-            output.eventsChanged();
-        const ReminderSchedule::Due due = schedule.takeDue(events.all(), now);
-        if (due.empty())
-            break;
-        deliver(due);
+    try {
+        for (;;) {
+            const SystemTime now = system.localTime();
+            if (ReminderSchedule::catchUpEvents(events, now))
+                output.eventsChanged();
+            const ReminderSchedule::Due due = schedule.takeDue(events.all(), now);
+            if (due.empty())
+                break;
+            deliver(due);
+        }
+    } catch (...) {
+        // Whatever failed (an alert, a balloon), the reminders to come must
+        // still come: the caller tells the user, the timer runs again.
+        delivering = false;
+        armTimer();
+        throw;
     }
     delivering = false;
     // The clock moved on: what was today or to come may now be over.
     output.eventsChanged();
+    armTimer();
+}
+
+void ReminderDelivery::eventsEdited(const Event* entered)
+{
+    if (entered)
+        schedule.entered(*entered, system.localTime());
     armTimer();
 }
 
@@ -82,6 +98,12 @@ void ReminderDelivery::deliver(const ReminderSchedule::Due& due)
         output.showBalloon(texts.eventTitle, text, infoIcon, 0);
     } else if (due.newDay) {
         output.showBalloon(texts.summaryTitle, summary, infoIcon, 20);
+    }
+    // A backlog (after sleep, a clock set forward, a crowded minute) is one
+    // list to go through, not a chain of alerts each ready to run actions.
+    if (due.lateAlert || due.alerts.size() > alertsShownOneByOne) {
+        output.showBacklog(std::vector<Event>(due.alerts.rbegin(), due.alerts.rend()));
+        return;
     }
     for (const Event& event : due.alerts)
         output.showAlert(event);

@@ -4,6 +4,7 @@
 #include "ReminderSchedule.h"
 #include "ReminderTexts.h"
 
+#include <cstddef>
 #include <string>
 
 class EventList;
@@ -32,6 +33,15 @@ public:
 
     // Re-arms the timer for the next moment (after the events changed).
     void armTimer();
+
+    // The user changed the events; `entered` is the event added or edited
+    // into being, if any. Its moments that have passed already get no alert
+    // (it still shows in the summary). Then the timer is armed anew.
+    void eventsEdited(const Event* entered);
+
+    // At most this many alerts due at once come one by one; more come, like
+    // a late one, in one list.
+    static constexpr std::size_t alertsShownOneByOne = 3;
 
     const std::string& summaryText() const { return summary; }
 

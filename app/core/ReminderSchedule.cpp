@@ -128,13 +128,33 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events
     forEachMoment(events, [&](Moment moment, std::int64_t minute, const Event& event) {
         if (minute <= handledUpTo || minute > nowMinute)
             return;
-        if (moment == Moment::Alert)
+        const auto wasSilenced = std::find_if(silenced.begin(), silenced.end(), [&](const auto& passed) {
+            return passed.first == minute && passed.second == event;
+        });
+        if (wasSilenced != silenced.end()) {
+            silenced.erase(wasSilenced);
+            return;
+        }
+        if (moment == Moment::Alert) {
             due.alerts.push_back(event);
-        else if (minute + 60 > nowMinute) // else the alert, due too, says it all
+            due.lateAlert = due.lateAlert || nowMinute - minute > lateAfterMinutes;
+        } else if (minute + 60 > nowMinute) { // else the alert, due too, says it all
             due.hourBefore.push_back(event);
+        }
     });
     handledUpTo = nowMinute;
+    silenced.clear(); // what remains was of events changed again meanwhile
     return due;
+}
+
+void ReminderSchedule::entered(const Event& event, const SystemTime& now)
+{
+    const std::int64_t nowMinute = minuteNumber(now);
+    forEachMoment(std::vector<Event>{event}, [&](Moment, std::int64_t minute, const Event& moment) {
+        // Moments up to handledUpTo are never handed out anyway.
+        if (minute > handledUpTo && minute <= nowMinute)
+            silenced.emplace_back(minute, moment);
+    });
 }
 
 ReminderSchedule::Wake ReminderSchedule::nextWake(const std::vector<Event>& events, const SystemTime& now) const

@@ -4,6 +4,7 @@
 #include "SystemTime.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class EventList;
@@ -37,15 +38,25 @@ public:
     // none of it; true when anything was added.
     static bool catchUpEvents(EventList& events, const SystemTime& now);
 
+    // A moment is late when it is handed out more than this many minutes
+    // after its minute (sleep, a clock set forward, an alert left open).
+    static constexpr std::int64_t lateAfterMinutes = 10;
+
     struct Due {
         bool newDay = false;           // the date changed since the last look
         std::vector<Event> hourBefore; // their hour-before minute came, their own is ahead
         std::vector<Event> alerts;     // their own minute came; in list (time) order
+        bool lateAlert = false;        // one of the alerts is late
         bool empty() const { return !newDay && hourBefore.empty() && alerts.empty(); }
     };
 
-    // Hands out every moment after the last look up to the current minute.
+    // Hands out every moment after the last look up to the current minute,
+    // but those of events entered after their minute had passed.
     Due takeDue(const std::vector<Event>& events, const SystemTime& now);
+
+    // The user entered `event` (added it, or edited it into what it is): its
+    // moments that have passed already are never handed out.
+    void entered(const Event& event, const SystemTime& now);
 
     enum class Moment { Alert, HourBefore, Midnight };
     struct Wake {
@@ -64,4 +75,6 @@ public:
 
 private:
     std::int64_t handledUpTo; // every moment up to this minute has been handed out
+    // Passed moments of entered events, not yet reached by handledUpTo.
+    std::vector<std::pair<std::int64_t, Event>> silenced;
 };

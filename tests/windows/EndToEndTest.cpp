@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -179,6 +181,89 @@ TEST_F(EndToEndTest, StartedThroughARelativePathRunAtStartupWritesTheFullPath)
     ::RegDeleteValueA(key, "VLM");
     ::RegCloseKey(key);
     EXPECT_EQ(lowerCase(data), lowerCase("\"" + program + "\""));
+}
+
+// Run by its own ctest test, with libfaketime on the Wine processes: the
+// file its FAKETIME_TIMESTAMP_FILE names moves the clock of this test and of
+// every Vellumere it starts alike.
+class SnoozeEndToEndTest : public EndToEndTest {
+protected:
+    void SetUp() override
+    {
+        EndToEndTest::SetUp();
+        const char* offsetFile = std::getenv("FAKETIME_TIMESTAMP_FILE");
+        if (!offsetFile)
+            GTEST_SKIP() << "run through ctest, which moves the clock with libfaketime";
+        offsetPath = withBackslashes("Z:" + std::string(offsetFile));
+        moveClock(0);
+    }
+    void TearDown() override
+    {
+        if (!offsetPath.empty())
+            moveClock(0);
+        EndToEndTest::TearDown();
+    }
+    // Wall time as the faked clocks see it: `seconds` ahead of the real one.
+    void moveClock(std::int64_t seconds) const
+    {
+        std::ofstream(offsetPath, std::ios::binary) << (seconds >= 0 ? "+" : "") << seconds << "\n";
+    }
+
+    std::string offsetPath;
+};
+
+TEST_F(SnoozeEndToEndTest, ASnoozedAlertComesAgainAtItsMinuteAlsoAfterARestart)
+{
+    const SYSTEMTIME moment = nextMinuteStart(20000);
+    writeEventFile({timedEventOn("Snooze me", moment, moment.wHour, moment.wMinute, Once)});
+    ChildProcess& first = startVellumere();
+    ASSERT_NE(waitForTrayWindow(first), nullptr) << "Vellumere's window did not appear";
+    HWND alert = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (alert = dialogOf(first.processId(), "Event alert")) != nullptr; }, 90000));
+    const std::int64_t snoozedAt = minuteOf(localNow());
+    ::SendMessageA(::GetDlgItem(alert, IDC_SNOOZE_CHOICE), CB_SETCURSEL, 0, 0); // "5 minutes"
+    ::PostMessageA(alert, WM_COMMAND, IDC_SNOOZE, 0);
+    ASSERT_TRUE(pumpUntil([&] { return dialogOf(first.processId(), "Event alert") == nullptr; }));
+
+    // The snooze is in the file at once, so it survives this restart.
+    std::vector<Event> saved;
+    pumpUntil([&] {
+        std::string text = readWholeFile(eventFile());
+        saved.clear();
+        return EventFileReader::read(text, saved, Windows1252()) && saved.size() == 2;
+    });
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(minuteOf(SYSTEMTIME{saved[1].when.wYear, saved[1].when.wMonth, 0, saved[1].when.wDay,
+                                  saved[1].when.wHour, saved[1].when.wMinute, 0, 0}),
+              snoozedAt + 5);
+    endEveryVellumere();
+    ChildProcess& second = startVellumere();
+    const HWND window = waitForTrayWindow(second);
+    ASSERT_NE(window, nullptr) << "Vellumere did not start again";
+    // Its start reads the clock after the window is made: the clock moves
+    // only once the start is over.
+    ::WaitForInputIdle(second.handle(), startLimit);
+    EXPECT_EQ(dialogOf(second.processId(), "Event alert"), nullptr) << "not before its minute";
+
+    // Five minutes on: the clock jumps there, and Vellumere is told so.
+    const SYSTEMTIME now = localNow();
+    const std::int64_t secondsToGo = (snoozedAt + 5 - minuteOf(now)) * 60 - now.wSecond + 2;
+    moveClock(secondsToGo);
+    // libfaketime may go on with the old time for some seconds: the news is
+    // told again until the alert is up.
+    ULONGLONG toldAt = 0;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            if (::GetTickCount64() - toldAt > 2000) {
+                ::PostMessageA(window, WM_TIMECHANGE, 0, 0);
+                toldAt = ::GetTickCount64();
+            }
+            return (alert = dialogOf(second.processId(), "Event alert")) != nullptr;
+        },
+        30000))
+        << "the snoozed alert did not come back";
+    EXPECT_EQ(remoteControlText(alert, IDC_DESCRIPTION), "Snooze me");
+    ::PostMessageA(alert, WM_COMMAND, IDCANCEL, 0);
 }
 
 TEST_F(EndToEndTest, TheAlertComesAtTheEventsMinuteAndOkLaunchesItsProgram)

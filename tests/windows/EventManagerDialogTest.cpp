@@ -82,7 +82,8 @@ class EventManagerTest : public testing::Test {
 protected:
     ReminderTestKit kit;
     int changes = 0;
-    EventManagerDialog manager{kit.events, kit.system, [this] { ++changes; }, [this] { kit.events.save(); }};
+    EventManagerDialog manager{kit.events, kit.system, [this](const Event*) { ++changes; },
+                               [this] { kit.events.save(); }};
 
     void SetUp() override
     {
@@ -425,7 +426,8 @@ TEST_F(EventManagerTest, AnEditOfADailyEventCarriedForwardMeanwhileLeavesOneSeri
 
 TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingTheEvents)
 {
-    EventManagerDialog failing{kit.events, kit.system, [] { throw std::runtime_error("the timer could not be set"); },
+    EventManagerDialog failing{kit.events, kit.system,
+                               [](const Event*) { throw std::runtime_error("the timer could not be set"); },
                                [this] { kit.events.save(); }};
     std::string told;
     bool toldByTheManager = false;
