@@ -93,7 +93,7 @@ int main(int argc, char** argv)
     const std::string path = argc > 1 ? argv[1] : store.locateFile();
     std::vector<Event> events;
     store.load(path, events);
-    std::sort(events.begin(), events.end());
+    std::stable_sort(events.begin(), events.end());
     std::printf("%s: %zu event%s\n", path.c_str(), events.size(), events.size() == 1 ? "" : "s");
     for (const Event& event : events)
         print(event);

@@ -53,7 +53,7 @@ void EventList::remove(std::size_t position)
 void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::vector<Event> next)
 {
     // The only step that can fail comes first; the rest moves, and sorts
-    // without needing memory of its own.
+    // without throwing (a stable sort short of memory sorts in place).
     events.reserve(events.size() + next.size());
     for (const std::size_t position : endedSeries)
         events[position].frequency = Once;
@@ -64,5 +64,8 @@ void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::v
 void EventList::sortEvents()
 {
     ++changes;
-    std::sort(events.begin(), events.end());
+    // Stable, so that equal events (one minute, one untimed day) keep the
+    // order they were read or added in, and a save that changes nothing
+    // writes the same bytes.
+    std::stable_sort(events.begin(), events.end());
 }

@@ -3,8 +3,11 @@
 #include "EventStore.h"
 #include "FakeFileSystem.h"
 #include "FakeSystemServices.h"
+#include "ReminderSchedule.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -112,6 +115,61 @@ TEST_F(EventListTest, CarryForwardEndsTheSeriesAndSortsTheNewOccurrencesIn)
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"daily", "daily", "between", "daily"}));
     EXPECT_EQ(list[0].frequency, Once);
     EXPECT_EQ(list[3].frequency, Daily) << "only the newest occurrence carries the rule";
+}
+
+TEST_F(EventListTest, EqualEventsKeepTheirOrderSoAnUnchangedListSavesTheSameBytes)
+{
+    // Many events equal in the order (one minute, one untimed day, exact
+    // twins), written in an order no sort would produce, and a daily series
+    // whose occurrences land among them on each day the catch-up reaches.
+    std::vector<Event> written;
+    Event daily = event("daily", 1);
+    daily.frequency = Daily;
+    written.push_back(daily);
+    for (int day = 1; day <= 12; ++day)
+        for (int n = 40; n > 0; --n) {
+            written.push_back(event(("minute " + std::to_string(n)).c_str(), day));
+            written.push_back(event(("untimed " + std::to_string(n)).c_str(), day, 0, true));
+            written.push_back(event("twin", day));
+        }
+    files.files[userFile] = EventFileWriter::write(written);
+
+    for (int day = 1; day <= 10; ++day) {
+        EventList list(store);
+        ASSERT_EQ(list.load(), EventStore::Loaded::Read);
+        ReminderSchedule::catchUpEvents(list, SystemTime{2026, 3, 0, static_cast<std::uint16_t>(day), 12, 0, 0, 0});
+        ASSERT_TRUE(list.save());
+        const std::string saved = files.files[userFile];
+        ASSERT_EQ(list.load(), EventStore::Loaded::Read);
+        ASSERT_TRUE(list.save());
+        ASSERT_EQ(files.files[userFile], saved) << "a load and save that change nothing, day " << day;
+        ASSERT_TRUE(std::is_sorted(list.begin(), list.end()));
+    }
+
+    // Equal events in the order they were read; each new occurrence after
+    // the events already on its minute.
+    EventList list(store);
+    list.load();
+    std::vector<std::string> expected;
+    for (int day = 1; day <= 12; ++day) {
+        if (day == 1)
+            expected.push_back("daily");
+        for (int n = 40; n > 0; --n) {
+            expected.push_back("minute " + std::to_string(n));
+            expected.push_back("twin");
+        }
+        if (day > 1 && day <= 11)
+            expected.push_back("daily");
+        for (int n = 40; n > 0; --n)
+            expected.push_back("untimed " + std::to_string(n));
+    }
+    EXPECT_EQ(descriptions(list), expected);
+
+    list.add(event("added", 5));
+    const auto added = std::find_if(list.begin(), list.end(), [](const Event& e) { return e.description == "added"; });
+    ASSERT_NE(added, list.end());
+    EXPECT_EQ(std::prev(added)->description, "daily") << "an added event goes after the equal ones";
+    EXPECT_TRUE(std::next(added)->noTime);
 }
 
 TEST_F(EventListTest, SavingTwiceWritesTheCurrentList)
