@@ -10,6 +10,17 @@
 #include "TrayMenuRes.h"
 #include "WideText.h"
 
+namespace {
+
+UINT const WM_EVENTFILECHANGED = WM_APP + 10;
+UINT_PTR const reminderTimer = 1;
+UINT_PTR const fileSettleTimer = 2;
+// Another program may write the file in several steps: it is read when its
+// change notices have stopped for this long.
+UINT const settleMilliseconds = 1000;
+
+} // namespace
+
 ReminderApp::ReminderApp()
     : reminders(eventList, system, desktop, loadTexts())
 {
@@ -17,6 +28,7 @@ ReminderApp::ReminderApp()
 
 ReminderApp::~ReminderApp()
 {
+    watcher.stop();
     desktop.killTimer();
     // The tray part then removes the icon from the notification area.
 }
@@ -46,6 +58,9 @@ FileTexts ReminderApp::loadFileTexts() const
     texts.savedCopy = loadResourceTextUtf8(program, IDS_SAVED_COPY);
     texts.copyFailed = loadResourceTextUtf8(program, IDS_COPY_FAILED);
     texts.tooLarge = loadResourceTextUtf8(program, IDS_FILE_TOO_LARGE);
+    texts.keptChanging = loadResourceTextUtf8(program, IDS_KEPT_CHANGING);
+    texts.unreadable = loadResourceTextUtf8(program, IDS_UNREADABLE_NOW);
+    texts.replaceUnreadable = loadResourceTextUtf8(program, IDS_REPLACE_UNREADABLE);
     return texts;
 }
 
@@ -70,11 +85,64 @@ void ReminderApp::start(HINSTANCE moduleInstance)
 {
     create(moduleInstance);
     reminders.start();
+    watcher.start(eventList.path(), window, WM_EVENTFILECHANGED);
 }
 
-void ReminderApp::onTimer()
+void ReminderApp::onTimer(UINT_PTR firedTimer)
 {
+    if (firedTimer != fileSettleTimer) {
+        reminders.onTimer();
+        return;
+    }
+    ::KillTimer(window, fileSettleTimer);
+    takeOutsideChanges();
+}
+
+void ReminderApp::onAppMessage(UINT message)
+{
+    // Each notice starts the wait anew: a file written in several steps is
+    // read once, whole.
+    if (message == WM_EVENTFILECHANGED)
+        ::SetTimer(window, fileSettleTimer, settleMilliseconds, nullptr);
+}
+
+void ReminderApp::takeOutsideChanges()
+{
+    const EventList::OutsideChanges taken = eventList.takeOutsideChanges();
+    if (taken.onDisk == EventStore::OnDisk::NotAnEventFile) {
+        // Perhaps still being written: one more look before it counts.
+        if (!unreadableSeen) {
+            unreadableSeen = true;
+            ::SetTimer(window, fileSettleTimer, settleMilliseconds, nullptr);
+        } else if (!unreadableTold) {
+            unreadableTold = true;
+            notices.mention(EventFileKeeper::fillIn(loadResourceTextUtf8(::GetModuleHandleA(nullptr),
+                                                                         IDS_CHANGED_UNREADABLE),
+                                                    {eventList.path()}));
+        }
+        return;
+    }
+    unreadableSeen = unreadableTold = false;
+    if (taken.onDisk != EventStore::OnDisk::Changed)
+        return;
+    if (taken.events > 0) {
+        const std::string path = system.codePage().fromUtf8(eventList.path());
+        const std::string text = EventFileKeeper::fillIn(
+            loadText(taken.events == 1 ? IDS_EVENT_CHANGED : IDS_EVENTS_CHANGED), {std::to_string(taken.events), path});
+        showInfo(loadText(IDS_FILE_CHANGED_TITLE), text);
+    }
+    // The catch-up of what came in, the manager's rows and the next wake.
     reminders.onTimer();
+}
+
+void ReminderApp::showInfo(const std::string& title, const std::string& text)
+{
+    if (alertsOpen > 0) {
+        heldTitle = title;
+        heldText = text;
+        return;
+    }
+    TrayIcon::showBalloon(title.c_str(), text.c_str(), NIIF_INFO, 0);
 }
 
 void ReminderApp::onClockChange()
@@ -171,8 +239,27 @@ void ReminderApp::Desktop::showBalloon(const std::string& title, const std::stri
     app.TrayIcon::showBalloon(title.c_str(), text.c_str(), infoFlags, timeout);
 }
 
+// Counts the open alerts; the last to close shows the balloon held meanwhile.
+class ReminderApp::AlertOpen {
+public:
+    explicit AlertOpen(ReminderApp& owner) : app(owner) { ++app.alertsOpen; }
+    ~AlertOpen()
+    {
+        if (--app.alertsOpen == 0 && !app.heldText.empty()) {
+            app.TrayIcon::showBalloon(app.heldTitle.c_str(), app.heldText.c_str(), NIIF_INFO, 0);
+            app.heldText.clear();
+        }
+    }
+    AlertOpen(const AlertOpen&) = delete;
+    AlertOpen& operator=(const AlertOpen&) = delete;
+
+private:
+    ReminderApp& app;
+};
+
 void ReminderApp::Desktop::showAlert(const Event& event)
 {
+    const AlertOpen open(app);
     AlertDialog alert;
     alert.setEvent(event);
     if (alert.show(app.instance, app.window) == AlertDialog::snoozed)
@@ -181,6 +268,7 @@ void ReminderApp::Desktop::showAlert(const Event& event)
 
 void ReminderApp::Desktop::showBacklog(const std::vector<Event>& newestFirst)
 {
+    const AlertOpen open(app);
     ReminderListDialog list(newestFirst, [this](const Event& due) { showAlert(due); });
     if (list.show(app.instance, app.window) != ReminderListDialog::snoozedAll)
         return;
@@ -200,7 +288,7 @@ void ReminderApp::snooze(const Event& due, Snooze::Choice choice)
 void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)
 {
     killTimer();
-    app.timerId = ::SetTimer(app.window, 1, milliseconds, nullptr);
+    app.timerId = ::SetTimer(app.window, reminderTimer, milliseconds, nullptr);
 }
 
 void ReminderApp::Desktop::eventsChanged()
@@ -241,4 +329,11 @@ bool ReminderApp::Notices::askRetry(const std::string& message)
     const HINSTANCE program = ::GetModuleHandleA(nullptr);
     return ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
                          MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) == IDRETRY;
+}
+
+bool ReminderApp::Notices::askYesNo(const std::string& message)
+{
+    const HINSTANCE program = ::GetModuleHandleA(nullptr);
+    return ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
+                         MB_YESNO | MB_ICONWARNING | MB_SETFOREGROUND) == IDYES;
 }

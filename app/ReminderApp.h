@@ -6,6 +6,7 @@
 #include "EventManagerDialog.h"
 #include "EventStore.h"
 #include "FileNotices.h"
+#include "FileWatcher.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
 #include "Snooze.h"
@@ -49,7 +50,8 @@ public:
     const EventList& events() const { return eventList; }
 
 protected:
-    void onTimer() override;
+    void onTimer(UINT_PTR timerId) override;
+    void onAppMessage(UINT message) override;
     void onLeftClick() override;
     void onRightClick() override;
     void onDoubleClick() override;
@@ -85,13 +87,22 @@ private:
         void tell(const std::string& message) override;
         void mention(const std::string& message) override;
         bool askRetry(const std::string& message) override;
+        bool askYesNo(const std::string& message) override;
 
     private:
         ReminderApp& app;
     };
 
+    class AlertOpen;
+    friend class AlertOpen;
+
     // Brings `due` back later, as a one-time event of the file.
     void snooze(const Event& due, Snooze::Choice choice);
+    // The event file changed on disk and the changes settled: brings in what
+    // another program changed.
+    void takeOutsideChanges();
+    // A balloon that waits while an alert is open.
+    void showInfo(const std::string& title, const std::string& text);
     std::string loadText(UINT id) const;
     ReminderTexts loadTexts() const;
     FileTexts loadFileTexts() const;
@@ -112,4 +123,9 @@ private:
     Desktop desktop{*this};
     ReminderDelivery reminders;
     IconHandle appIcon;
+    FileWatcher watcher;
+    bool unreadableSeen = false; // read again once before it counts
+    bool unreadableTold = false;
+    int alertsOpen = 0;
+    std::string heldTitle, heldText;
 };

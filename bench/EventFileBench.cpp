@@ -2,12 +2,14 @@
 // the XML library's bare parse of the same file (TiXmlDocument::LoadFile).
 // Prints Google Benchmark's warm in-process times, then a table of times and
 // peak memory measured in fresh processes, with their ratios to the bare parse,
-// and the catch-up of the worst files a mistyped year makes.
+// the catch-up of the worst files a mistyped year makes, and the merge of two
+// edited copies of a list with their base.
 //
 //     build/bench/bench/event_file_bench [--benchmark_filter=...]
 
 #include "EventFileWriter.h"
 #include "EventList.h"
+#include "EventMerge.h"
 #include "EventStore.h"
 #include "PosixFileSystem.h"
 #include "PosixSystemServices.h"
@@ -150,6 +152,38 @@ struct CatchUp : Operation {
     }
 };
 
+// Two copies of a list, each with a tenth of its events edited, removed or
+// added, merged against the list they both started from.
+struct Merge : Operation {
+    std::vector<Event> base, mine, theirs;
+    void prepare(int count) override
+    {
+        base = makeEvents(count);
+        std::stable_sort(base.begin(), base.end());
+        RandomEvents random(static_cast<unsigned>(count) + 1);
+        for (std::vector<Event>* side : {&mine, &theirs}) {
+            *side = base;
+            for (int i = 0; i < count / 10; ++i) {
+                Event& changed = (*side)[static_cast<std::size_t>(random.number(0, count - 1))];
+                switch (i % 3) {
+                case 0:
+                    changed.description += " (edited)";
+                    break;
+                case 1:
+                    changed = side->back();
+                    side->pop_back();
+                    break;
+                default:
+                    side->push_back(random.typical());
+                    break;
+                }
+            }
+            std::stable_sort(side->begin(), side->end());
+        }
+    }
+    void run() override { benchmark::DoNotOptimize(EventMerge::merge(base, mine, theirs).events.data()); }
+};
+
 template <typename Kind>
 void timeOperation(benchmark::State& state)
 {
@@ -170,6 +204,11 @@ void registerBenchmarks()
             registered->Arg(count)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
         }
     }
+    benchmark::RegisterBenchmark("merge", timeOperation<Merge>)
+        ->Arg(10000)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
 }
 
 long statusField(const char* name)

@@ -2,6 +2,8 @@
 
 #include "Calendar.h"
 
+#include <tuple>
+
 bool Event::operator<(const Event& other) const
 {
     const SystemTime& a = when;
@@ -30,6 +32,16 @@ bool Event::operator==(const Event& other) const
            remind3Days == other.remind3Days && remind1Day == other.remind1Day && remind1Hour == other.remind1Hour &&
            sendEmail == other.sendEmail && launchProgram == other.launchProgram && description == other.description &&
            emailAddress == other.emailAddress && programPath == other.programPath && note == other.note;
+}
+
+bool Event::fieldsBefore(const Event& a, const Event& b)
+{
+    const auto fields = [](const Event& e) {
+        return std::tie(e.when.wYear, e.when.wMonth, e.when.wDay, e.when.wHour, e.when.wMinute, e.frequency,
+                        e.noTime, e.remind3Days, e.remind1Day, e.remind1Hour, e.sendEmail, e.launchProgram,
+                        e.description, e.emailAddress, e.programPath, e.note);
+    };
+    return fields(a) < fields(b);
 }
 
 bool Event::repeats() const

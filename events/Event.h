@@ -21,6 +21,10 @@ public:
     bool operator==(const Event& other) const;
     bool operator!=(const Event& other) const { return !(*this == other); }
 
+    // An order over every field operator== compares, for sets and maps of
+    // events: two events are equivalent in it exactly when they are equal.
+    static bool fieldsBefore(const Event& a, const Event& b);
+
     // A copy moved on by one period of `frequency`; a copy with the same
     // `when` for Once, for an unknown frequency and for a date that is not a
     // real calendar date.

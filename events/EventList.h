@@ -20,8 +20,18 @@ public:
     // Finds the event file and reads it, in place of what the list held;
     // a file that could not be read leaves the list empty.
     EventStore::Loaded load();
-    // Writes the whole list; false when the file was left as it was.
+    // Writes the whole list. When another program changed the file since it
+    // was read or written here, its changes are merged in first, and again
+    // (a few times) when it changes while the list is written.
     EventStore::SaveResult save();
+
+    // Brings in what another program changed in the file since it was read
+    // or written here, merged with the changes of the list not yet saved.
+    struct OutsideChanges {
+        EventStore::OnDisk onDisk = EventStore::OnDisk::Same;
+        std::size_t events = 0; // how many events came, went or changed
+    };
+    OutsideChanges takeOutsideChanges();
     // Writes the whole list beside the file, for when the file takes nothing.
     EventStore::SaveResult saveCopy();
 
@@ -50,9 +60,14 @@ public:
 
 private:
     void sortEvents();
+    // Merges the file's new version into the list; returns how many events it changed.
+    std::size_t mergeIn(std::vector<Event> theirs);
 
     EventStore& store;
     std::vector<Event> events;
+    // The version of the file the list last read, wrote or merged: where both
+    // the list and another program's version of the file started from.
+    std::vector<Event> base;
     std::string filePath;
     unsigned long changes = 0;
 };

@@ -5,6 +5,7 @@
 #include "SystemServices.h"
 
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -62,11 +63,35 @@ std::string EventStore::locateFile()
     return folder + "\\" + system.expandEnvironment("%USERNAME%.xml");
 }
 
+EventStore::Version EventStore::versionOf(const std::string& text)
+{
+    // FNV-1a: tells one version of the file from another; not for security.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return Version{true, text.size(), hash};
+}
+
+void EventStore::remember(const std::string& path, const Version& version)
+{
+    knownPath = path;
+    known = version;
+}
+
+bool EventStore::isKnown(const std::string& path, const Version& version) const
+{
+    return knownPath == path && known == version;
+}
+
 EventStore::Loaded EventStore::load(const std::string& path, std::vector<Event>& events)
 {
+    knownPath.clear();
     std::string text;
     switch (files.readFile(path, text, maxFileSize)) {
     case FileSystem::ReadResult::Missing:
+        remember(path, Version{});
         return Loaded::Missing;
     case FileSystem::ReadResult::Failed:
         // Not the same as a file that is no event file: its events may be
@@ -81,10 +106,60 @@ EventStore::Loaded EventStore::load(const std::string& path, std::vector<Event>&
     case FileSystem::ReadResult::Read:
         break;
     }
-    if (EventFileReader::read(text, events, system.codePage()))
+    const Version version = versionOf(text); // before the reader works in the text
+    if (EventFileReader::read(text, events, system.codePage())) {
+        remember(path, version);
         return Loaded::Read;
+    }
     unreadablePath = path;
     return Loaded::NotAnEventFile;
+}
+
+EventStore::OnDisk EventStore::reread(const std::string& path, std::vector<Event>& events)
+{
+    // A file that was never read whole here (not opened, not an event file
+    // at start) has its own rules until a save replaces it.
+    if (knownPath != path)
+        return OnDisk::Same;
+    std::string text;
+    switch (files.readFile(path, text, maxFileSize)) {
+    case FileSystem::ReadResult::Missing:
+        if (!known.exists)
+            return OnDisk::Same;
+        remember(path, Version{});
+        return OnDisk::Missing;
+    case FileSystem::ReadResult::Failed:
+        problem = files.lastError();
+        return OnDisk::CouldNotOpen;
+    case FileSystem::ReadResult::TooLarge:
+        unreadableOutside = path;
+        return OnDisk::NotAnEventFile;
+    case FileSystem::ReadResult::Read:
+        break;
+    }
+    const Version version = versionOf(text);
+    if (isKnown(path, version)) {
+        unreadableOutside.clear();
+        return OnDisk::Same;
+    }
+    std::vector<Event> read;
+    if (!EventFileReader::read(text, read, system.codePage())) {
+        unreadableOutside = path;
+        return OnDisk::NotAnEventFile;
+    }
+    unreadableOutside.clear();
+    remember(path, version);
+    events.insert(events.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+    return OnDisk::Changed;
+}
+
+void EventStore::allowReplacingUnreadable(const std::string& path)
+{
+    if (unreadableOutside != path)
+        return;
+    unreadableOutside.clear();
+    unreadablePath = path;
+    knownPath.clear();
 }
 
 std::string EventStore::besideName(const std::string& path, const char* kind, const SystemTime& now)
@@ -127,14 +202,26 @@ EventStore::SaveResult EventStore::save(const std::string& path, const std::vect
         return result(Outcome::TooLarge, path);
     if (blocked)
         return writeBeside(text);
+    if (!unreadableOutside.empty() && unreadableOutside == path)
+        return result(Outcome::Unreadable, path);
     if (!unreadablePath.empty() && unreadablePath == path) {
         // Keep what could not be read before anything takes its place.
         if (!files.copyFile(path, besideName(path, "unreadable", system.localTime())))
             return result(Outcome::Failed, path, files.lastError());
         unreadablePath.clear();
+    } else if (knownPath == path) {
+        // Another program's version is never written over unread. (A file
+        // gone meanwhile is simply made again; one that cannot be opened now
+        // is left to the replace to report.)
+        std::string onDisk;
+        const FileSystem::ReadResult read = files.readFile(path, onDisk, maxFileSize);
+        if (read == FileSystem::ReadResult::TooLarge ||
+            (read == FileSystem::ReadResult::Read && !isKnown(path, versionOf(onDisk))))
+            return result(Outcome::ChangedMeanwhile, path);
     }
     if (!files.replaceFile(path, text))
         return result(Outcome::Failed, path, files.lastError());
+    remember(path, versionOf(text));
     return result(Outcome::Written, path);
 }
 

@@ -4,6 +4,7 @@
 #include "EventFileReader.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,33 @@ public:
     // opened; empty when the file is not one of those.
     const std::string& savedBesidePath() const { return besidePath; }
 
+    // The file as it is on disk now, against the version last read or
+    // written here.
+    enum class OnDisk {
+        Same,           // nothing new: what is read or written here, or no file known
+        Changed,        // another program wrote it; its events are given
+        Missing,        // gone: the next save makes it again
+        NotAnEventFile, // not readable now; never written over without the user's word
+        CouldNotOpen,
+    };
+    // Reads the file again when it is no longer the version last read or
+    // written here, and takes the new one as known: the caller brings its
+    // events in.
+    OnDisk reread(const std::string& path, std::vector<Event>& events);
+    // The user's word for replacing a file found unreadable by reread; a copy
+    // of it is kept first, as of one found so at load.
+    void allowReplacingUnreadable(const std::string& path);
+
     struct SaveResult {
-        enum class Outcome { Written, WrittenBeside, NothingToWrite, TooLarge, Failed };
+        enum class Outcome {
+            Written,
+            WrittenBeside,
+            NothingToWrite,
+            TooLarge,
+            ChangedMeanwhile, // another program wrote the file since it was read: nothing written
+            Unreadable,       // another program left it unreadable: nothing written
+            Failed,
+        };
         Outcome outcome = Outcome::Failed;
         std::string path;   // where the events went
         std::string reason; // the system's words, when it failed
@@ -48,8 +74,9 @@ public:
         }
     };
     // Replaces the file with `events` in one step; the old file stays as it
-    // was when anything fails, and when the events would make a file larger
-    // than the reader takes. A file that could not be opened at load is left
+    // was when anything fails, when the events would make a file larger than
+    // the reader takes, and when another program changed it since it was last
+    // read or written here. A file that could not be opened at load is left
     // alone: the events go to the file beside it that savedBesidePath names.
     SaveResult save(const std::string& path, const std::vector<Event>& events);
 
@@ -67,6 +94,19 @@ public:
 
 private:
     SaveResult writeBeside(const std::string& text);
+    // A version of the file: its length and a hash of its bytes.
+    struct Version {
+        bool exists = false;
+        std::size_t size = 0;
+        std::uint64_t hash = 0;
+        bool operator==(const Version& other) const
+        {
+            return exists == other.exists && size == other.size && hash == other.hash;
+        }
+    };
+    static Version versionOf(const std::string& text);
+    void remember(const std::string& path, const Version& version);
+    bool isKnown(const std::string& path, const Version& version) const;
 
     SystemServices& system;
     FileSystem& files;
@@ -76,4 +116,9 @@ private:
     std::string besidePath;     // where the saves for blockedPath go
     bool wroteBeside = false;
     std::string problem;
+    // The version of the file last read or written here; none when the
+    // file was not read whole.
+    std::string knownPath;
+    Version known;
+    std::string unreadableOutside; // made unreadable by another program
 };

@@ -17,11 +17,12 @@ const std::string besideFile = "C:\\Users\\ann\\AppData\\Roaming\\Vellumere\\ann
 class RecordedNotices : public FileNotices {
 public:
     std::vector<std::string> heard;
-    std::vector<bool> answers;          // Retry (true) or Cancel, in turn; Cancel when they run out
+    std::vector<bool> answers;          // Retry or Yes (true), in turn; Cancel or No when they run out
     std::function<void()> whileAsking; // what the user does while the question is open
 
     void tell(const std::string& message) override { heard.push_back("told: " + message); }
     void mention(const std::string& message) override { heard.push_back("mentioned: " + message); }
+    bool askYesNo(const std::string& message) override { return askRetry(message); }
     bool askRetry(const std::string& message) override
     {
         heard.push_back("asked: " + message);
@@ -41,7 +42,7 @@ protected:
     RecordedNotices notices;
     EventFileKeeper keeper{kit.events, kit.store, notices,
                            FileTexts{"cannot open %1 (%2); see %3", "save failed %1 (%2)", "retry %1 (%2)?",
-                                     "copy in %3", "nowhere (%2)", "too large"}};
+                                     "copy in %3", "nowhere (%2)", "too large", "", "", ""}};
 
     void SetUp() override { kit.files.error = "disk full"; }
 };
@@ -113,7 +114,7 @@ TEST_F(EventFileKeeperTest, AtTheEndAFailedSaveIsRetriedOrWrittenBeside)
         if (c.writableAfterFirstTry)
             heard.whileAsking = [&] { fresh.files.unwritable.clear(); };
         EventFileKeeper end(fresh.events, fresh.store, heard,
-                            FileTexts{"", "", "retry %1 (%2)?", "copy in %3", "nowhere (%2)", ""});
+                            FileTexts{"", "", "retry %1 (%2)?", "copy in %3", "nowhere (%2)", "", "", "", ""});
         fresh.events.add(timedEvent("last words", 2026, 12, 8, 9, 0));
         fresh.files.unwritable.insert(userFile);
         if (!c.besideWritable) {
@@ -124,6 +125,59 @@ TEST_F(EventFileKeeperTest, AtTheEndAFailedSaveIsRetriedOrWrittenBeside)
         EXPECT_EQ(heard.heard, c.heard);
         EXPECT_EQ(fresh.files.files.count(userFile), c.inFile ? 1u : 0u);
         EXPECT_EQ(fresh.files.files.count(besideFile), c.inCopy ? 1u : 0u);
+    }
+}
+
+TEST_F(EventFileKeeperTest, AnotherProgramsChangesAreMergedAndItsUnreadableFileWrittenOverOnlyWithLeave)
+{
+    const std::string unreadableCopy = "C:\\Users\\ann\\AppData\\Roaming\\Vellumere\\ann.unreadable-20261207-093015.xml";
+    const Event mine = timedEvent("mine", 2026, 12, 8, 9, 0);
+    const Event theirs = timedEvent("theirs", 2026, 12, 9, 9, 0);
+    const struct {
+        const char* what;
+        std::function<void(FakeFileSystem&)> otherProgram; // before the save
+        std::vector<bool> answers;
+        std::vector<std::string> heard;
+        std::string inFile; // empty: whatever the other program left
+        bool copied;
+        std::string keptAside;
+    } cases[] = {
+        {"an event added there", [&](FakeFileSystem& f) { f.files[userFile] = EventFileWriter::write({theirs}); },
+         {}, {}, EventFileWriter::write({mine, theirs}), false, ""},
+        {"the file removed there: made again", [&](FakeFileSystem& f) { f.files.erase(userFile); }, {}, {},
+         EventFileWriter::write({mine}), false, ""},
+        {"left cut, and the user says Yes", [&](FakeFileSystem& f) { f.files[userFile] = "<eventlist><ev"; },
+         {true}, {"asked: replace " + userFile + "?"}, EventFileWriter::write({mine}), false, "<eventlist><ev"},
+        {"left cut, and the user says No", [&](FakeFileSystem& f) { f.files[userFile] = "<eventlist><ev"; },
+         {false}, {"asked: replace " + userFile + "?", "told: copy in " + besideFile}, "<eventlist><ev", true, ""},
+        {"written again at every read",
+         [&](FakeFileSystem& f) {
+             f.beforeRead = [&f, n = 0](const std::string& path) mutable {
+                 f.files[path] = EventFileWriter::write({timedEvent(std::to_string(++n).c_str(), 2026, 12, 9, 9, 0)});
+             };
+         },
+         {}, {"told: copy in " + besideFile}, "", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReminderTestKit fresh;
+        RecordedNotices heard;
+        heard.answers = c.answers;
+        EventFileKeeper run(fresh.events, fresh.store, heard,
+                            FileTexts{"", "save failed %1 (%2)", "", "copy in %3", "", "", "changing", "unreadable",
+                                      "replace %1?"});
+        fresh.files.files[userFile] = EventFileWriter::write({});
+        run.load();
+        fresh.events.add(mine);
+        c.otherProgram(fresh.files);
+        run.save();
+        fresh.files.beforeRead = nullptr;
+        EXPECT_EQ(heard.heard, c.heard);
+        if (!c.inFile.empty()) {
+            EXPECT_EQ(fresh.files.files[userFile], c.inFile);
+        }
+        EXPECT_EQ(fresh.files.files[besideFile].find(">mine<") != std::string::npos, c.copied);
+        EXPECT_EQ(fresh.files.files.count(unreadableCopy) ? fresh.files.files[unreadableCopy] : "", c.keptAside);
     }
 }
 
@@ -141,7 +195,7 @@ TEST_F(EventFileKeeperTest, ATooLargeSaveGivesItsOwnReason)
 {
     EventStore small(kit.system, kit.files, 10);
     EventList list(small);
-    EventFileKeeper tooSmall(list, small, notices, FileTexts{"", "save failed %1 (%2)", "", "", "", "too large"});
+    EventFileKeeper tooSmall(list, small, notices, FileTexts{"", "save failed %1 (%2)", "", "", "", "too large", "", "", ""});
     tooSmall.load();
     list.add(timedEvent("big", 2026, 12, 8, 9, 0));
     EXPECT_FALSE(tooSmall.save());

@@ -172,6 +172,38 @@ TEST_F(EventListTest, EqualEventsKeepTheirOrderSoAnUnchangedListSavesTheSameByte
     EXPECT_TRUE(std::next(added)->noTime);
 }
 
+TEST_F(EventListTest, AnotherProgramsChangesComeInMergedWithTheListsOwn)
+{
+    files.files[userFile] = EventFileWriter::write({event("a", 1)});
+    EventList list(store);
+    list.load();
+    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::Same);
+    list.add(event("b", 2));
+    ASSERT_TRUE(list.save());
+    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::Same) << "its own save is no outside change";
+
+    files.files[userFile] = EventFileWriter::write({event("a", 1), event("b", 2), event("c", 3), event("d", 4)});
+    list.add(event("e", 5));
+    const EventList::OutsideChanges taken = list.takeOutsideChanges();
+    EXPECT_EQ(taken.onDisk, EventStore::OnDisk::Changed);
+    EXPECT_EQ(taken.events, 2u);
+    EXPECT_EQ(descriptions(list), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+
+    files.files[userFile] = EventFileWriter::write({event("b", 2), event("c", 3), event("d", 4)});
+    list.remove(2);
+    ASSERT_TRUE(list.save());
+    EXPECT_EQ(files.files[userFile], EventFileWriter::write({event("b", 2), event("d", 4), event("e", 5)}))
+        << "removed there, removed here, added here";
+
+    files.files.erase(userFile);
+    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::Missing);
+    EXPECT_EQ(list.size(), 3u) << "a file gone takes no event with it";
+    files.files[userFile] = "<eventlist><event>";
+    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::NotAnEventFile);
+    EXPECT_EQ(list.save().outcome, EventStore::SaveResult::Outcome::Unreadable);
+    EXPECT_EQ(files.files[userFile], "<eventlist><event>");
+}
+
 TEST_F(EventListTest, SavingTwiceWritesTheCurrentList)
 {
     EventList list(store);

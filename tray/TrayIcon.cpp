@@ -145,7 +145,7 @@ void TrayIcon::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_TIMER:
-        onTimer();
+        onTimer(wParam);
         return;
     case WM_QUITREQUEST:
     case WM_CLOSE:
@@ -186,5 +186,7 @@ void TrayIcon::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
     } else if (message == taskbarCreatedMessage() && message != 0) {
         addIcon();
+    } else if (message >= WM_APP + 10 && message <= 0xBFFF) {
+        onAppMessage(message);
     }
 }

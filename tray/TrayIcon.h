@@ -35,7 +35,10 @@ public:
     HWND hiddenWindow() const { return window; }
 
 protected:
-    virtual void onTimer() {}
+    // Timer `timerId` of the hidden window fired.
+    virtual void onTimer(UINT_PTR timerId) { (void)timerId; }
+    // A message of the program's own (WM_APP + 10 and up) reached the window.
+    virtual void onAppMessage(UINT message) { (void)message; }
     virtual void onBalloonClick() {}
     virtual void onDoubleClick() {}
     virtual void onRightClick() {}

@@ -25,3 +25,18 @@ std::string fromWide(const std::wstring& wide)
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
     return utf8;
 }
+
+std::wstring systemPath(const std::string& path)
+{
+    const std::wstring wide = toWide(path);
+    if (wide.compare(0, 4, L"\\\\?\\") == 0)
+        return wide;
+    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return wide;
+    std::wstring full(needed, L'\0');
+    full.resize(::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr));
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}

@@ -25,22 +25,6 @@ bool isHeldByAnother(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
-// A full path in the \\?\ form, which the wide functions take at any length.
-std::wstring systemPath(const std::string& path)
-{
-    const std::wstring wide = toWide(path);
-    if (wide.compare(0, 4, L"\\\\?\\") == 0)
-        return wide;
-    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return wide;
-    std::wstring full(needed, L'\0');
-    full.resize(::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr));
-    if (full.compare(0, 2, L"\\\\") == 0)
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
 bool writeAll(HANDLE file, const std::string& contents)
 {
     std::size_t done = 0;

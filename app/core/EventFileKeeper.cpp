@@ -29,7 +29,27 @@ std::string EventFileKeeper::fillIn(const std::string& pattern, std::initializer
 
 std::string EventFileKeeper::reasonOf(const EventStore::SaveResult& result) const
 {
-    return result.outcome == EventStore::SaveResult::Outcome::TooLarge ? texts.tooLarge : result.reason;
+    switch (result.outcome) {
+    case EventStore::SaveResult::Outcome::TooLarge:
+        return texts.tooLarge;
+    case EventStore::SaveResult::Outcome::ChangedMeanwhile:
+        return texts.keptChanging;
+    case EventStore::SaveResult::Outcome::Unreadable:
+        return texts.unreadable;
+    default:
+        return result.reason;
+    }
+}
+
+EventStore::SaveResult EventFileKeeper::saveAsked()
+{
+    EventStore::SaveResult result = events.save();
+    if (result.outcome == EventStore::SaveResult::Outcome::Unreadable &&
+        notices.askYesNo(fillIn(texts.replaceUnreadable, {events.path()}))) {
+        store.allowReplacingUnreadable(events.path());
+        result = events.save();
+    }
+    return result;
 }
 
 EventStore::Loaded EventFileKeeper::load()
@@ -42,10 +62,18 @@ EventStore::Loaded EventFileKeeper::load()
 
 bool EventFileKeeper::save()
 {
-    const EventStore::SaveResult result = events.save();
+    const EventStore::SaveResult result = saveAsked();
     if (result) {
         failureTold = false;
         return true;
+    }
+    if (result.outcome == EventStore::SaveResult::Outcome::ChangedMeanwhile ||
+        result.outcome == EventStore::SaveResult::Outcome::Unreadable) {
+        // Another program writes the file faster than it can be merged, or
+        // the user keeps its unreadable file: the events go beside it now,
+        // and the next save tries again.
+        tellCopy(events.saveCopy());
+        return false;
     }
     // Once is enough: each later save of the run would say it again.
     if (!failureTold)
@@ -65,9 +93,13 @@ void EventFileKeeper::tellCopy(const EventStore::SaveResult& copy)
 void EventFileKeeper::saveAtEnd()
 {
     for (;;) {
-        const EventStore::SaveResult result = events.save();
+        const EventStore::SaveResult result = saveAsked();
         if (result)
             return;
+        if (result.outcome == EventStore::SaveResult::Outcome::Unreadable) {
+            tellCopy(events.saveCopy()); // the user keeps that file as it is
+            return;
+        }
         if (!notices.askRetry(fillIn(texts.saveFailedAtEnd, {events.path(), reasonOf(result)}))) {
             tellCopy(events.saveCopy());
             return;

@@ -10,7 +10,8 @@ class EventList;
 
 // Keeps the user's events in their file, and tells the user when it cannot:
 // a file that could not be opened at start, a save that failed (once, until
-// a save succeeds again), and where the events went instead. At the end of
+// a save succeeds again), and where the events went instead. A file another
+// program left unreadable is written over only when the user says so. At the end of
 // the run a failed save is tried again or the events go to a copy; nothing
 // is thrown away without a word.
 class EventFileKeeper {
@@ -31,6 +32,9 @@ public:
     static std::string fillIn(const std::string& pattern, std::initializer_list<std::string> values);
 
 private:
+    // A save, with the user's word on writing over a file another program
+    // left unreadable.
+    EventStore::SaveResult saveAsked();
     std::string reasonOf(const EventStore::SaveResult& result) const;
     void tellCopy(const EventStore::SaveResult& copy);
 

@@ -17,6 +17,8 @@ public:
     virtual void mention(const std::string& message) = 0;
     // Asks whether to try again; false to give up.
     virtual bool askRetry(const std::string& message) = 0;
+    // Asks a question to be answered Yes (true) or No.
+    virtual bool askYesNo(const std::string& message) = 0;
 };
 
 // The texts of those notices, from the string table. %1 stands for the event
@@ -28,4 +30,7 @@ struct FileTexts {
     std::string savedCopy;       // %3
     std::string copyFailed;      // %1 %2: the events could not be written anywhere
     std::string tooLarge;        // the reason of a save that would pass the size limit
+    std::string keptChanging;    // the reason of a save another program's writes kept from its turn
+    std::string unreadable;      // the reason of a save over a file another program left unreadable
+    std::string replaceUnreadable; // %1: Yes writes over it (a copy of it is kept), No saves beside it
 };

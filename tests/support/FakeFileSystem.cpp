@@ -2,6 +2,8 @@
 
 FileSystem::ReadResult FakeFileSystem::readFile(const std::string& path, std::string& contents, std::size_t maxSize)
 {
+    if (beforeRead)
+        beforeRead(path);
     if (unreadable.count(path))
         return ReadResult::Failed;
     const auto found = files.find(path);

@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -18,6 +19,7 @@ public:
     bool failCopy = false;
     std::vector<std::string> replaced; // paths, in the order of the calls
     std::string error = "the fake disk says no";
+    std::function<void(const std::string& path)> beforeRead; // another program at work
 
     ReadResult readFile(const std::string& path, std::string& contents, std::size_t maxSize) override;
     bool replaceFile(const std::string& path, const std::string& contents) override;

@@ -40,9 +40,10 @@ std::string environmentBlock(const std::vector<std::pair<std::string, std::strin
     return block;
 }
 
-ChildProcess::ChildProcess(const std::string& program, std::string environment, const std::string& folder)
+ChildProcess::ChildProcess(const std::string& program, std::string environment, const std::string& folder,
+                           const std::string& arguments)
 {
-    std::string commandLine = "\"" + program + "\"";
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;

@@ -22,8 +22,9 @@ public:
     // Starts `program` with an environment block from environmentBlock();
     // an empty block inherits this process's environment. With a folder,
     // `program` is found as a command prompt finds it (it may be relative)
-    // and runs in that folder.
-    ChildProcess(const std::string& program, std::string environment, const std::string& folder = "");
+    // and runs in that folder. `arguments` follow the quoted program.
+    ChildProcess(const std::string& program, std::string environment, const std::string& folder = "",
+                 const std::string& arguments = "");
     ~ChildProcess();
 
     bool isStarted() const { return started; }

@@ -485,4 +485,154 @@ TEST_F(EndToEndTest, AnEventAddedThroughTheManagerIsWrittenAndRemindedAtItsMinut
     ::PostMessageA(alert, WM_COMMAND, IDCANCEL, 0);
 }
 
+// The manager of `vellumere`, opened by a double click on the icon.
+HWND openManager(HWND window, DWORD process)
+{
+    ::PostMessageA(window, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+    HWND manager = nullptr;
+    pumpUntil([&] { return (manager = dialogOf(process, "Vellumere")) != nullptr; });
+    return manager;
+}
+
+int managerRows(HWND manager)
+{
+    return static_cast<int>(::SendMessageA(::GetDlgItem(manager, IDC_EVENT_LIST), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// Adds an event for tomorrow through the manager's Add and the editor's OK.
+bool addThroughEditor(HWND manager, DWORD process, const char* description)
+{
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0);
+    HWND editor = nullptr;
+    if (!pumpUntil([&] { return (editor = dialogOf(process, "Event properties ")) != nullptr; }))
+        return false;
+    ::SendMessageA(::GetDlgItem(editor, IDC_PROPERTIES_DESCRIPTION), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(description));
+    if (!setRemotePicker(::GetDlgItem(editor, IDC_DATE), process, daysFrom(localNow(), 1)))
+        return false;
+    ::PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_PROPERTIES_OK, BN_CLICKED), 0);
+    return pumpUntil([&] { return dialogOf(process, "Event properties ") == nullptr; });
+}
+
+std::vector<std::string> descriptionsIn(const std::string& path)
+{
+    std::string text = readWholeFile(path);
+    std::vector<Event> events;
+    EventFileReader::read(text, events, Windows1252());
+    sortByTime(events);
+    return describeAll(events);
+}
+
+bool anyFileNamed(const fs::path& folder, const std::string& part)
+{
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST_F(EndToEndTest, AnEventAnotherProgramWritesIntoTheFileIsShownAndReminded)
+{
+    const SYSTEMTIME today = localNow();
+    std::vector<Event> events{timedEventOn("First", daysFrom(today, 2), 9, 0, Once),
+                              timedEventOn("Second", daysFrom(today, 3), 9, 0, Once),
+                              timedEventOn("Third", daysFrom(today, 4), 9, 0, Once)};
+    writeEventFile(events);
+    ChildProcess& vellumere = startVellumere();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr);
+    const HWND manager = openManager(window, vellumere.processId());
+    ASSERT_NE(manager, nullptr);
+    ASSERT_EQ(managerRows(manager), 3);
+
+    // Written in place in two steps, as a slow writer does: cut, then whole.
+    const SYSTEMTIME moment = nextMinuteStart(20000);
+    events.push_back(timedEventOn("Written by another program", moment, moment.wHour, moment.wMinute, Once));
+    const std::string text = EventFileWriter::write(events);
+    std::ofstream(eventFile(), std::ios::binary | std::ios::trunc) << text.substr(0, text.size() / 2);
+    ::Sleep(300);
+    std::ofstream(eventFile(), std::ios::binary | std::ios::trunc) << text;
+    ASSERT_TRUE(pumpUntil([&] { return managerRows(manager) == 4; }, 10000)) << "the manager did not show it";
+    EXPECT_FALSE(anyFileNamed(folder / "AppData" / "Vellumere", ".unreadable-")) << "the cut file was taken";
+
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_MANAGER_CLOSE, BN_CLICKED), 0);
+    HWND alert = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (alert = alertDialog()) != nullptr || !vellumere.isRunning(); }, 90000));
+    ASSERT_NE(alert, nullptr) << "the event that came from outside was not reminded";
+    EXPECT_EQ(minuteOf(localNow()), minuteOf(moment));
+    std::string shown; // filled in as the dialog initialises
+    pumpUntil([&] { return !(shown = remoteControlText(alert, IDC_DESCRIPTION)).empty(); });
+    EXPECT_EQ(shown, "Written by another program");
+    ::PostMessageA(alert, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(EndToEndTest, AnEventRemovedOutsideStaysRemovedBesideAnAdditionNotYetSaved)
+{
+    const SYSTEMTIME today = localNow();
+    const Event kept = timedEventOn("Kept", daysFrom(today, 2), 9, 0, Once);
+    writeEventFile({kept, timedEventOn("Removed elsewhere", daysFrom(today, 3), 9, 0, Once)});
+    ChildProcess& vellumere = startVellumere();
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr);
+    const DWORD process = vellumere.processId();
+    const HWND manager = openManager(window, process);
+    ASSERT_NE(manager, nullptr);
+    ASSERT_TRUE(addThroughEditor(manager, process, "Added here"));
+    ASSERT_TRUE(pumpUntil([&] { return managerRows(manager) == 3; }));
+
+    // Another program takes one event out, replacing the file in one step.
+    const std::string other = eventFile() + ".other";
+    std::ofstream(other, std::ios::binary) << EventFileWriter::write({kept});
+    ASSERT_TRUE(::MoveFileExA(other.c_str(), eventFile().c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(pumpUntil([&] { return managerRows(manager) == 2; }, 10000)) << "the removal did not come in";
+
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_MANAGER_CLOSE, BN_CLICKED), 0);
+    std::vector<std::string> saved;
+    EXPECT_TRUE(pumpUntil([&] {
+        saved = descriptionsIn(eventFile());
+        return saved.size() == 2;
+    }));
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_NE(saved[0].find("Added here"), std::string::npos);
+    EXPECT_NE(saved[1].find("Kept"), std::string::npos);
+}
+
+// One of two copies of Vellumere, each in a Wine prefix of its own (two
+// computers), sharing one file through "-file:": it adds an event and ends.
+// Run by the two-copies test, which sets the variables; skipped otherwise.
+TEST_F(EndToEndTest, OneOfTwoCopiesAddsItsEventAndEnds)
+{
+    const char* shared = std::getenv("VELLUMERE_SHARED_FILE");
+    const char* name = std::getenv("VELLUMERE_COPY");
+    const char* other = std::getenv("VELLUMERE_OTHER_COPY");
+    if (!shared || !name || !other)
+        GTEST_SKIP() << "run by the two-copies test";
+    const std::string file = shared;
+    vellumeres.push_back(
+        std::make_unique<ChildProcess>(VELLUMERE_EXE, environment(), "", "-file:\"" + file + "\""));
+    ChildProcess& vellumere = *vellumeres.back();
+    const DWORD process = vellumere.processId();
+    HWND pathBox = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (pathBox = dialogOf(process, "")) != nullptr; }, startLimit))
+        << "no message box with the file's path";
+    ::PostMessageA(pathBox, WM_COMMAND, IDOK, 0);
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr);
+
+    // Both copies have read the file before either adds.
+    std::ofstream(file + ".ready-" + name) << name;
+    ASSERT_TRUE(pumpUntil([&] { return fs::exists(file + ".ready-" + other); }, 120000));
+    const HWND manager = openManager(window, process);
+    ASSERT_NE(manager, nullptr);
+    ASSERT_TRUE(addThroughEditor(manager, process, (std::string("Added by copy ") + name).c_str()));
+    // The copies end one after the other, each with its addition unsaved.
+    if (std::string(name) > other) {
+        ASSERT_TRUE(pumpUntil([&] { return fs::exists(file + ".ended-" + other); }, 120000));
+    }
+    auto close = std::make_unique<ChildProcess>(VELLUMERE_CLOSE_EXE, environment());
+    EXPECT_TRUE(close->waitForExit(endLimit));
+    EXPECT_TRUE(vellumere.waitForExit(endLimit));
+    std::ofstream(file + ".ended-" + name) << name;
+}
+
 } // namespace

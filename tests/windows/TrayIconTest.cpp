@@ -18,12 +18,13 @@ public:
     HWND handle() const { return window; }
 
 protected:
-    void onTimer() override
+    void onTimer(UINT_PTR timerId) override
     {
-        calls.push_back("timer");
+        calls.push_back("timer " + std::to_string(timerId));
         if (throwOnTimer)
             throw std::runtime_error("Error accessing startup regisrty key");
     }
+    void onAppMessage(UINT message) override { calls.push_back("app message " + std::to_string(message - WM_APP)); }
     void onBalloonClick() override { calls.push_back("balloon click"); }
     void onDoubleClick() override { calls.push_back("double click"); }
     void onRightClick() override { calls.push_back("right click"); }
@@ -121,12 +122,15 @@ TEST_F(TrayIconTest, TimerPowerAndSessionMessages)
 {
     send(WM_TIMER, 1);
     send(WM_TIMER, 99);
+    send(WM_APP + 3);
+    send(WM_APP + 10);
     EXPECT_EQ(send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC), TRUE);
     send(WM_POWERBROADCAST, PBT_APMSUSPEND);
     send(WM_TIMECHANGE);
     send(WM_ENDSESSION, FALSE);
     send(WM_ENDSESSION, TRUE);
-    EXPECT_EQ(tray->calls, (std::vector<std::string>{"timer", "timer", "clock change", "clock change", "end session"}));
+    EXPECT_EQ(tray->calls, (std::vector<std::string>{"timer 1", "timer 99", "app message 10", "clock change",
+                                                     "clock change", "end session"}));
 }
 
 TEST_F(TrayIconTest, TheQuitRequestAndCloseEndTheRunInOrder)
@@ -150,7 +154,7 @@ TEST_F(TrayIconTest, AnErrorInAHandlerReachesOnErrorNotTheSystem)
 {
     tray->throwOnTimer = true;
     send(WM_TIMER, 1);
-    EXPECT_EQ(tray->calls, (std::vector<std::string>{"timer", "error: Error accessing startup regisrty key"}));
+    EXPECT_EQ(tray->calls, (std::vector<std::string>{"timer 1", "error: Error accessing startup regisrty key"}));
 }
 
 LRESULT CALLBACK refuseCreation(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
