@@ -215,6 +215,16 @@ void ReminderApp::showTrayMenu()
     case ID_ABOUT:
         aboutDialog.show(instance, window);
         break;
+    case ID_EXPORT_EVENTS:
+        calendars.exportEvents(window);
+        break;
+    case ID_IMPORT_EVENTS:
+        if (calendars.importEvents(window)) {
+            keeper.save();
+            // The catch-up of what came in, the manager's rows and the next wake.
+            reminders.onTimer();
+        }
+        break;
     default:
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AboutDialog.h"
+#include "CalendarFiles.h"
 #include "EventFileKeeper.h"
 #include "EventList.h"
 #include "EventManagerDialog.h"
@@ -41,7 +42,8 @@ public:
     // arms the reminder timer. Throws when the tray window cannot be made.
     void start(HINSTANCE moduleInstance);
 
-    // The right-click menu: event manager, run at startup, About, Exit.
+    // The right-click menu: event manager, run at startup, export and
+    // import, About, Exit.
     void showTrayMenu();
     // Takes down any balloon and opens the event manager (or brings it forward).
     void openEventManager();
@@ -120,6 +122,7 @@ private:
     EventManagerDialog eventManager{eventList, system,
                                     [this](const Event* entered) { reminders.eventsEdited(entered); },
                                     [this] { keeper.save(); }};
+    CalendarFiles calendars{eventList, system, files};
     Desktop desktop{*this};
     ReminderDelivery reminders;
     IconHandle appIcon;

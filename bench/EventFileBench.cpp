@@ -2,19 +2,24 @@
 // the XML library's bare parse of the same file (TiXmlDocument::LoadFile).
 // Prints Google Benchmark's warm in-process times, then a table of times and
 // peak memory measured in fresh processes, with their ratios to the bare parse,
-// the catch-up of the worst files a mistyped year makes, and the merge of two
-// edited copies of a list with their base.
+// the catch-up of the worst files a mistyped year makes, the merge of two
+// edited copies of a list with their base, and the export and import of the
+// same events as an iCalendar file.
 //
 //     build/bench/bench/event_file_bench [--benchmark_filter=...]
 
+#include "CalendarTransfer.h"
 #include "EventFileWriter.h"
 #include "EventList.h"
 #include "EventMerge.h"
+#include "ICalendarWriter.h"
 #include "EventStore.h"
 #include "PosixFileSystem.h"
 #include "PosixSystemServices.h"
+#include "PosixTimeZones.h"
 #include "RandomEvents.h"
 #include "ReminderSchedule.h"
+#include "Windows1252.h"
 
 #include <benchmark/benchmark.h>
 #include <tinyxml.h>
@@ -184,6 +189,39 @@ struct Merge : Operation {
     void run() override { benchmark::DoNotOptimize(EventMerge::merge(base, mine, theirs).events.data()); }
 };
 
+struct Export : Operation {
+    std::vector<Event> events;
+    Windows1252 codePage;
+    void prepare(int count) override
+    {
+        events = makeEvents(count);
+        std::stable_sort(events.begin(), events.end());
+    }
+    void run() override
+    {
+        benchmark::DoNotOptimize(ICalendarWriter::write(events, SystemTime{2026, 12, 1, 7, 9, 0, 0, 0}, codePage, "1").size());
+    }
+};
+
+// Into an empty list, as a first import is.
+struct Import : Operation {
+    PosixSystemServices system{""};
+    PosixFileSystem files;
+    PosixTimeZones zones;
+    EventStore store{system, files};
+    std::string text;
+    void prepare(int count) override
+    {
+        text = ICalendarWriter::write(makeEvents(count), SystemTime{2026, 12, 1, 7, 9, 0, 0, 0}, system.codePage(), "1");
+    }
+    void run() override
+    {
+        EventList list(store);
+        if (CalendarTransfer::importText(list, text, system.localTime(), system.codePage(), zones).added == 0)
+            std::abort();
+    }
+};
+
 template <typename Kind>
 void timeOperation(benchmark::State& state)
 {
@@ -204,6 +242,9 @@ void registerBenchmarks()
             registered->Arg(count)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
         }
     }
+    for (auto* registered : {benchmark::RegisterBenchmark("calendar_export", timeOperation<Export>),
+                             benchmark::RegisterBenchmark("calendar_import", timeOperation<Import>)})
+        registered->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
     benchmark::RegisterBenchmark("merge", timeOperation<Merge>)
         ->Arg(10000)
         ->Unit(benchmark::kMillisecond)
@@ -238,6 +279,10 @@ Measurement measureHere(const std::string& operation, int count)
         chosen = std::make_unique<Load>();
     else if (operation == "catch_up")
         chosen = std::make_unique<CatchUp>();
+    else if (operation == "calendar_export")
+        chosen = std::make_unique<Export>();
+    else if (operation == "calendar_import")
+        chosen = std::make_unique<Import>();
     else
         chosen = std::make_unique<Save>();
     chosen->prepare(count);
@@ -255,7 +300,7 @@ Measurement measureHere(const std::string& operation, int count)
 // start: no memory left over from earlier cases to hide the cost of getting it.
 Measurement measureInFreshProcesses(const char* operation, int count, int runs = 5)
 {
-    if (std::string(operation) != "catch_up")
+    if (std::string(operation) == "load" || std::string(operation) == "bare_parse")
         pathFor(count); // made here, not in the measured process
     char self[4096] = {};
     if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
@@ -311,6 +356,15 @@ int main(int argc, char** argv)
                     load.peakRiseMb / parse.peakRiseMb, save.peakRiseMb / parse.peakRiseMb);
     }
     std::printf("(ratios are to the bare parse of the same file; a peak is the rise of the resident set)\n");
+
+    const Measurement load = measureInFreshProcesses("load", 10000);
+    const Measurement save = measureInFreshProcesses("save", 10000);
+    const Measurement exported = measureInFreshProcesses("calendar_export", 10000);
+    const Measurement imported = measureInFreshProcesses("calendar_import", 10000);
+    std::printf("\n10,000 events as a calendar (fresh process, median of 5): export %.1f ms (%.2f x save), "
+                "import %.1f ms (%.2f x load)\n",
+                exported.milliseconds, exported.milliseconds / save.milliseconds, imported.milliseconds,
+                imported.milliseconds / load.milliseconds);
 
     std::printf("\nThe catch-up of one daily event typed with a year long past (fresh process, median of 5):\n");
     const struct {

@@ -1,5 +1,7 @@
 #include "PosixSystemServices.h"
 
+#include "CalendarTime.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -55,14 +57,7 @@ SystemTime PosixSystemServices::localTime()
     std::tm local{};
     const std::time_t seconds = now.tv_sec;
     ::localtime_r(&seconds, &local);
-    SystemTime time;
-    time.wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
-    time.wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
-    time.wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
-    time.wDay = static_cast<std::uint16_t>(local.tm_mday);
-    time.wHour = static_cast<std::uint16_t>(local.tm_hour);
-    time.wMinute = static_cast<std::uint16_t>(local.tm_min);
-    time.wSecond = static_cast<std::uint16_t>(local.tm_sec);
+    SystemTime time = fromCalendarTime(local);
     time.wMilliseconds = static_cast<std::uint16_t>(now.tv_usec / 1000);
     return time;
 }

@@ -1,23 +1,35 @@
 // vellumere-events: prints the events of an event file, one line each, in the
-// order the program keeps them. Reads only; the file is never written.
+// order the program keeps them; or takes them out to a calendar, or brings a
+// calendar's events in.
 //
 //     vellumere-events [event-file]
+//     vellumere-events --export event-file calendar.ics
+//     vellumere-events --import calendar.ics event-file
 //
-// Without a path it reads the user's own event file.
+// Without a path it reads the user's own event file. Only --import writes it
+// (created when missing), through the same one-step save as the program's;
+// a calendar it refuses leaves the file as it was, and the exit status is 1.
 
+#include "CalendarTime.h"
+#include "CalendarTransfer.h"
 #include "Event.h"
+#include "EventList.h"
 #include "EventStore.h"
+#include "ICalendarWriter.h"
 
 #ifdef _WIN32
 #include "Win32FileSystem.h"
 #include "Win32SystemServices.h"
+#include "Win32TimeZones.h"
 #else
 #include "PosixFileSystem.h"
 #include "PosixSystemServices.h"
+#include "PosixTimeZones.h"
 #endif
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -78,6 +90,113 @@ void print(const Event& event)
     std::printf("\n");
 }
 
+const char* problemText(ICalendarReader::Problem problem)
+{
+    switch (problem) {
+    case ICalendarReader::Problem::None:
+        break;
+    case ICalendarReader::Problem::NotACalendar:
+        return "not an iCalendar file";
+    case ICalendarReader::Problem::Cut:
+        return "cut short: a part of it is never ended";
+    case ICalendarReader::Problem::LineTooLong:
+        return "a line is longer than 1 MiB";
+    case ICalendarReader::Problem::TooManyEvents:
+        return "more events than Vellumere takes from one calendar";
+    case ICalendarReader::Problem::NestedTooDeeply:
+        return "parts nested too deeply";
+    case ICalendarReader::Problem::TooLarge:
+        return "larger than 64 MiB";
+    }
+    return "";
+}
+
+SystemTime utcNow()
+{
+    const std::time_t now = std::time(nullptr);
+    return fromCalendarTime(*std::gmtime(&now));
+}
+
+// The calendar as bytes; false with a message when it cannot be read.
+bool readCalendar(FileSystem& files, const std::string& path, std::string& text)
+{
+    switch (files.readFile(path, text, ICalendarReader::maxFileSize)) {
+    case FileSystem::ReadResult::Read:
+        return true;
+    case FileSystem::ReadResult::Missing:
+        std::fprintf(stderr, "vellumere-events: %s: no such file\n", path.c_str());
+        return false;
+    case FileSystem::ReadResult::TooLarge:
+        std::fprintf(stderr, "vellumere-events: %s: %s\n", path.c_str(),
+                     problemText(ICalendarReader::Problem::TooLarge));
+        return false;
+    case FileSystem::ReadResult::Failed:
+        break;
+    }
+    std::fprintf(stderr, "vellumere-events: %s: %s\n", path.c_str(), files.lastError().c_str());
+    return false;
+}
+
+int exportEvents(SystemServices& system, FileSystem& files, EventStore& store, const std::string& eventFile,
+                 const std::string& calendar)
+{
+    std::vector<Event> events;
+    const EventStore::Loaded loaded = store.load(eventFile, events);
+    if (loaded != EventStore::Loaded::Read) {
+        std::fprintf(stderr, "vellumere-events: %s: %s\n", eventFile.c_str(),
+                     loaded == EventStore::Loaded::Missing ? "no such file" : "not an event file it can read");
+        return 1;
+    }
+    std::stable_sort(events.begin(), events.end()); // the program's order
+    const std::string text = ICalendarWriter::write(events, utcNow(), system.codePage(), VELLUMERE_VERSION);
+    if (!files.replaceFile(calendar, text)) {
+        std::fprintf(stderr, "vellumere-events: %s: %s\n", calendar.c_str(), files.lastError().c_str());
+        return 1;
+    }
+    std::printf("%zu event%s written to %s\n", events.size(), events.size() == 1 ? "" : "s", calendar.c_str());
+    return 0;
+}
+
+int importEvents(SystemServices& system, FileSystem& files, EventStore& store, const TimeZones& zones,
+                 const std::string& calendar, const std::string& eventFile)
+{
+    std::string text;
+    if (!readCalendar(files, calendar, text))
+        return 1;
+    EventList list(store);
+    const EventStore::Loaded loaded = list.loadFrom(eventFile);
+    if (loaded != EventStore::Loaded::Read && loaded != EventStore::Loaded::Missing) {
+        std::fprintf(stderr, "vellumere-events: %s: not an event file it can read; nothing imported\n",
+                     eventFile.c_str());
+        return 1;
+    }
+    const CalendarTransfer::Imported imported =
+        CalendarTransfer::importText(list, text, system.localTime(), system.codePage(), zones);
+    if (imported.problem != ICalendarReader::Problem::None) {
+        std::fprintf(stderr, "vellumere-events: %s: %s; nothing imported\n", calendar.c_str(),
+                     problemText(imported.problem));
+        return 1;
+    }
+    if (imported.added > 0) {
+        const EventStore::SaveResult saved = list.save();
+        if (saved.outcome != EventStore::SaveResult::Outcome::Written) {
+            std::fprintf(stderr, "vellumere-events: %s: not written (%s); nothing imported\n", eventFile.c_str(),
+                         saved.reason.empty() ? "it changed, or could not be read" : saved.reason.c_str());
+            return 1;
+        }
+    }
+    std::printf("%zu added, %zu already there\n", imported.added, imported.alreadyPresent);
+    const ICalendarReader::Changes& changed = imported.changes;
+    if (changed.zoneTakenAsLocal)
+        std::printf("%zu with a time zone it does not know, taken as local time\n", changed.zoneTakenAsLocal);
+    if (changed.ruleToOnce)
+        std::printf("%zu repeating by a rule it lacks, taken once at the next occurrence\n", changed.ruleToOnce);
+    if (changed.alarmsDropped)
+        std::printf("%zu reminders at other times than 1 hour, 1 day or 3 days before, left out\n",
+                    changed.alarmsDropped);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,6 +209,21 @@ int main(int argc, char** argv)
     PosixFileSystem files;
 #endif
     EventStore store(system, files);
+    const std::string option = argc > 1 ? argv[1] : "";
+    if (option == "--export" || option == "--import") {
+        if (argc != 4) {
+            std::fprintf(stderr, "usage: vellumere-events --export EVENTS.xml OUT.ics | --import IN.ics EVENTS.xml\n");
+            return 2;
+        }
+        if (option == "--export")
+            return exportEvents(system, files, store, argv[2], argv[3]);
+#ifdef _WIN32
+        const Win32TimeZones zones;
+#else
+        const PosixTimeZones zones;
+#endif
+        return importEvents(system, files, store, zones, argv[2], argv[3]);
+    }
     const std::string path = argc > 1 ? argv[1] : store.locateFile();
     std::vector<Event> events;
     store.load(path, events);

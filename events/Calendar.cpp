@@ -78,6 +78,32 @@ void setDayNumber(SystemTime& date, long days)
     date.wDay = static_cast<std::uint16_t>(day);
 }
 
+int weekdayOf(long days)
+{
+    // Day 0, 1 January 1970, was a Thursday.
+    const long weekday = (days + 4) % 7;
+    return static_cast<int>(weekday < 0 ? weekday + 7 : weekday);
+}
+
+long long secondsOf(const SystemTime& time)
+{
+    return static_cast<long long>(dayNumber(time.wYear, time.wMonth, time.wDay)) * secondsPerDay +
+           time.wHour * 3600LL + time.wMinute * 60LL + time.wSecond;
+}
+
+SystemTime timeAt(long long seconds)
+{
+    SystemTime time;
+    // Rounded down, so that the time of day is never negative.
+    const long long day = seconds >= 0 ? seconds / secondsPerDay : -((-seconds + secondsPerDay - 1) / secondsPerDay);
+    const long long ofDay = seconds - day * secondsPerDay;
+    setDayNumber(time, static_cast<long>(day));
+    time.wHour = static_cast<std::uint16_t>(ofDay / 3600);
+    time.wMinute = static_cast<std::uint16_t>(ofDay / 60 % 60);
+    time.wSecond = static_cast<std::uint16_t>(ofDay % 60);
+    return time;
+}
+
 bool dateBefore(const SystemTime& a, const SystemTime& b)
 {
     if (a.wYear != b.wYear)

@@ -2,8 +2,10 @@
 
 #include "SystemTime.h"
 
-// Gregorian calendar arithmetic on the date part of a SystemTime.
-// Only wYear, wMonth and wDay are read or changed.
+// Gregorian calendar arithmetic on SystemTime. Except where said, only
+// wYear, wMonth and wDay are read or changed.
+
+constexpr long long secondsPerDay = 86400;
 
 bool isLeapYear(int year);
 
@@ -25,6 +27,17 @@ long dayNumber(int year, int month, int day);
 // The date of a day number: its year, month and day; the rest of `date` is
 // left as it is.
 void setDayNumber(SystemTime& date, long days);
+
+// 0 for Sunday to 6 for Saturday, as wDayOfWeek counts, of a day number.
+int weekdayOf(long days);
+
+// Seconds since 1 January 1970 00:00 of a real date and time, its hour,
+// minute and second included.
+long long secondsOf(const SystemTime& time);
+
+// The date and time `seconds` after 1 January 1970 00:00 (before it when
+// negative); its day of the week and milliseconds are 0.
+SystemTime timeAt(long long seconds);
 
 // True when the date of `a` (year, month, day) comes before the date of `b`.
 bool dateBefore(const SystemTime& a, const SystemTime& b);

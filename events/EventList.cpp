@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <set>
 
 EventList::EventList(EventStore& eventStore)
     : store(eventStore)
@@ -13,7 +14,12 @@ EventList::EventList(EventStore& eventStore)
 
 EventStore::Loaded EventList::load()
 {
-    filePath = store.locateFile();
+    return loadFrom(store.locateFile());
+}
+
+EventStore::Loaded EventList::loadFrom(const std::string& path)
+{
+    filePath = path;
     std::vector<Event> read;
     const EventStore::Loaded loaded = store.load(filePath, read);
     events.swap(read);
@@ -74,6 +80,23 @@ void EventList::add(const Event& event)
 {
     events.push_back(event);
     sortEvents();
+}
+
+std::size_t EventList::addAbsent(const std::vector<Event>& incoming)
+{
+    std::set<const Event*, bool (*)(const Event*, const Event*)> present(
+        [](const Event* a, const Event* b) { return Event::fieldsBefore(*a, *b); });
+    for (const Event& e : events)
+        present.insert(&e);
+    std::vector<Event> fresh;
+    for (const Event& e : incoming)
+        if (present.insert(&e).second)
+            fresh.push_back(e);
+    // Nothing is changed before this, the last step that can fail.
+    events.reserve(events.size() + fresh.size());
+    events.insert(events.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    sortEvents();
+    return fresh.size();
 }
 
 void EventList::replace(std::size_t position, const Event& event)

@@ -20,6 +20,8 @@ public:
     // Finds the event file and reads it, in place of what the list held;
     // a file that could not be read leaves the list empty.
     EventStore::Loaded load();
+    // Reads the event file at `path` instead.
+    EventStore::Loaded loadFrom(const std::string& path);
     // Writes the whole list. When another program changed the file since it
     // was read or written here, its changes are merged in first, and again
     // (a few times) when it changes while the list is written.
@@ -36,6 +38,10 @@ public:
     EventStore::SaveResult saveCopy();
 
     void add(const Event& event);
+    // Adds, in one step, each of `events` not equal to one the list holds (or
+    // to one added before it); returns how many were added. Either all of it
+    // happens or, when memory runs out, nothing.
+    std::size_t addAbsent(const std::vector<Event>& incoming);
     void replace(std::size_t position, const Event& event);
     void remove(std::size_t position);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 SystemTime date(int year, int month, int day)
@@ -116,6 +118,30 @@ TEST(Calendar, SameDateIgnoresTheTime)
     EXPECT_FALSE(sameDate(date(2026, 3, 5), date(2026, 3, 6)));
     EXPECT_FALSE(sameDate(date(2026, 3, 5), date(2026, 4, 5)));
     EXPECT_FALSE(sameDate(date(2026, 3, 5), date(2027, 3, 5)));
+}
+
+TEST(Calendar, SecondsSince1970AndWeekdays)
+{
+    const struct {
+        SystemTime time;
+        long long seconds;
+        int weekday;
+    } cases[] = {
+        {{1970, 1, 0, 1, 0, 0, 0, 0}, 0, 4},
+        {{1969, 12, 0, 31, 23, 59, 59, 0}, -1, 3},
+        {{1969, 12, 0, 31, 0, 0, 0, 0}, -86400, 3},
+        {{2000, 2, 0, 29, 12, 30, 15, 0}, 951827415, 2},
+        {{2026, 3, 0, 15, 0, 0, 0, 0}, 1773532800, 0},
+        {{1, 1, 0, 1, 0, 0, 0, 0}, -62135596800, 1},
+        {{9999, 12, 0, 31, 23, 59, 59, 0}, 253402300799, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        EXPECT_EQ(secondsOf(c.time), c.seconds);
+        const SystemTime back = timeAt(c.seconds);
+        EXPECT_TRUE(std::memcmp(&back, &c.time, sizeof back) == 0);
+        EXPECT_EQ(weekdayOf(dayNumber(c.time)), c.weekday);
+    }
 }
 
 } // namespace

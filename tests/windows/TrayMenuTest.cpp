@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -219,6 +221,65 @@ TEST(StartupSetting, AKeyThatCannotBeOpenedIsAnError)
             EXPECT_STREQ(error.what(), "Error accessing startup regisrty key");
         }
     }
+}
+
+// Names `path` in the file dialog with `caption` and presses its OK; the
+// message box that follows is read and closed.
+void answerFileDialog(const char* caption, const std::string& path, std::string& message)
+{
+    whenDialogAppears(caption, [path, &message](HWND dialog) {
+        // The name box is a combo box in the Explorer style (cmb13), an edit box in the old one (edt1).
+        const HWND name = ::GetDlgItem(dialog, 1148) ? ::GetDlgItem(dialog, 1148) : ::GetDlgItem(dialog, 1152);
+        ::SetWindowTextA(name, path.c_str());
+        whenDialogAppears("Vellumere", [&message](HWND box) {
+            message = windowText(::GetDlgItem(box, 0xFFFF));
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+TEST_F(TrayMenuTest, ImportAndExportGoThroughTheirFileDialogsAndTellHowItWent)
+{
+    const std::string calendar = folder->path("in.ics");
+    std::ofstream(calendar, std::ios::binary)
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Test//EN\r\n"
+           "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Birthday\r\nRRULE:FREQ=YEARLY\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20300106T093000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nUID:3\r\nDTSTART:20300106T093000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\n"
+           "END:VCALENDAR\r\n";
+    std::string message;
+    answerFileDialog("Import events", calendar, message);
+    openMenuAndPress({'I'});
+    EXPECT_EQ(message, "From\n" + calendar + "\n\n2 events added\n1 already there");
+    EXPECT_EQ(app->events().size(), 2u);
+
+    const std::string exported = folder->path("out.ics");
+    answerFileDialog("Export events", exported, message);
+    openMenuAndPress({'X'});
+    EXPECT_EQ(message, "2 events written to\n" + exported);
+    const std::string text = readAll(exported);
+    EXPECT_EQ(text.compare(0, 17, "BEGIN:VCALENDAR\r\n"), 0);
+    EXPECT_NE(text.find("SUMMARY:Birthday\r\n"), std::string::npos);
+    EXPECT_NE(text.find("DTSTART:20300106T093000\r\n"), std::string::npos);
+
+    answerFileDialog("Import events", exported, message);
+    openMenuAndPress({'I'});
+    EXPECT_EQ(message, "From\n" + exported + "\n\n0 events added\n2 already there");
+
+    std::ofstream(calendar, std::ios::binary | std::ios::trunc) << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n";
+    answerFileDialog("Import events", calendar, message);
+    openMenuAndPress({'I'});
+    EXPECT_EQ(message, "Vellumere could not import\n" + calendar +
+                           "\n\nIt is cut short: a part of it is never ended.\n\nNothing was added.");
+    EXPECT_EQ(app->events().size(), 2u);
 }
 
 } // namespace

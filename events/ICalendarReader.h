@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Event.h"
+#include "SystemTime.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class CodePage;
+class TimeZones;
+
+// Events from an iCalendar file (RFC 5545) as the big calendar programs
+// write it: each VEVENT becomes one event, in the user's code page and local
+// time. What Vellumere cannot hold is changed on the way and counted. A file
+// that is not a calendar, is cut, or passes the limits below gives no event
+// at all.
+class ICalendarReader {
+public:
+    static constexpr std::size_t maxFileSize = 64u * 1024 * 1024;
+    static constexpr std::size_t maxLineLength = 1024 * 1024; // an unfolded line
+    static constexpr std::size_t maxEvents = 200000;
+    static constexpr int maxNesting = 8; // components inside components
+
+    enum class Problem {
+        None,
+        NotACalendar,   // does not begin with BEGIN:VCALENDAR
+        Cut,            // a component is never ended, or ends where none began
+        LineTooLong,
+        TooManyEvents,
+        NestedTooDeeply,
+        TooLarge,
+    };
+
+    // Events changed on the way, by kind.
+    struct Changes {
+        std::size_t zoneTakenAsLocal = 0; // a TZID neither the file nor the system knows
+        std::size_t ruleToOnce = 0;       // repeating by a rule Vellumere lacks: its next occurrence, once
+        std::size_t alarmsDropped = 0;    // alarms other than one hour, one day, three days before
+    };
+
+    struct Result {
+        Problem problem = Problem::None;
+        std::vector<Event> events; // in file order
+        Changes changes;
+    };
+
+    // `now` is the user's local time: a rule Vellumere lacks gives its first
+    // occurrence at or after it (or its last one, when the rule has ended).
+    static Result read(const std::string& text, const SystemTime& now, const CodePage& codePage,
+                       const TimeZones& timeZones);
+};

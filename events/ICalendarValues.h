@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Calendar.h"
+
+#include <cstddef>
+#include <string_view>
+
+// The property values of an iCalendar file (RFC 5545) the reader takes:
+// numbers, dates and date-times, UTC offsets and durations.
+class ICalendarValues {
+public:
+    // A DATE (YYYYMMDD) or DATE-TIME (YYYYMMDDTHHMMSS, with Z for UTC), by
+    // the day numbers of Calendar.h; its seconds are dropped.
+    struct Stamp {
+        long day = 0;
+        long long second = 0; // of the day
+        bool date = false;
+        bool utc = false;
+        long long seconds() const { return day * secondsPerDay + second; }
+    };
+
+    // Names, and values that are names (FREQ=WEEKLY, TRUE), are written in
+    // any case.
+    static bool sameText(std::string_view a, std::string_view b);
+
+    // Calls `take` with each item of a comma-separated list; false when one
+    // is empty or refused.
+    template <typename Take>
+    static bool forEachItem(std::string_view list, Take take)
+    {
+        while (true) {
+            const std::size_t comma = list.find(',');
+            const std::string_view item = list.substr(0, comma);
+            if (item.empty() || !take(item))
+                return false;
+            if (comma == std::string_view::npos)
+                return true;
+            list.remove_prefix(comma + 1);
+        }
+    }
+
+    // `count` decimal digits at `at`.
+    static bool digitsAt(std::string_view text, std::size_t at, std::size_t count, int& value);
+    // A whole number of at most nine digits, signed when `withSign`.
+    static bool parseNumber(std::string_view text, long& value, bool withSign);
+    // A real date from year 1 on, with a valid time of day.
+    static bool parseStamp(std::string_view text, Stamp& stamp);
+    // A UTC offset: +HHMM or -HHMM, with optional seconds.
+    static bool parseOffset(std::string_view text, long long& seconds);
+    // An ISO 8601 duration as RFC 5545 writes it: [+-]P[nW][nD][T[nH][nM][nS]].
+    static bool parseDuration(std::string_view text, long long& seconds);
+};

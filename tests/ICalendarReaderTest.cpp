@@ -1,0 +1,376 @@
+#include "ICalendarReader.h"
+
+#include "Calendar.h"
+#include "FixedTimeZones.h"
+#include "ICalendarWriter.h"
+#include "RandomEvents.h"
+#include "Windows1252.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Problem = ICalendarReader::Problem;
+
+// Thursday 12 March 2026, 12:00, for a user at UTC+1 without summer time.
+const SystemTime now{2026, 3, 4, 12, 12, 0, 0, 0};
+const FixedTimeZones zones(60);
+
+ICalendarReader::Result read(const std::string& text)
+{
+    return ICalendarReader::read(text, now, Windows1252(), zones);
+}
+
+std::string crlf(const std::string& lines)
+{
+    std::string out;
+    for (const char c : lines)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+}
+
+// A calendar with Europe/Berlin as Google writes it, a zone that changes on
+// single dates, and `events`.
+std::string calendar(const std::string& events)
+{
+    return crlf("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Test//EN\n"
+                "BEGIN:VTIMEZONE\nTZID:Europe/Berlin\n"
+                "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nDTSTART:19700329T020000\n"
+                "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\nEND:DAYLIGHT\n"
+                "BEGIN:STANDARD\nTZOFFSETFROM:+0200\nTZOFFSETTO:+0100\nDTSTART:19701025T030000\n"
+                "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\nEND:STANDARD\n"
+                "END:VTIMEZONE\n"
+                "BEGIN:VTIMEZONE\nTZID:Single dates\n"
+                "BEGIN:STANDARD\nTZOFFSETTO:+0300\nDTSTART:19700101T000000\nRDATE:20251001T000000\nEND:STANDARD\n"
+                "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0300\nTZOFFSETTO:+0500\nDTSTART:20250601T000000\n"
+                "RDATE:20240101T000000,20260601T000000\nEND:DAYLIGHT\n"
+                "END:VTIMEZONE\n" +
+                events + "END:VCALENDAR\n");
+}
+
+std::string event(const std::string& lines)
+{
+    return "BEGIN:VEVENT\nSUMMARY:A\n" + lines + "\nEND:VEVENT\n";
+}
+
+std::string describe(const Event& event)
+{
+    static const char* const repeats[] = {"", " daily", " weekly", " monthly", " yearly", " fortnightly"};
+    char when[48];
+    std::snprintf(when, sizeof when, "%04u-%02u-%02u %02u:%02u%s ", event.when.wYear, event.when.wMonth,
+                  event.when.wDay, event.when.wHour, event.when.wMinute, event.noTime ? " untimed" : "");
+    std::string out = when + event.description;
+    if (event.frequency >= Once && event.frequency <= Fortnightly)
+        out += repeats[event.frequency];
+    out += std::string(event.remind1Hour ? " 1h" : "") + (event.remind1Day ? " 1d" : "") +
+           (event.remind3Days ? " 3d" : "");
+    if (!event.note.empty())
+        out += " note:" + event.note;
+    if (!event.emailAddress.empty())
+        out += " mail:" + event.emailAddress + (event.sendEmail ? "!" : "");
+    if (!event.programPath.empty())
+        out += " run:" + event.programPath + (event.launchProgram ? "!" : "");
+    return out;
+}
+
+struct Counts {
+    std::size_t zones, rules, alarms;
+};
+
+void expectEvents(const ICalendarReader::Result& result, const std::vector<std::string>& expected, Counts counts)
+{
+    EXPECT_EQ(result.problem, Problem::None);
+    std::vector<std::string> described;
+    for (const Event& event : result.events) {
+        described.push_back(describe(event));
+        EXPECT_EQ(event.when.wDayOfWeek + event.when.wSecond + event.when.wMilliseconds, 0);
+    }
+    EXPECT_EQ(described, expected);
+    EXPECT_EQ(result.changes.zoneTakenAsLocal, counts.zones);
+    EXPECT_EQ(result.changes.ruleToOnce, counts.rules);
+    EXPECT_EQ(result.changes.alarmsDropped, counts.alarms);
+}
+
+std::string alarm(const std::string& trigger)
+{
+    return "\nBEGIN:VALARM\nACTION:DISPLAY\n" + trigger + "\nEND:VALARM";
+}
+
+struct EventCase {
+    const char* name;
+    std::string lines; // of one VEVENT, after SUMMARY:A
+    const char* expected; // "" for no event
+    Counts counts;
+};
+
+TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
+{
+    const EventCase cases[] = {
+        // Starts
+        {"date", "DTSTART;VALUE=DATE:20260401", "2026-04-01 00:00 untimed A", {}},
+        {"date with Vellumere's time", "DTSTART:20260401\nX-VELLUMERE-TIME:0745", "2026-04-01 07:45 untimed A", {}},
+        {"floating, seconds dropped", "DTSTART:20260401T093015", "2026-04-01 09:30 A", {}},
+        {"UTC", "DTSTART:20251231T233000Z", "2026-01-01 00:30 A", {}},
+        {"file zone, summer", "DTSTART;TZID=Europe/Berlin:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"file zone, winter", "DTSTART;TZID=Europe/Berlin:20260115T100000", "2026-01-15 10:00 A", {}},
+        {"file zone, before the change", "DTSTART;TZID=Europe/Berlin:20260329T013000", "2026-03-29 01:30 A", {}},
+        {"file zone, in the skipped hour", "DTSTART;TZID=Europe/Berlin:20260329T023000", "2026-03-29 02:30 A", {}},
+        {"file zone, after the change", "DTSTART;TZID=Europe/Berlin:20260329T030000", "2026-03-29 02:00 A", {}},
+        {"file zone, repeated hour: the first", "DTSTART;TZID=Europe/Berlin:20261025T023000", "2026-10-25 01:30 A", {}},
+        {"file zone, before its first change", "DTSTART;TZID=Europe/Berlin:19600715T100000", "1960-07-15 10:00 A", {}},
+        {"changes on single dates, winter", "DTSTART;TZID=Single dates:20260115T100000", "2026-01-15 08:00 A", {}},
+        {"changes on single dates, summer", "DTSTART;TZID=Single dates:20260715T100000", "2026-07-15 06:00 A", {}},
+        {"two hours skipped on a single date", "DTSTART;TZID=Single dates:20260601T013000", "2026-05-31 23:30 A", {}},
+        {"quoted zone with a slash", "DTSTART;TZID=\"/Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
+        {"system zone", "DTSTART;TZID=W. Europe Standard Time:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"other system zone", "DTSTART;TZID=Eastern Standard Time:20260715T100000", "2026-07-15 16:00 A", {}},
+        {"unknown zone", "DTSTART;TZID=Mars/Olympus:20260715T100000", "2026-07-15 10:00 A", {1, 0, 0}},
+        {"names in any case, quoted ':' and ';'",
+         "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
+        {"no start", "DESCRIPTION:x", "", {}},
+        {"no such date", "DTSTART:20260230T100000\nBEGIN:VALARM\nEND:VALARM", "", {}},
+        {"hour 24", "DTSTART:20260301T240000", "", {}},
+        // Rules Vellumere has, in the words programs use
+        {"daily", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;INTERVAL=1", "2026-01-01 09:00 A daily", {}},
+        {"weekly, weekday restated", "DTSTART:20260101T090000\nRRULE:FREQ=WEEKLY;BYDAY=TH;WKST=SU",
+         "2026-01-01 09:00 A weekly", {}},
+        {"every two weeks", "DTSTART:20260101T090000\nRRULE:FREQ=WEEKLY;INTERVAL=2",
+         "2026-01-01 09:00 A fortnightly", {}},
+        {"monthly, day restated", "DTSTART:20260115T090000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=15",
+         "2026-01-15 09:00 A monthly", {}},
+        {"yearly, date restated", "DTSTART;VALUE=DATE:19900305\nRRULE:FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=5",
+         "1990-03-05 00:00 untimed A yearly", {}},
+        // Rules it lacks: their next occurrence, once
+        {"several weekdays", "DTSTART:20260105T090000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR",
+         "2026-03-13 09:00 A", {0, 1, 0}},
+        {"later today", "DTSTART:20260101T180000\nRRULE:FREQ=WEEKLY;UNTIL=20261231;BYDAY=TH,SU",
+         "2026-03-12 18:00 A", {0, 1, 0}},
+        {"untimed today", "DTSTART;VALUE=DATE:20260101\nRRULE:FREQ=WEEKLY;BYDAY=TH,SU",
+         "2026-03-12 00:00 untimed A", {0, 1, 0}},
+        {"count ended", "DTSTART:20260301T090000\nRRULE:FREQ=DAILY;COUNT=3", "2026-03-03 09:00 A", {0, 1, 0}},
+        {"count skips 29 February", "DTSTART;VALUE=DATE:20200229\nRRULE:FREQ=YEARLY;COUNT=2",
+         "2024-02-29 00:00 untimed A", {0, 1, 0}},
+        {"until ended", "DTSTART;TZID=Europe/Berlin:20260105T070000\nRRULE:FREQ=WEEKLY;UNTIL=20260302T055959Z",
+         "2026-02-23 07:00 A", {0, 1, 0}},
+        {"until ended, started decades before",
+         "DTSTART;TZID=Europe/Berlin:19770206T150000\nRRULE:FREQ=WEEKLY;UNTIL=20260302T055959Z", "2026-03-01 15:00 A",
+         {0, 1, 0}},
+        {"second Tuesday", "DTSTART:20260113T190000\nRRULE:FREQ=MONTHLY;BYDAY=2TU", "2026-04-14 19:00 A", {0, 1, 0}},
+        {"last weekday of the month",
+         "DTSTART:20260130T170000\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1", "2026-03-31 17:00 A", {0, 1, 0}},
+        {"yearly on a weekday of a month", "DTSTART:20201126T120000\nRRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH",
+         "2026-11-26 12:00 A", {0, 1, 0}},
+        {"yearly in two months", "DTSTART:20250310T090000\nRRULE:FREQ=YEARLY;BYMONTH=3,9",
+         "2026-09-10 09:00 A", {0, 1, 0}},
+        {"yearly on a day of each month", "DTSTART:20260105T090000\nRRULE:FREQ=YEARLY;BYMONTHDAY=5",
+         "2026-04-05 09:00 A", {0, 1, 0}},
+        {"every three years", "DTSTART:20240312T110000\nRRULE:FREQ=YEARLY;INTERVAL=3", "2027-03-12 11:00 A", {0, 1, 0}},
+        {"hourly, by the day", "DTSTART:20260301T080000\nRRULE:FREQ=HOURLY;INTERVAL=5",
+         "2026-03-13 08:00 A", {0, 1, 0}},
+        {"never again", "DTSTART:20250101T080000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=30;BYMONTH=2",
+         "2025-01-01 08:00 A", {0, 1, 0}},
+        {"unreadable rule", "DTSTART:20250101T080000\nRRULE:FREQ=FORTNIGHTLY", "2025-01-01 08:00 A", {0, 1, 0}},
+        {"Vellumere's frequency wins", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;COUNT=3\nX-VELLUMERE-FREQUENCY:5",
+         "2026-01-01 09:00 A fortnightly", {}},
+        {"one changed occurrence", "DTSTART:20260306T100000\nRECURRENCE-ID:20260305T090000\nRRULE:FREQ=DAILY",
+         "2026-03-06 10:00 A", {}},
+        // Alarms
+        {"alarms Vellumere has",
+         "DTSTART:20260401T090000" + alarm("TRIGGER:-PT60M") + alarm("TRIGGER;RELATED=START:-PT24H") +
+             alarm("TRIGGER;VALUE=DURATION:-P3D"),
+         "2026-04-01 09:00 A 1h 1d 3d", {}},
+        {"the same in other words",
+         "DTSTART:20260401T090000" + alarm("TRIGGER:-P0DT1H0M0S") + alarm("TRIGGER:-PT1440M"),
+         "2026-04-01 09:00 A 1h 1d", {}},
+        {"alarms it lacks",
+         "DTSTART:20260401T090000" + alarm("TRIGGER:-PT15M") + alarm("TRIGGER:PT1H") + alarm("TRIGGER;RELATED=END:-PT1H") +
+             alarm("TRIGGER;VALUE=DATE-TIME:20260401T070000Z") + alarm("TRIGGER:-P1W") + alarm("ACTION:AUDIO"),
+         "2026-04-01 09:00 A", {0, 0, 6}},
+        // Texts
+        {"escapes", "DTSTART:20260401T090000\nSUMMARY:Tea\\, cakes\\; more \\\\ done\\n\nDESCRIPTION:1\\n2\\N3\\x",
+         "2026-04-01 09:00 Tea, cakes; more \\ done\r\n note:1\r\n2\r\n3\\x", {}},
+        {"character split by a fold", "DTSTART:20260401T090000\nSUMMARY:Caf\xC3\n \xA9\n\t au lait",
+         "2026-04-01 09:00 Caf\xE9 au lait", {}},
+        {"outside the code page", "DTSTART:20260401T090000\nSUMMARY:Go \xE2\x86\x92 home \xE2\x9C\x93 \xE2\x82\xAC",
+         "2026-04-01 09:00 Go ? home ? \x80", {}},
+        {"Vellumere's own fields",
+         "DTSTART:20260401T090000\nX-VELLUMERE-EMAIL:ann@example.org\nX-VELLUMERE-SEND-EMAIL:TRUE\n"
+         "X-VELLUMERE-PROGRAM:C:\\\\Tools\\\\backup.exe\nX-VELLUMERE-LAUNCH-PROGRAM:true",
+         "2026-04-01 09:00 A mail:ann@example.org! run:C:\\Tools\\backup.exe!", {}},
+        {"Vellumere's fields off", "DTSTART:20260401T090000\nX-VELLUMERE-EMAIL:b@c\nX-VELLUMERE-SEND-EMAIL:FALSE",
+         "2026-04-01 09:00 A mail:b@c", {}},
+    };
+    for (const EventCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::string expected = test.expected;
+        expectEvents(read(calendar(event(test.lines))), expected.empty() ? std::vector<std::string>{} :
+                                                                          std::vector<std::string>{expected},
+                     test.counts);
+    }
+}
+
+std::string repeated(const std::string& text, std::size_t times)
+{
+    std::string out;
+    out.reserve(text.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// A calendar of one event inside `depth` components in all.
+std::string nested(int depth)
+{
+    std::string out = calendar(event("DTSTART:20260401"));
+    out.resize(out.size() - 15); // before END:VCALENDAR
+    for (int i = 1; i < depth; ++i)
+        out += "BEGIN:X-" + std::to_string(i) + "\r\n";
+    for (int i = depth - 1; i >= 1; --i)
+        out += "END:X-" + std::to_string(i) + "\r\n";
+    return out + "END:VCALENDAR\r\n";
+}
+
+// A calendar whose one unfolded line holds `length` octets, in folded pieces.
+std::string withLine(std::size_t length)
+{
+    std::string line = "X-PAD:";
+    for (std::size_t left = length - line.size(); left > 0;) {
+        const std::size_t piece = std::min<std::size_t>(left, 1000);
+        line += std::string(piece, 'x');
+        left -= piece;
+        line += left > 0 ? "\r\n " : "\r\n";
+    }
+    return calendar(event("DTSTART:20260401")) + line;
+}
+
+struct FileCase {
+    const char* name;
+    std::string text;
+    Problem problem;
+    std::size_t events;
+};
+
+TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
+{
+    const std::string one = calendar(event("DTSTART:20260401"));
+    const std::string begin = "BEGIN:VCALENDAR\r\n";
+    const std::string empty = "BEGIN:VEVENT\r\nEND:VEVENT\r\n";
+    std::string padded = begin + repeated("X-PAD:" + std::string(1000000, 'x') + "\r\n", 67) + "END:VCALENDAR\r\n";
+    padded += std::string(ICalendarReader::maxFileSize - padded.size(), '\n');
+    const FileCase cases[] = {
+        {"empty", "", Problem::NotACalendar, 0},
+        {"blank lines only", "\xEF\xBB\xBF\r\n\r\n", Problem::NotACalendar, 0},
+        {"a vCard", "BEGIN:VCARD\r\nEND:VCARD\r\n", Problem::NotACalendar, 0},
+        {"text before", "Calendar\r\n" + one, Problem::NotACalendar, 0},
+        {"mark, blank lines, LF only, any case",
+         "\xEF\xBB\xBF\n\nbegin:vcalendar\nbegin:vevent\ndtstart:20260401\nend:VEvent \nEND:VCALENDAR", Problem::None, 1},
+        {"two calendars", one + one, Problem::None, 2},
+        {"cut", one.substr(0, one.size() - 15), Problem::Cut, 0},
+        {"cut inside an event", one.substr(0, one.size() - 27), Problem::Cut, 0},
+        {"wrong end", begin + "BEGIN:VEVENT\r\nDTSTART:20260401\r\nEND:VTODO\r\nEND:VCALENDAR\r\n", Problem::Cut, 0},
+        {"end without a beginning", one + "END:VCALENDAR\r\n", Problem::Cut, 0},
+        {"as deep as allowed", nested(ICalendarReader::maxNesting), Problem::None, 1},
+        {"too deep", nested(ICalendarReader::maxNesting + 1), Problem::NestedTooDeeply, 0},
+        {"longest line", withLine(ICalendarReader::maxLineLength), Problem::None, 1},
+        {"folded line too long", withLine(ICalendarReader::maxLineLength + 1), Problem::LineTooLong, 0},
+        {"line too long", one + "X:" + std::string(ICalendarReader::maxLineLength, 'x') + "\r\n", Problem::LineTooLong, 0},
+        {"most events", begin + repeated(empty, ICalendarReader::maxEvents) + "END:VCALENDAR\r\n", Problem::None, 0},
+        {"too many events", one + repeated(empty, ICalendarReader::maxEvents), Problem::TooManyEvents, 0},
+        {"largest file", padded, Problem::None, 0},
+        {"too large", padded + "\n", Problem::TooLarge, 0},
+    };
+    for (const FileCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        const ICalendarReader::Result result = read(test.text);
+        EXPECT_EQ(result.problem, test.problem);
+        EXPECT_EQ(result.events.size(), test.events);
+    }
+}
+
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct SampleCase {
+    const char* file;
+    std::vector<std::string> events;
+    Counts counts;
+};
+
+// Written by hand the way those programs write: their zones, their rules and
+// alarms, their own properties.
+TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
+{
+    const SampleCase cases[] = {
+        {"outlook.ics",
+         {"2026-04-16 08:30 Quarterly review note:Agenda: budget, hiring\r\nRoom 4.12\r\n",
+          "2026-05-01 00:00 untimed Company holiday 1d", "2026-01-06 08:00 Team sync weekly 1h",
+          "2026-03-27 17:00 Month-end drinks"},
+         {0, 1, 1}},
+        {"google.ics",
+         {"2026-03-20 18:30 Dentist note:Bring the insurance card and the list of medicines. The practice moved to "
+          "the second floor of the same building; the lift is at the back, past the pharmacy.\r\nParking: "
+          "M\xFCllerstra\xDF"
+          "e 12.",
+          "2026-03-16 18:00 Swimming 1h", "2026-01-07 16:00 Piano lesson weekly", "2026-07-04 14:00 Garden party 1d",
+          "2026-09-14 00:00 untimed Wedding anniversary yearly"},
+         {0, 1, 1}},
+        {"thunderbird.ics",
+         {"1960-08-22 00:00 untimed Mum's birthday yearly 1d", "2026-01-09 07:00 Recycling collection fortnightly",
+          "2026-10-05 08:00 Conference 3d note:Hall B; badge at the entrance", "2026-03-10 19:30 Book club"},
+         {0, 1, 1}},
+        {"apple.ics",
+         {"2026-03-12 17:30 Lunch at Caf\xE9 Zo\xEB 1h", "1990-03-05 00:00 untimed Zo\xEB's birthday ? yearly",
+          "2026-06-02 15:00 Flight ? Boston 1h note:Gate closes 30 minutes before.\r\nSeat 14C",
+          "2026-02-23 13:00 Yoga"},
+         {0, 1, 1}},
+    };
+    for (const SampleCase& test : cases) {
+        SCOPED_TRACE(test.file);
+        expectEvents(read(fileText(std::filesystem::path(CALENDAR_SAMPLES) / test.file)), test.events, test.counts);
+    }
+}
+
+// Vellumere's own export loses nothing: times, untimed events' times,
+// every frequency, texts with escapes and line breaks, the other fields.
+TEST(ICalendarReader, ReadsBackWhatVellumereWrites)
+{
+    RandomEvents random(11);
+    std::vector<Event> events;
+    for (int i = 0; i < 300; ++i)
+        events.push_back(random.typical());
+    const ICalendarReader::Result result = read(ICalendarWriter::write(events, now, Windows1252(), "1.3.0.2"));
+    EXPECT_EQ(result.problem, Problem::None);
+    EXPECT_EQ(result.changes.zoneTakenAsLocal + result.changes.ruleToOnce + result.changes.alarmsDropped, 0u);
+    EXPECT_TRUE(std::is_permutation(events.begin(), events.end(), result.events.begin(), result.events.end()));
+}
+
+} // namespace
+
+// Inputs that once broke, or would have broken, the reader; whatever the
+// fuzzer finds joins them.
+TEST(ICalendarReader, TheFuzzingRegressionInputsReadWithoutHarm)
+{
+    int inputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(CALENDAR_REGRESSIONS)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const ICalendarReader::Result result = read(fileText(entry.path()));
+        if (result.problem != Problem::None) {
+            EXPECT_TRUE(result.events.empty());
+        }
+        for (const Event& event : result.events)
+            EXPECT_TRUE(isValidDate(event.when) && event.when.wHour < 24 && event.when.wMinute < 60);
+        ++inputs;
+    }
+    EXPECT_GE(inputs, 8);
+}
