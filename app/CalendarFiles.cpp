@@ -2,6 +2,7 @@
 
 #include "CalendarTransfer.h"
 #include "EventFileKeeper.h"
+#include "ErrorMessage.h"
 #include "EventList.h"
 #include "FileSystem.h"
 #include "ResourceText.h"
@@ -14,7 +15,6 @@
 
 #include <commdlg.h>
 
-#include <vector>
 
 namespace {
 
@@ -36,9 +36,8 @@ std::string CalendarFiles::askForFile(HWND owner, bool forSaving)
     const std::wstring filter = toWide(text(IDS_CALENDAR_FILTER)) + L'\0' + L"*.ics" + L'\0' +
                                 toWide(text(IDS_ALL_FILES)) + L'\0' + L"*.*" + L'\0';
     const std::wstring title = toWide(text(forSaving ? IDS_EXPORT_TITLE : IDS_IMPORT_TITLE));
-    std::vector<wchar_t> name(32768, L'\0');
-    if (forSaving)
-        std::wstring(L"Vellumere.ics").copy(name.data(), 13);
+    std::wstring name = forSaving ? L"Vellumere.ics" : L"";
+    name.resize(32768); // room for any path the user picks
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -55,11 +54,6 @@ std::string CalendarFiles::askForFile(HWND owner, bool forSaving)
     return chosen ? fromWide(name.data()) : std::string();
 }
 
-void CalendarFiles::tell(HWND owner, const std::string& message, UINT icon)
-{
-    ::MessageBoxW(owner, toWide(message).c_str(), toWide(text(IDS_TIP)).c_str(), MB_OK | icon | MB_SETFOREGROUND);
-}
-
 void CalendarFiles::exportEvents(HWND owner)
 {
     const std::string path = askForFile(owner, true);
@@ -70,10 +64,11 @@ void CalendarFiles::exportEvents(HWND owner)
     const std::string calendar =
         CalendarTransfer::exportText(events, fromWin32Time(now), system.codePage(), VELLUMERE_VERSION_SHORT);
     if (files.replaceFile(path, calendar))
-        tell(owner, EventFileKeeper::fillIn(text(IDS_EXPORTED), {std::to_string(events.size()), path}),
-             MB_ICONINFORMATION);
+        showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_EXPORTED), {std::to_string(events.size()), path}),
+                           MB_ICONINFORMATION);
     else
-        tell(owner, EventFileKeeper::fillIn(text(IDS_EXPORT_FAILED), {path, files.lastError()}), MB_ICONWARNING);
+        showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_EXPORT_FAILED), {path, files.lastError()}),
+                           MB_ICONWARNING);
 }
 
 bool CalendarFiles::importEvents(HWND owner)
@@ -87,7 +82,7 @@ bool CalendarFiles::importEvents(HWND owner)
         const std::string reason = read == FileSystem::ReadResult::TooLarge
                                        ? text(IDS_CALENDAR_PROBLEM_FIRST + 5)
                                        : files.lastError();
-        tell(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, reason}), MB_ICONWARNING);
+        showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, reason}), MB_ICONWARNING);
         return false;
     }
     const Win32TimeZones zones;
@@ -95,7 +90,8 @@ bool CalendarFiles::importEvents(HWND owner)
         CalendarTransfer::importText(events, calendar, system.localTime(), system.codePage(), zones);
     if (imported.problem != ICalendarReader::Problem::None) {
         const UINT problem = IDS_CALENDAR_PROBLEM_FIRST + static_cast<UINT>(imported.problem) - 1;
-        tell(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, text(problem)}), MB_ICONWARNING);
+        showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, text(problem)}),
+                           MB_ICONWARNING);
         return false;
     }
     std::string message = EventFileKeeper::fillIn(
@@ -109,6 +105,6 @@ bool CalendarFiles::importEvents(HWND owner)
     for (const auto& change : changes)
         if (change.count > 0)
             message += "\n" + EventFileKeeper::fillIn(text(change.id), {std::to_string(change.count)});
-    tell(owner, message, MB_ICONINFORMATION);
+    showProgramMessage(owner, message, MB_ICONINFORMATION);
     return imported.added > 0;
 }

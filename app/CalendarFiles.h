@@ -22,7 +22,6 @@ public:
 private:
     // The file the user picks (UTF-8); empty when the dialog was cancelled.
     std::string askForFile(HWND owner, bool forSaving);
-    void tell(HWND owner, const std::string& message, UINT icon);
 
     EventList& events;
     SystemServices& system;

@@ -1,6 +1,7 @@
 #include "ReminderApp.h"
 
 #include "AlertDialog.h"
+#include "ErrorMessage.h"
 #include "ReminderListDialog.h"
 #include "PictureIds.h"
 #include "ResourceText.h"
@@ -8,7 +9,6 @@
 #include "StringIds.h"
 #include "TrayMenu.h"
 #include "TrayMenuRes.h"
-#include "WideText.h"
 
 namespace {
 
@@ -317,9 +317,7 @@ void ReminderApp::Desktop::killTimer()
 
 void ReminderApp::Notices::tell(const std::string& message)
 {
-    const HINSTANCE program = ::GetModuleHandleA(nullptr);
-    ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
-                  MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    showProgramMessage(app.window, message, MB_OK | MB_ICONWARNING);
 }
 
 void ReminderApp::Notices::mention(const std::string& message)
@@ -336,14 +334,10 @@ void ReminderApp::Notices::mention(const std::string& message)
 
 bool ReminderApp::Notices::askRetry(const std::string& message)
 {
-    const HINSTANCE program = ::GetModuleHandleA(nullptr);
-    return ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
-                         MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) == IDRETRY;
+    return showProgramMessage(app.window, message, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
 bool ReminderApp::Notices::askYesNo(const std::string& message)
 {
-    const HINSTANCE program = ::GetModuleHandleA(nullptr);
-    return ::MessageBoxW(app.window, toWide(message).c_str(), toWide(loadResourceTextUtf8(program, IDS_TIP)).c_str(),
-                         MB_YESNO | MB_ICONWARNING | MB_SETFOREGROUND) == IDYES;
+    return showProgramMessage(app.window, message, MB_YESNO | MB_ICONWARNING) == IDYES;
 }

@@ -1,6 +1,7 @@
 #include "EventStore.h"
 
 #include "EventFileWriter.h"
+#include "Fnv1a.h"
 #include "FileSystem.h"
 #include "SystemServices.h"
 
@@ -65,13 +66,9 @@ std::string EventStore::locateFile()
 
 EventStore::Version EventStore::versionOf(const std::string& text)
 {
-    // FNV-1a: tells one version of the file from another; not for security.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : text) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return Version{true, text.size(), hash};
+    Fnv1a hash;
+    hash.add(text);
+    return Version{true, text.size(), hash.value()};
 }
 
 void EventStore::remember(const std::string& path, const Version& version)

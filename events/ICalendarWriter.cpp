@@ -1,6 +1,7 @@
 #include "ICalendarWriter.h"
 
 #include "CodePage.h"
+#include "Fnv1a.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -92,43 +93,25 @@ const char* ruleOf(EventFrequency frequency)
     }
 }
 
-// FNV-1a over every stored field, each text ended by a NUL so that no two
+// A hash of every stored field, each text ended by a NUL so that no two
 // events run together alike.
-class FieldHash {
-public:
-    void add(const std::string& text)
-    {
-        for (const char c : text)
-            addByte(static_cast<unsigned char>(c));
-        addByte(0);
-    }
-    void add(unsigned value)
-    {
-        for (int shift = 0; shift < 32; shift += 8)
-            addByte(static_cast<unsigned char>(value >> shift));
-    }
-    std::uint64_t value() const { return hash; }
-
-private:
-    void addByte(unsigned char byte)
-    {
-        hash ^= byte;
-        hash *= 1099511628211ull;
-    }
-    std::uint64_t hash = 14695981039346656037ull;
-};
-
 std::uint64_t hashOf(const Event& e)
 {
-    FieldHash hash;
+    Fnv1a hash;
+    const auto addNumber = [&hash](unsigned value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            hash.addByte(static_cast<unsigned char>(value >> shift));
+    };
     for (const unsigned value : {unsigned{e.when.wYear}, unsigned{e.when.wMonth}, unsigned{e.when.wDay},
                                  unsigned{e.when.wHour}, unsigned{e.when.wMinute}, static_cast<unsigned>(e.frequency)})
-        hash.add(value);
-    hash.add(static_cast<unsigned>(e.noTime) | static_cast<unsigned>(e.remind3Days) << 1 |
-             static_cast<unsigned>(e.remind1Day) << 2 | static_cast<unsigned>(e.remind1Hour) << 3 |
-             static_cast<unsigned>(e.sendEmail) << 4 | static_cast<unsigned>(e.launchProgram) << 5);
-    for (const std::string* text : {&e.description, &e.emailAddress, &e.programPath, &e.note})
+        addNumber(value);
+    addNumber(static_cast<unsigned>(e.noTime) | static_cast<unsigned>(e.remind3Days) << 1 |
+              static_cast<unsigned>(e.remind1Day) << 2 | static_cast<unsigned>(e.remind1Hour) << 3 |
+              static_cast<unsigned>(e.sendEmail) << 4 | static_cast<unsigned>(e.launchProgram) << 5);
+    for (const std::string* text : {&e.description, &e.emailAddress, &e.programPath, &e.note}) {
         hash.add(*text);
+        hash.addByte(0);
+    }
     return hash.value();
 }
 
