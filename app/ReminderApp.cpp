@@ -15,14 +15,11 @@ namespace {
 UINT const WM_EVENTFILECHANGED = WM_APP + 10;
 UINT_PTR const reminderTimer = 1;
 UINT_PTR const fileSettleTimer = 2;
-// Another program may write the file in several steps: it is read when its
-// change notices have stopped for this long.
-UINT const settleMilliseconds = 1000;
 
 } // namespace
 
 ReminderApp::ReminderApp()
-    : reminders(eventList, system, desktop, loadTexts())
+    : reminders(eventList, keeper, system, desktop, loadTexts())
 {
 }
 
@@ -36,11 +33,6 @@ ReminderApp::~ReminderApp()
 EventStore::Loaded ReminderApp::loadEvents()
 {
     return keeper.load();
-}
-
-bool ReminderApp::saveEvents()
-{
-    return keeper.save();
 }
 
 void ReminderApp::saveAtEnd()
@@ -61,6 +53,9 @@ FileTexts ReminderApp::loadFileTexts() const
     texts.keptChanging = loadResourceTextUtf8(program, IDS_KEPT_CHANGING);
     texts.unreadable = loadResourceTextUtf8(program, IDS_UNREADABLE_NOW);
     texts.replaceUnreadable = loadResourceTextUtf8(program, IDS_REPLACE_UNREADABLE);
+    texts.changedUnreadable = loadResourceTextUtf8(program, IDS_CHANGED_UNREADABLE);
+    texts.eventChanged = loadResourceTextUtf8(program, IDS_EVENT_CHANGED);
+    texts.eventsChanged = loadResourceTextUtf8(program, IDS_EVENTS_CHANGED);
     return texts;
 }
 
@@ -85,7 +80,7 @@ void ReminderApp::start(HINSTANCE moduleInstance)
 {
     create(moduleInstance);
     reminders.start();
-    watcher.start(eventList.path(), window, WM_EVENTFILECHANGED);
+    watcher.start(keeper.path(), window, WM_EVENTFILECHANGED);
 }
 
 void ReminderApp::onTimer(UINT_PTR firedTimer)
@@ -103,36 +98,22 @@ void ReminderApp::onAppMessage(UINT message)
     // Each notice starts the wait anew: a file written in several steps is
     // read once, whole.
     if (message == WM_EVENTFILECHANGED)
-        ::SetTimer(window, fileSettleTimer, settleMilliseconds, nullptr);
+        ::SetTimer(window, fileSettleTimer, EventFileKeeper::settleMilliseconds, nullptr);
 }
 
 void ReminderApp::takeOutsideChanges()
 {
-    const EventList::OutsideChanges taken = eventList.takeOutsideChanges();
-    if (taken.onDisk == EventStore::OnDisk::NotAnEventFile) {
-        // Perhaps still being written: one more look before it counts.
-        if (!unreadableSeen) {
-            unreadableSeen = true;
-            ::SetTimer(window, fileSettleTimer, settleMilliseconds, nullptr);
-        } else if (!unreadableTold) {
-            unreadableTold = true;
-            notices.mention(EventFileKeeper::fillIn(loadResourceTextUtf8(::GetModuleHandleA(nullptr),
-                                                                         IDS_CHANGED_UNREADABLE),
-                                                    {eventList.path()}));
-        }
-        return;
+    switch (keeper.takeOutsideChanges()) {
+    case EventFileKeeper::OutsideChange::LookAgainSoon:
+        ::SetTimer(window, fileSettleTimer, EventFileKeeper::settleMilliseconds, nullptr);
+        break;
+    case EventFileKeeper::OutsideChange::Taken:
+        // The catch-up of what came in, the manager's rows and the next wake.
+        reminders.catchUp();
+        break;
+    case EventFileKeeper::OutsideChange::None:
+        break;
     }
-    unreadableSeen = unreadableTold = false;
-    if (taken.onDisk != EventStore::OnDisk::Changed)
-        return;
-    if (taken.events > 0) {
-        const std::string path = system.codePage().fromUtf8(eventList.path());
-        const std::string text = EventFileKeeper::fillIn(
-            loadText(taken.events == 1 ? IDS_EVENT_CHANGED : IDS_EVENTS_CHANGED), {std::to_string(taken.events), path});
-        showInfo(loadText(IDS_FILE_CHANGED_TITLE), text);
-    }
-    // The catch-up of what came in, the manager's rows and the next wake.
-    reminders.onTimer();
 }
 
 void ReminderApp::showInfo(const std::string& title, const std::string& text)
@@ -149,7 +130,7 @@ void ReminderApp::onClockChange()
 {
     // Whatever came due while the computer slept comes now, and the timer
     // is set again from the new clock.
-    reminders.onTimer();
+    reminders.catchUp();
 }
 
 void ReminderApp::onEndSession()
@@ -222,7 +203,7 @@ void ReminderApp::showTrayMenu()
         if (calendars.importEvents(window)) {
             keeper.save();
             // The catch-up of what came in, the manager's rows and the next wake.
-            reminders.onTimer();
+            reminders.catchUp();
         }
         break;
     default:
@@ -273,7 +254,7 @@ void ReminderApp::Desktop::showAlert(const Event& event)
     AlertDialog alert;
     alert.setEvent(event);
     if (alert.show(app.instance, app.window) == AlertDialog::snoozed)
-        app.snooze(event, alert.snoozeChoice());
+        app.reminders.snooze(event, alert.snoozeChoice());
 }
 
 void ReminderApp::Desktop::showBacklog(const std::vector<Event>& newestFirst)
@@ -283,16 +264,7 @@ void ReminderApp::Desktop::showBacklog(const std::vector<Event>& newestFirst)
     if (list.show(app.instance, app.window) != ReminderListDialog::snoozedAll)
         return;
     for (const Event& due : list.remaining())
-        app.snooze(due, list.snoozeChoice());
-}
-
-void ReminderApp::snooze(const Event& due, Snooze::Choice choice)
-{
-    eventList.add(Snooze::again(due, system.localTime(), choice));
-    // Kept in the file at once: a snooze must survive whatever comes next.
-    keeper.save();
-    if (eventManager.isOpen())
-        eventManager.refresh();
+        app.reminders.snooze(due, list.snoozeChoice());
 }
 
 void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)
@@ -305,6 +277,12 @@ void ReminderApp::Desktop::eventsChanged()
 {
     if (app.eventManager.isOpen())
         app.eventManager.refreshAfterTick();
+}
+
+void ReminderApp::Desktop::eventAdded()
+{
+    if (app.eventManager.isOpen())
+        app.eventManager.refresh();
 }
 
 void ReminderApp::Desktop::killTimer()
@@ -340,4 +318,10 @@ bool ReminderApp::Notices::askRetry(const std::string& message)
 bool ReminderApp::Notices::askYesNo(const std::string& message)
 {
     return showProgramMessage(app.window, message, MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+void ReminderApp::Notices::inform(const std::string& message)
+{
+    // A balloon takes the code page's text only.
+    app.showInfo(app.loadText(IDS_FILE_CHANGED_TITLE), app.system.codePage().fromUtf8(message));
 }

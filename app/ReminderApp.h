@@ -5,12 +5,10 @@
 #include "EventFileKeeper.h"
 #include "EventList.h"
 #include "EventManagerDialog.h"
-#include "EventStore.h"
 #include "FileNotices.h"
 #include "FileWatcher.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
-#include "Snooze.h"
 #include "TrayIcon.h"
 #include "UniqueHandle.h"
 #include "Win32FileSystem.h"
@@ -31,9 +29,6 @@ public:
     // Finds the event file (showing the path of "-file:") and reads it; a
     // file that could not be opened is told of.
     EventStore::Loaded loadEvents();
-    // Writes every event to the file; false when the file was left as it
-    // was, which the user is told once.
-    bool saveEvents();
     // The last save of the run: a failure asks Retry or Cancel, and Cancel
     // writes the events to a copy.
     void saveAtEnd();
@@ -47,9 +42,10 @@ public:
     void showTrayMenu();
     // Takes down any balloon and opens the event manager (or brings it forward).
     void openEventManager();
-    const EventManagerDialog& manager() const { return eventManager; }
 
     const EventList& events() const { return eventList; }
+    // The event file's path (UTF-8).
+    const std::string& eventFile() const { return keeper.path(); }
 
 protected:
     void onTimer(UINT_PTR timerId) override;
@@ -76,6 +72,7 @@ private:
         void armTimer(std::uint32_t milliseconds) override;
         void killTimer() override;
         void eventsChanged() override;
+        void eventAdded() override;
 
     private:
         ReminderApp& app;
@@ -90,6 +87,7 @@ private:
         void mention(const std::string& message) override;
         bool askRetry(const std::string& message) override;
         bool askYesNo(const std::string& message) override;
+        void inform(const std::string& message) override;
 
     private:
         ReminderApp& app;
@@ -98,8 +96,6 @@ private:
     class AlertOpen;
     friend class AlertOpen;
 
-    // Brings `due` back later, as a one-time event of the file.
-    void snooze(const Event& due, Snooze::Choice choice);
     // The event file changed on disk and the changes settled: brings in what
     // another program changed.
     void takeOutsideChanges();
@@ -112,12 +108,11 @@ private:
     AboutDialog aboutDialog;
     Win32SystemServices system;
     Win32FileSystem files;
-    EventStore store{system, files};
     bool suppressNextClick = false;
     UINT_PTR timerId = 0;
-    EventList eventList{store};
+    EventList eventList;
     Notices notices{*this};
-    EventFileKeeper keeper{eventList, store, notices, loadFileTexts()};
+    EventFileKeeper keeper{eventList, system, files, notices, loadFileTexts()};
     // An add, edit or remove in the manager moves the next reminder.
     EventManagerDialog eventManager{eventList, system,
                                     [this](const Event* entered) { reminders.eventsEdited(entered); },
@@ -127,8 +122,6 @@ private:
     ReminderDelivery reminders;
     IconHandle appIcon;
     FileWatcher watcher;
-    bool unreadableSeen = false; // read again once before it counts
-    bool unreadableTold = false;
     int alertsOpen = 0;
     std::string heldTitle, heldText;
 };

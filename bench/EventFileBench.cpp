@@ -138,8 +138,7 @@ struct Save : Operation {
 struct CatchUp : Operation {
     PosixSystemServices system{""};
     PosixFileSystem files;
-    EventStore store{system, files};
-    EventList list{store};
+    EventList list;
     void prepare(int longNote) override
     {
         Event daily;
@@ -208,7 +207,6 @@ struct Import : Operation {
     PosixSystemServices system{""};
     PosixFileSystem files;
     PosixTimeZones zones;
-    EventStore store{system, files};
     std::string text;
     void prepare(int count) override
     {
@@ -216,7 +214,7 @@ struct Import : Operation {
     }
     void run() override
     {
-        EventList list(store);
+        EventList list;
         if (CalendarTransfer::importText(list, text, system.localTime(), system.codePage(), zones).added == 0)
             std::abort();
     }

@@ -117,8 +117,10 @@ void measureManager(const std::string& path, const std::vector<Event>& tenThousa
         Win32SystemServices system;
         Win32FileSystem files;
         EventStore store(system, files);
-        EventList list(store);
-        list.load();
+        std::vector<Event> read;
+        store.load(store.locateFile(), read);
+        EventList list;
+        list.assign(std::move(read));
         std::vector<double> adds;
         for (int i = 0; i < 5; ++i) {
             const LARGE_INTEGER begin = now();

@@ -13,6 +13,7 @@
 #include "CalendarTime.h"
 #include "CalendarTransfer.h"
 #include "Event.h"
+#include "EventFileKeeper.h"
 #include "EventList.h"
 #include "EventStore.h"
 #include "ICalendarWriter.h"
@@ -157,14 +158,26 @@ int exportEvents(SystemServices& system, FileSystem& files, EventStore& store, c
     return 0;
 }
 
-int importEvents(SystemServices& system, FileSystem& files, EventStore& store, const TimeZones& zones,
-                 const std::string& calendar, const std::string& eventFile)
+// The tool's own notices: it asks nothing and says what it has to say itself.
+class SilentNotices : public FileNotices {
+public:
+    void tell(const std::string&) override {}
+    void mention(const std::string&) override {}
+    bool askRetry(const std::string&) override { return false; }
+    bool askYesNo(const std::string&) override { return false; }
+    void inform(const std::string&) override {}
+};
+
+int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zones, const std::string& calendar,
+                 const std::string& eventFile)
 {
     std::string text;
     if (!readCalendar(files, calendar, text))
         return 1;
-    EventList list(store);
-    const EventStore::Loaded loaded = list.loadFrom(eventFile);
+    EventList list;
+    SilentNotices notices;
+    EventFileKeeper keeper(list, system, files, notices, FileTexts{});
+    const EventStore::Loaded loaded = keeper.loadFrom(eventFile);
     if (loaded != EventStore::Loaded::Read && loaded != EventStore::Loaded::Missing) {
         std::fprintf(stderr, "vellumere-events: %s: not an event file it can read; nothing imported\n",
                      eventFile.c_str());
@@ -178,7 +191,7 @@ int importEvents(SystemServices& system, FileSystem& files, EventStore& store, c
         return 1;
     }
     if (imported.added > 0) {
-        const EventStore::SaveResult saved = list.save();
+        const EventStore::SaveResult saved = keeper.write();
         if (saved.outcome != EventStore::SaveResult::Outcome::Written) {
             std::fprintf(stderr, "vellumere-events: %s: not written (%s); nothing imported\n", eventFile.c_str(),
                          saved.reason.empty() ? "it changed, or could not be read" : saved.reason.c_str());
@@ -222,7 +235,7 @@ int main(int argc, char** argv)
 #else
         const PosixTimeZones zones;
 #endif
-        return importEvents(system, files, store, zones, argv[2], argv[3]);
+        return importEvents(system, files, zones, argv[2], argv[3]);
     }
     const std::string path = argc > 1 ? argv[1] : store.locateFile();
     std::vector<Event> events;

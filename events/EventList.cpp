@@ -1,79 +1,16 @@
 #include "EventList.h"
 
-#include "EventMerge.h"
-#include "EventStore.h"
 
 #include <algorithm>
 #include <iterator>
 #include <set>
 
-EventList::EventList(EventStore& eventStore)
-    : store(eventStore)
+void EventList::assign(std::vector<Event> read)
 {
-}
-
-EventStore::Loaded EventList::load()
-{
-    return loadFrom(store.locateFile());
-}
-
-EventStore::Loaded EventList::loadFrom(const std::string& path)
-{
-    filePath = path;
-    std::vector<Event> read;
-    const EventStore::Loaded loaded = store.load(filePath, read);
     events.swap(read);
-    // The file is kept in order by every save, but a hand-edited one need not
-    // be, and everything that walks the list relies on the order.
+    // A hand-edited file need not be in order, and everything that walks the
+    // list relies on the order.
     sortEvents();
-    base = events;
-    return loaded;
-}
-
-EventStore::SaveResult EventList::save()
-{
-    // Each round reads what the other program wrote; one that writes faster
-    // than the list is merged and written gets a copy instead (the caller's).
-    constexpr int rounds = 4;
-    EventStore::SaveResult saved;
-    for (int round = 0; round < rounds; ++round) {
-        saved = store.save(filePath, events);
-        if (saved.outcome != EventStore::SaveResult::Outcome::ChangedMeanwhile) {
-            if (saved.outcome == EventStore::SaveResult::Outcome::Written)
-                base = events;
-            return saved;
-        }
-        std::vector<Event> theirs;
-        if (store.reread(filePath, theirs) == EventStore::OnDisk::Changed)
-            mergeIn(std::move(theirs));
-    }
-    return saved;
-}
-
-EventList::OutsideChanges EventList::takeOutsideChanges()
-{
-    OutsideChanges taken;
-    std::vector<Event> theirs;
-    taken.onDisk = store.reread(filePath, theirs);
-    if (taken.onDisk == EventStore::OnDisk::Changed)
-        taken.events = mergeIn(std::move(theirs));
-    return taken;
-}
-
-std::size_t EventList::mergeIn(std::vector<Event> theirs)
-{
-    std::stable_sort(theirs.begin(), theirs.end());
-    EventMerge::Result merged = EventMerge::merge(base, events, theirs);
-    events.swap(merged.events);
-    base.swap(theirs);
-    ++changes;
-    // An edit is one removal and one addition: one event changed.
-    return std::max(merged.addedByThem, merged.removedByThem);
-}
-
-EventStore::SaveResult EventList::saveCopy()
-{
-    return store.saveCopy(filePath, events);
 }
 
 void EventList::add(const Event& event)

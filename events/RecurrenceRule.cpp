@@ -7,8 +7,8 @@
 
 namespace {
 
-using Stamp = ICalendarValues::Stamp;
-constexpr auto sameText = &ICalendarValues::sameText;
+using Stamp = ValueText::Stamp;
+constexpr auto sameText = &ValueText::sameText;
 
 // The Gregorian calendar repeats after 400 years: a rule that has no
 // occurrence in that span has none at all.
@@ -31,7 +31,7 @@ int weekdayCode(std::string_view text)
 
 bool signedInRange(std::string_view item, long limit, long& value)
 {
-    return ICalendarValues::parseNumber(item, value, true) && value != 0 && value >= -limit && value <= limit;
+    return ValueText::parseNumber(item, value, true) && value != 0 && value >= -limit && value <= limit;
 }
 
 } // namespace
@@ -236,27 +236,27 @@ bool RecurrenceRule::parse(std::string_view text)
             }
             ok = frequency != Frequency::None;
         } else if (sameText(name, "INTERVAL")) {
-            ok = ICalendarValues::parseNumber(value, every, false) && every > 0;
+            ok = ValueText::parseNumber(value, every, false) && every > 0;
         } else if (sameText(name, "COUNT")) {
-            ok = ICalendarValues::parseNumber(value, count, false) && count > 0;
+            ok = ValueText::parseNumber(value, count, false) && count > 0;
         } else if (sameText(name, "UNTIL")) {
-            ok = hasUntil = ICalendarValues::parseStamp(value, untilStamp);
+            ok = hasUntil = ValueText::parseStamp(value, untilStamp);
         } else if (sameText(name, "BYMONTH")) {
-            ok = ICalendarValues::forEachItem(value, [&](std::string_view item) {
-                if (!ICalendarValues::parseNumber(item, number, false) || number < 1 || number > 12)
+            ok = ValueText::forEachItem(value, [&](std::string_view item) {
+                if (!ValueText::parseNumber(item, number, false) || number < 1 || number > 12)
                     return false;
                 months |= 1u << number;
                 return true;
             });
         } else if (sameText(name, "BYMONTHDAY")) {
-            ok = ICalendarValues::forEachItem(value, [&](std::string_view item) {
+            ok = ValueText::forEachItem(value, [&](std::string_view item) {
                 if (!signedInRange(item, 31, number))
                     return false;
                 (number > 0 ? monthDays : monthDaysFromEnd) |= 1u << (number > 0 ? number : -number);
                 return true;
             });
         } else if (sameText(name, "BYDAY")) {
-            ok = ICalendarValues::forEachItem(value, [&](std::string_view item) {
+            ok = ValueText::forEachItem(value, [&](std::string_view item) {
                 const int day = item.size() >= 2 ? weekdayCode(item.substr(item.size() - 2)) : -1;
                 if (day < 0)
                     return false;
@@ -273,7 +273,7 @@ bool RecurrenceRule::parse(std::string_view text)
             });
         } else if (sameText(name, "BYSETPOS")) {
             hasPositions = true;
-            ok = ICalendarValues::forEachItem(value, [&](std::string_view item) {
+            ok = ValueText::forEachItem(value, [&](std::string_view item) {
                 if (!signedInRange(item, 366, number))
                     return false;
                 const auto position = static_cast<std::size_t>(number > 0 ? number : -number);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ICalendarValues.h"
+#include "ValueText.h"
 
 #include <bitset>
 #include <cstdint>
@@ -35,13 +35,13 @@ public:
     // of its last one when the rule has ended; its start when the rule has no
     // such occurrence within 400 years, or `budget` (days looked at) is
     // spent. The start always counts as the first occurrence.
-    long nextOccurrence(const ICalendarValues::Stamp& start, long long now, const Clocks& clocks,
+    long nextOccurrence(const ValueText::Stamp& start, long long now, const Clocks& clocks,
                         long& budget) const;
 
     bool repeatsYearly() const { return frequency == Frequency::Yearly; }
     long interval() const { return every; }
     // Null for a rule without UNTIL.
-    const ICalendarValues::Stamp* until() const { return hasUntil ? &untilStamp : nullptr; }
+    const ValueText::Stamp* until() const { return hasUntil ? &untilStamp : nullptr; }
 
     // The rule's days within `period` (its days, weeks, months or years,
     // counted from the one `startDay` lies in), in order; false when
@@ -59,7 +59,7 @@ private:
     long every = 1; // INTERVAL
     long count = 0; // 0: no COUNT
     bool hasUntil = false;
-    ICalendarValues::Stamp untilStamp;
+    ValueText::Stamp untilStamp;
     std::uint32_t months = 0;           // bit m: BYMONTH=m
     std::uint32_t monthDays = 0;        // bit d: BYMONTHDAY=d
     std::uint32_t monthDaysFromEnd = 0; // bit d: BYMONTHDAY=-d

@@ -22,6 +22,7 @@ public:
 
     void tell(const std::string& message) override { heard.push_back("told: " + message); }
     void mention(const std::string& message) override { heard.push_back("mentioned: " + message); }
+    void inform(const std::string& message) override { heard.push_back("informed: " + message); }
     bool askYesNo(const std::string& message) override { return askRetry(message); }
     bool askRetry(const std::string& message) override
     {
@@ -40,9 +41,9 @@ class EventFileKeeperTest : public testing::Test {
 protected:
     ReminderTestKit kit;
     RecordedNotices notices;
-    EventFileKeeper keeper{kit.events, kit.store, notices,
+    EventFileKeeper keeper{kit.events, kit.system, kit.files, notices,
                            FileTexts{"cannot open %1 (%2); see %3", "save failed %1 (%2)", "retry %1 (%2)?",
-                                     "copy in %3", "nowhere (%2)", "too large", "", "", ""}};
+                                     "copy in %3", "nowhere (%2)", "too large", "", "", "", "", "", ""}};
 
     void SetUp() override { kit.files.error = "disk full"; }
 };
@@ -113,8 +114,9 @@ TEST_F(EventFileKeeperTest, AtTheEndAFailedSaveIsRetriedOrWrittenBeside)
         heard.answers = c.answers;
         if (c.writableAfterFirstTry)
             heard.whileAsking = [&] { fresh.files.unwritable.clear(); };
-        EventFileKeeper end(fresh.events, fresh.store, heard,
-                            FileTexts{"", "", "retry %1 (%2)?", "copy in %3", "nowhere (%2)", "", "", "", ""});
+        EventFileKeeper end(fresh.events, fresh.system, fresh.files, heard,
+                            FileTexts{"", "", "retry %1 (%2)?", "copy in %3", "nowhere (%2)", "", "", "", "", "", "", ""});
+        end.load();
         fresh.events.add(timedEvent("last words", 2026, 12, 8, 9, 0));
         fresh.files.unwritable.insert(userFile);
         if (!c.besideWritable) {
@@ -163,9 +165,9 @@ TEST_F(EventFileKeeperTest, AnotherProgramsChangesAreMergedAndItsUnreadableFileW
         ReminderTestKit fresh;
         RecordedNotices heard;
         heard.answers = c.answers;
-        EventFileKeeper run(fresh.events, fresh.store, heard,
+        EventFileKeeper run(fresh.events, fresh.system, fresh.files, heard,
                             FileTexts{"", "save failed %1 (%2)", "", "copy in %3", "", "", "changing", "unreadable",
-                                      "replace %1?"});
+                                      "replace %1?", "", "", ""});
         fresh.files.files[userFile] = EventFileWriter::write({});
         run.load();
         fresh.events.add(mine);
@@ -193,13 +195,98 @@ TEST_F(EventFileKeeperTest, TheEndOfTheSessionWritesACopyWithoutAsking)
 
 TEST_F(EventFileKeeperTest, ATooLargeSaveGivesItsOwnReason)
 {
-    EventStore small(kit.system, kit.files, 10);
-    EventList list(small);
-    EventFileKeeper tooSmall(list, small, notices, FileTexts{"", "save failed %1 (%2)", "", "", "", "too large", "", "", ""});
+    EventList list;
+    EventFileKeeper tooSmall(list, kit.system, kit.files, notices,
+                             FileTexts{"", "save failed %1 (%2)", "", "", "", "too large", "", "", "", "", "", ""}, 10);
     tooSmall.load();
     list.add(timedEvent("big", 2026, 12, 8, 9, 0));
     EXPECT_FALSE(tooSmall.save());
     EXPECT_EQ(notices.heard, std::vector<std::string>{"mentioned: save failed " + userFile + " (too large)"});
+}
+
+TEST_F(EventFileKeeperTest, OutsideChangesAreMergedInAndAFileLeftUnreadableIsToldOfOnce)
+{
+    using Change = EventFileKeeper::OutsideChange;
+    const Event a = timedEvent("a", 2026, 12, 1, 9, 0), b = timedEvent("b", 2026, 12, 2, 9, 0),
+                c = timedEvent("c", 2026, 12, 3, 9, 0), d = timedEvent("d", 2026, 12, 4, 9, 0),
+                e = timedEvent("e", 2026, 12, 5, 9, 0);
+    const std::string cut = "<eventlist><event>";
+    const std::string missing; // the file removed
+    // Each step: what the list does here, what another program leaves in the
+    // file, what the keeper says when the notices settle, what the user
+    // hears, and the list after it.
+    struct Step {
+        std::function<void(EventList&)> here;
+        std::string file;
+        Change result;
+        std::vector<std::string> heard;
+        std::vector<Event> list;
+    };
+    const auto keep = [](EventList&) {};
+    const auto add = [](Event added) { return [added](EventList& list) { list.add(added); }; };
+    const std::string path = userFile;
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"two added there, one here",
+         {{add(e), EventFileWriter::write({a, b, c, d}), Change::Taken, {"informed: 2 events in " + path},
+           {a, b, c, d, e}}}},
+        {"one changed there",
+         {{keep, EventFileWriter::write({a, c}), Change::Taken, {"informed: 1 event in " + path}, {a, c}}}},
+        {"removed there, removed here, added here",
+         {{[](EventList& list) { list.remove(0); }, EventFileWriter::write({b, c}), Change::Taken,
+           {"informed: 1 event in " + path}, {b, c}}}},
+        {"written with the same events: taken, nothing to tell",
+         {{keep, EventFileWriter::write({a, b}) + "\n", Change::Taken, {}, {a, b}}}},
+        {"the file removed: no event goes with it", {{keep, missing, Change::None, {}, {a, b}}}},
+        {"cut, then whole: one more look, then taken",
+         {{keep, cut, Change::LookAgainSoon, {}, {a, b}},
+          {keep, EventFileWriter::write({a, b, c}), Change::Taken, {"informed: 1 event in " + path}, {a, b, c}}}},
+        {"left cut: told once, until it is readable again",
+         {{keep, cut, Change::LookAgainSoon, {}, {a, b}},
+          {keep, cut, Change::None, {"mentioned: unreadable " + path}, {a, b}},
+          {keep, cut + " ", Change::None, {}, {a, b}},
+          {keep, EventFileWriter::write({a}), Change::Taken, {"informed: 1 event in " + path}, {a}},
+          {keep, cut, Change::LookAgainSoon, {}, {a}},
+          {keep, cut, Change::None, {"mentioned: unreadable " + path}, {a}}}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        ReminderTestKit fresh;
+        RecordedNotices heard;
+        EventFileKeeper run(fresh.events, fresh.system, fresh.files, heard,
+                            FileTexts{"", "", "", "", "", "", "", "", "", "unreadable %1", "%1 event in %2",
+                                      "%1 events in %2"});
+        fresh.files.files[userFile] = EventFileWriter::write({a, b});
+        run.load();
+        EXPECT_EQ(run.takeOutsideChanges(), Change::None) << "nothing new yet";
+        int n = 0;
+        for (const Step& step : row.steps) {
+            SCOPED_TRACE(++n);
+            step.here(fresh.events);
+            if (step.file.empty())
+                fresh.files.files.erase(userFile);
+            else
+                fresh.files.files[userFile] = step.file;
+            heard.heard.clear();
+            EXPECT_EQ(run.takeOutsideChanges(), step.result);
+            EXPECT_EQ(heard.heard, step.heard);
+            EXPECT_EQ(fresh.events.all(), step.list);
+        }
+    }
+}
+
+TEST_F(EventFileKeeperTest, ItsOwnSavesAreNoOutsideChangeAndAnUnreadableFileIsNotWrittenOverUnasked)
+{
+    keeper.load();
+    kit.events.add(timedEvent("mine", 2026, 12, 8, 9, 0));
+    ASSERT_TRUE(keeper.write());
+    EXPECT_EQ(keeper.takeOutsideChanges(), EventFileKeeper::OutsideChange::None);
+    kit.files.files[userFile] = "<eventlist><event>";
+    keeper.takeOutsideChanges();
+    EXPECT_EQ(keeper.write().outcome, EventStore::SaveResult::Outcome::Unreadable);
+    EXPECT_EQ(kit.files.files[userFile], "<eventlist><event>");
 }
 
 TEST(EventFileKeeperTexts, FillIn)

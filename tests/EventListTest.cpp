@@ -1,8 +1,6 @@
 #include "EventFileWriter.h"
 #include "EventList.h"
-#include "EventStore.h"
-#include "FakeFileSystem.h"
-#include "FakeSystemServices.h"
+#include "ReminderTestKit.h"
 #include "ReminderSchedule.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +30,7 @@ class EventListTest : public testing::Test {
 protected:
     FakeSystemServices system;
     FakeFileSystem files;
-    EventStore store{system, files};
+    UnheardNotices notices;
 
     std::vector<std::string> descriptions(const EventList& list)
     {
@@ -50,19 +48,21 @@ TEST_F(EventListTest, LoadReadsTheUserFileSortedAndOnlySaveWritesIt)
     files.files[userFile] =
         EventFileWriter::write({event("third", 7), event("first", 5), event("untimed", 5, 0, true), event("second", 6)});
     {
-        EventList list(store);
+        EventList list;
+        EventFileKeeper keeper(list, system, files, notices, FileTexts{});
         EXPECT_TRUE(list.empty()) << "building the list reads nothing";
-        ASSERT_EQ(list.load(), EventStore::Loaded::Read);
-        EXPECT_EQ(list.path(), userFile);
+        ASSERT_EQ(keeper.load(), EventStore::Loaded::Read);
+        EXPECT_EQ(keeper.path(), userFile);
         EXPECT_EQ(descriptions(list), (std::vector<std::string>{"first", "untimed", "second", "third"}));
         list.add(event("added", 4));
     }
     EXPECT_TRUE(files.replaced.empty()) << "destroying the list writes nothing";
 
-    EventList list(store);
-    ASSERT_EQ(list.load(), EventStore::Loaded::Read);
+    EventList list;
+    EventFileKeeper keeper(list, system, files, notices, FileTexts{});
+    ASSERT_EQ(keeper.load(), EventStore::Loaded::Read);
     list.add(event("added", 4));
-    ASSERT_TRUE(list.save());
+    ASSERT_TRUE(keeper.write());
     EXPECT_EQ(files.replaced, std::vector<std::string>{userFile});
     EXPECT_EQ(files.files[userFile],
               EventFileWriter::write({event("added", 4), event("first", 5), event("untimed", 5, 0, true),
@@ -72,15 +72,16 @@ TEST_F(EventListTest, LoadReadsTheUserFileSortedAndOnlySaveWritesIt)
 TEST_F(EventListTest, AnUnreadableFileLoadsAsAnEmptyListAndSaysSo)
 {
     files.files[userFile] = "<eventlist><event>";
-    EventList list(store);
+    EventList list;
+    EventFileKeeper keeper(list, system, files, notices, FileTexts{});
     list.add(event("before", 1));
-    EXPECT_EQ(list.load(), EventStore::Loaded::NotAnEventFile);
+    EXPECT_EQ(keeper.load(), EventStore::Loaded::NotAnEventFile);
     EXPECT_TRUE(list.empty()) << "a load replaces what the list held";
 }
 
 TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
 {
-    EventList list(store);
+    EventList list;
     EXPECT_TRUE(list.empty());
     list.add(event("b", 10));
     ASSERT_EQ(list.size(), 1u);
@@ -104,7 +105,7 @@ TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
 
 TEST_F(EventListTest, CarryForwardEndsTheSeriesAndSortsTheNewOccurrencesIn)
 {
-    EventList list(store);
+    EventList list;
     Event daily = event("daily", 2);
     daily.frequency = Daily;
     list.add(daily);
@@ -135,21 +136,23 @@ TEST_F(EventListTest, EqualEventsKeepTheirOrderSoAnUnchangedListSavesTheSameByte
     files.files[userFile] = EventFileWriter::write(written);
 
     for (int day = 1; day <= 10; ++day) {
-        EventList list(store);
-        ASSERT_EQ(list.load(), EventStore::Loaded::Read);
+        EventList list;
+        EventFileKeeper keeper(list, system, files, notices, FileTexts{});
+        ASSERT_EQ(keeper.load(), EventStore::Loaded::Read);
         ReminderSchedule::catchUpEvents(list, SystemTime{2026, 3, 0, static_cast<std::uint16_t>(day), 12, 0, 0, 0});
-        ASSERT_TRUE(list.save());
+        ASSERT_TRUE(keeper.write());
         const std::string saved = files.files[userFile];
-        ASSERT_EQ(list.load(), EventStore::Loaded::Read);
-        ASSERT_TRUE(list.save());
+        ASSERT_EQ(keeper.load(), EventStore::Loaded::Read);
+        ASSERT_TRUE(keeper.write());
         ASSERT_EQ(files.files[userFile], saved) << "a load and save that change nothing, day " << day;
         ASSERT_TRUE(std::is_sorted(list.begin(), list.end()));
     }
 
     // Equal events in the order they were read; each new occurrence after
     // the events already on its minute.
-    EventList list(store);
-    list.load();
+    EventList list;
+    EventFileKeeper keeper(list, system, files, notices, FileTexts{});
+    keeper.load();
     std::vector<std::string> expected;
     for (int day = 1; day <= 12; ++day) {
         if (day == 1)
@@ -172,46 +175,15 @@ TEST_F(EventListTest, EqualEventsKeepTheirOrderSoAnUnchangedListSavesTheSameByte
     EXPECT_TRUE(std::next(added)->noTime);
 }
 
-TEST_F(EventListTest, AnotherProgramsChangesComeInMergedWithTheListsOwn)
-{
-    files.files[userFile] = EventFileWriter::write({event("a", 1)});
-    EventList list(store);
-    list.load();
-    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::Same);
-    list.add(event("b", 2));
-    ASSERT_TRUE(list.save());
-    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::Same) << "its own save is no outside change";
-
-    files.files[userFile] = EventFileWriter::write({event("a", 1), event("b", 2), event("c", 3), event("d", 4)});
-    list.add(event("e", 5));
-    const EventList::OutsideChanges taken = list.takeOutsideChanges();
-    EXPECT_EQ(taken.onDisk, EventStore::OnDisk::Changed);
-    EXPECT_EQ(taken.events, 2u);
-    EXPECT_EQ(descriptions(list), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
-
-    files.files[userFile] = EventFileWriter::write({event("b", 2), event("c", 3), event("d", 4)});
-    list.remove(2);
-    ASSERT_TRUE(list.save());
-    EXPECT_EQ(files.files[userFile], EventFileWriter::write({event("b", 2), event("d", 4), event("e", 5)}))
-        << "removed there, removed here, added here";
-
-    files.files.erase(userFile);
-    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::Missing);
-    EXPECT_EQ(list.size(), 3u) << "a file gone takes no event with it";
-    files.files[userFile] = "<eventlist><event>";
-    EXPECT_EQ(list.takeOutsideChanges().onDisk, EventStore::OnDisk::NotAnEventFile);
-    EXPECT_EQ(list.save().outcome, EventStore::SaveResult::Outcome::Unreadable);
-    EXPECT_EQ(files.files[userFile], "<eventlist><event>");
-}
-
 TEST_F(EventListTest, SavingTwiceWritesTheCurrentList)
 {
-    EventList list(store);
-    list.load();
+    EventList list;
+    EventFileKeeper keeper(list, system, files, notices, FileTexts{});
+    keeper.load();
     list.add(event("one", 1));
-    EXPECT_TRUE(list.save());
+    EXPECT_TRUE(keeper.write());
     list.add(event("two", 2));
-    EXPECT_TRUE(list.save());
+    EXPECT_TRUE(keeper.write());
     EXPECT_EQ(files.files[userFile], EventFileWriter::write({event("one", 1), event("two", 2)}));
 }
 

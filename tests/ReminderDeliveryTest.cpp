@@ -22,6 +22,7 @@ public:
     ReminderDelivery* delivery = nullptr;
     bool tickWhileAlertOpen = false;
     int failingAlerts = 0;     // the next alerts that fail to show
+    std::vector<Snooze::Choice> snoozes; // the next alerts' answers: snoozed for so long
     std::size_t handedOut = 0; // alerts and rows of lists
 
     void setClock(std::int64_t milliseconds)
@@ -66,6 +67,11 @@ public:
         }
         ++handedOut;
         write("alert " + event.description);
+        if (!snoozes.empty()) {
+            const Snooze::Choice choice = snoozes.front();
+            snoozes.erase(snoozes.begin());
+            delivery->snooze(event, choice);
+        }
         if (tickWhileAlertOpen) {
             ++timerMessages;
             delivery->onTimer(); // a tick dispatched by the alert's own message loop
@@ -105,7 +111,7 @@ class ReminderDeliveryTest : public testing::Test {
 protected:
     ReminderTestKit kit;
     SimulatedDesktop desktop{kit};
-    ReminderDelivery delivery{kit.events, kit.system, desktop, testTexts()};
+    ReminderDelivery delivery{kit.events, kit.keeper, kit.system, desktop, testTexts()};
 
     void startAt(std::int64_t milliseconds)
     {
@@ -265,11 +271,27 @@ TEST_F(ReminderDeliveryTest, TheFileKeepsTheCaughtUpEvents)
 {
     kit.events.add(timedEvent("weekly", 2026, 11, 23, 18, 0, Weekly));
     startAt(at(12, 7, 8, 0));
-    ASSERT_TRUE(kit.events.save());
+    ASSERT_TRUE(kit.keeper.save());
     std::vector<Event> saved;
-    kit.store.load(kit.events.path(), saved);
+    EventStore(kit.system, kit.files).load(kit.keeper.path(), saved);
     ASSERT_EQ(saved.size(), 4u);
     EXPECT_EQ(describe(saved[3]), "2026-12-14 18:00 weekly (repeats 2)");
+}
+
+TEST_F(ReminderDeliveryTest, ASnoozedAlertComesAgainAtItsMinuteAndIsInTheFileAtOnce)
+{
+    kit.events.add(timedEvent("tea", 2026, 12, 7, 9, 0));
+    desktop.snoozes = {Snooze::FiveMinutes, Snooze::AnHour};
+    startAt(at(12, 7, 8, 0));
+    desktop.log.clear();
+    desktop.runUntil(at(12, 7, 9, 0));
+    std::vector<Event> saved;
+    EventStore(kit.system, kit.files).load(kit.keeper.path(), saved);
+    ASSERT_EQ(saved.size(), 2u) << "saved before the alert is gone";
+    EXPECT_EQ(describe(saved[1]), "2026-12-07 09:05 tea");
+    desktop.runUntil(at(12, 7, 11, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{"12-07 09:00:00 alert tea", "12-07 09:05:00 alert tea",
+                                                     "12-07 10:05:00 alert tea"}));
 }
 
 TEST_F(ReminderDeliveryTest, ABacklogComesAsOneListNewestFirst)
@@ -327,7 +349,7 @@ TEST_F(ReminderDeliveryTest, ABacklogComesAsOneListNewestFirst)
         SCOPED_TRACE(c.what);
         ReminderTestKit fresh;
         SimulatedDesktop quiet(fresh);
-        ReminderDelivery run(fresh.events, fresh.system, quiet, testTexts());
+        ReminderDelivery run(fresh.events, fresh.keeper, fresh.system, quiet, testTexts());
         quiet.delivery = &run;
         for (const Event& event : c.events)
             fresh.events.add(event);

@@ -1,13 +1,14 @@
 #include "EventFileKeeper.h"
 
 #include "EventList.h"
+#include "EventMerge.h"
 
+#include <algorithm>
 #include <utility>
-#include <vector>
 
-EventFileKeeper::EventFileKeeper(EventList& eventList, EventStore& eventStore, FileNotices& fileNotices,
-                                 FileTexts fileTexts)
-    : events(eventList), store(eventStore), notices(fileNotices), texts(std::move(fileTexts))
+EventFileKeeper::EventFileKeeper(EventList& eventList, SystemServices& system, FileSystem& files,
+                                 FileNotices& fileNotices, FileTexts fileTexts, std::size_t largestFile)
+    : events(eventList), store(system, files, largestFile), notices(fileNotices), texts(std::move(fileTexts))
 {
 }
 
@@ -43,21 +44,87 @@ std::string EventFileKeeper::reasonOf(const EventStore::SaveResult& result) cons
 
 EventStore::SaveResult EventFileKeeper::saveAsked()
 {
-    EventStore::SaveResult result = events.save();
+    EventStore::SaveResult result = write();
     if (result.outcome == EventStore::SaveResult::Outcome::Unreadable &&
-        notices.askYesNo(fillIn(texts.replaceUnreadable, {events.path()}))) {
-        store.allowReplacingUnreadable(events.path());
-        result = events.save();
+        notices.askYesNo(fillIn(texts.replaceUnreadable, {filePath}))) {
+        store.allowReplacingUnreadable(filePath);
+        result = write();
     }
     return result;
 }
 
 EventStore::Loaded EventFileKeeper::load()
 {
-    const EventStore::Loaded loaded = events.load();
+    const EventStore::Loaded loaded = loadFrom(store.locateFile());
     if (loaded == EventStore::Loaded::CouldNotOpen)
-        notices.tell(fillIn(texts.cannotOpen, {events.path(), store.openProblem(), store.savedBesidePath()}));
+        notices.tell(fillIn(texts.cannotOpen, {filePath, store.openProblem(), store.savedBesidePath()}));
     return loaded;
+}
+
+EventStore::Loaded EventFileKeeper::loadFrom(const std::string& path)
+{
+    filePath = path;
+    std::vector<Event> read;
+    const EventStore::Loaded loaded = store.load(filePath, read);
+    events.assign(std::move(read));
+    base = events.all();
+    return loaded;
+}
+
+EventStore::SaveResult EventFileKeeper::write()
+{
+    // Each round reads what the other program wrote; one that writes faster
+    // than the list is merged and written gets a copy instead (the caller's).
+    constexpr int rounds = 4;
+    EventStore::SaveResult saved;
+    for (int round = 0; round < rounds; ++round) {
+        saved = store.save(filePath, events.all());
+        if (saved.outcome != EventStore::SaveResult::Outcome::ChangedMeanwhile) {
+            if (saved.outcome == EventStore::SaveResult::Outcome::Written)
+                base = events.all();
+            return saved;
+        }
+        std::vector<Event> theirs;
+        if (store.reread(filePath, theirs) == EventStore::OnDisk::Changed)
+            mergeIn(std::move(theirs));
+    }
+    return saved;
+}
+
+std::size_t EventFileKeeper::mergeIn(std::vector<Event> theirs)
+{
+    std::stable_sort(theirs.begin(), theirs.end());
+    EventMerge::Result merged = EventMerge::merge(base, events.all(), theirs);
+    events.assign(std::move(merged.events));
+    base.swap(theirs);
+    // An edit is one removal and one addition: one event changed.
+    return std::max(merged.addedByThem, merged.removedByThem);
+}
+
+EventFileKeeper::OutsideChange EventFileKeeper::takeOutsideChanges()
+{
+    std::vector<Event> theirs;
+    const EventStore::OnDisk onDisk = store.reread(filePath, theirs);
+    if (onDisk == EventStore::OnDisk::NotAnEventFile) {
+        // Perhaps still being written: one more look before it counts.
+        if (!unreadableSeen) {
+            unreadableSeen = true;
+            return OutsideChange::LookAgainSoon;
+        }
+        if (!unreadableTold) {
+            unreadableTold = true;
+            notices.mention(fillIn(texts.changedUnreadable, {filePath}));
+        }
+        return OutsideChange::None;
+    }
+    unreadableSeen = unreadableTold = false;
+    if (onDisk != EventStore::OnDisk::Changed)
+        return OutsideChange::None;
+    const std::size_t changed = mergeIn(std::move(theirs));
+    if (changed > 0)
+        notices.inform(fillIn(changed == 1 ? texts.eventChanged : texts.eventsChanged,
+                              {std::to_string(changed), filePath}));
+    return OutsideChange::Taken;
 }
 
 bool EventFileKeeper::save()
@@ -72,12 +139,12 @@ bool EventFileKeeper::save()
         // Another program writes the file faster than it can be merged, or
         // the user keeps its unreadable file: the events go beside it now,
         // and the next save tries again.
-        tellCopy(events.saveCopy());
+        tellCopy(store.saveCopy(filePath, events.all()));
         return false;
     }
     // Once is enough: each later save of the run would say it again.
     if (!failureTold)
-        notices.mention(fillIn(texts.saveFailed, {events.path(), reasonOf(result)}));
+        notices.mention(fillIn(texts.saveFailed, {filePath, reasonOf(result)}));
     failureTold = true;
     return false;
 }
@@ -85,9 +152,9 @@ bool EventFileKeeper::save()
 void EventFileKeeper::tellCopy(const EventStore::SaveResult& copy)
 {
     if (copy)
-        notices.tell(fillIn(texts.savedCopy, {events.path(), "", copy.path}));
+        notices.tell(fillIn(texts.savedCopy, {filePath, "", copy.path}));
     else
-        notices.tell(fillIn(texts.copyFailed, {events.path(), copy.reason}));
+        notices.tell(fillIn(texts.copyFailed, {filePath, copy.reason}));
 }
 
 void EventFileKeeper::saveAtEnd()
@@ -97,11 +164,11 @@ void EventFileKeeper::saveAtEnd()
         if (result)
             return;
         if (result.outcome == EventStore::SaveResult::Outcome::Unreadable) {
-            tellCopy(events.saveCopy()); // the user keeps that file as it is
+            tellCopy(store.saveCopy(filePath, events.all())); // the user keeps that file as it is
             return;
         }
-        if (!notices.askRetry(fillIn(texts.saveFailedAtEnd, {events.path(), reasonOf(result)}))) {
-            tellCopy(events.saveCopy());
+        if (!notices.askRetry(fillIn(texts.saveFailedAtEnd, {filePath, reasonOf(result)}))) {
+            tellCopy(store.saveCopy(filePath, events.all()));
             return;
         }
     }
@@ -109,6 +176,6 @@ void EventFileKeeper::saveAtEnd()
 
 void EventFileKeeper::saveForEndOfSession()
 {
-    if (!events.save())
-        events.saveCopy();
+    if (!write())
+        store.saveCopy(filePath, events.all());
 }

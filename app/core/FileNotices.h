@@ -19,6 +19,9 @@ public:
     virtual bool askRetry(const std::string& message) = 0;
     // Asks a question to be answered Yes (true) or No.
     virtual bool askYesNo(const std::string& message) = 0;
+    // Tells the user of something that went well (another program's changes
+    // taken in), without stopping what the user does.
+    virtual void inform(const std::string& message) = 0;
 };
 
 // The texts of those notices, from the string table. %1 stands for the event
@@ -33,4 +36,7 @@ struct FileTexts {
     std::string keptChanging;    // the reason of a save another program's writes kept from its turn
     std::string unreadable;      // the reason of a save over a file another program left unreadable
     std::string replaceUnreadable; // %1: Yes writes over it (a copy of it is kept), No saves beside it
+    std::string changedUnreadable; // %1: another program left the file unreadable
+    std::string eventChanged;      // %1 (the number, 1) %2: another program changed an event in the file
+    std::string eventsChanged;     // %1 %2: another program changed %1 events in the file
 };

@@ -1,5 +1,6 @@
 #include "ReminderDelivery.h"
 
+#include "EventFileKeeper.h"
 #include "EventList.h"
 #include "ReminderOutput.h"
 #include "ReminderSummary.h"
@@ -8,9 +9,10 @@
 #include <utility>
 #include <vector>
 
-ReminderDelivery::ReminderDelivery(EventList& eventList, SystemServices& systemServices, ReminderOutput& desktop,
-                                   ReminderTexts reminderTexts)
+ReminderDelivery::ReminderDelivery(EventList& eventList, EventFileKeeper& fileKeeper, SystemServices& systemServices,
+                                   ReminderOutput& desktop, ReminderTexts reminderTexts)
     : events(eventList),
+      keeper(fileKeeper),
       system(systemServices),
       output(desktop),
       texts(std::move(reminderTexts)),
@@ -41,7 +43,7 @@ void ReminderDelivery::armTimer()
     output.armTimer(schedule.nextWake(events.all(), system.localTime()).delayMilliseconds);
 }
 
-void ReminderDelivery::onTimer()
+void ReminderDelivery::catchUp()
 {
     output.killTimer();
     if (delivering)
@@ -68,6 +70,13 @@ void ReminderDelivery::onTimer()
     // The clock moved on: what was today or to come may now be over.
     output.eventsChanged();
     armTimer();
+}
+
+void ReminderDelivery::snooze(const Event& due, Snooze::Choice choice)
+{
+    events.add(Snooze::again(due, system.localTime(), choice));
+    keeper.save();
+    output.eventAdded();
 }
 
 void ReminderDelivery::eventsEdited(const Event* entered)

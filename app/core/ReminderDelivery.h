@@ -3,10 +3,12 @@
 #include "Event.h"
 #include "ReminderSchedule.h"
 #include "ReminderTexts.h"
+#include "Snooze.h"
 
 #include <cstddef>
 #include <string>
 
+class EventFileKeeper;
 class EventList;
 class ReminderOutput;
 class SystemServices;
@@ -18,15 +20,24 @@ class ReminderDelivery {
 public:
     static constexpr std::uint32_t infoIcon = 1; // NIIF_INFO
 
-    ReminderDelivery(EventList& events, SystemServices& system, ReminderOutput& output, ReminderTexts texts);
+    // `keeper` keeps what the reminders add (a snooze) in the file at once.
+    ReminderDelivery(EventList& events, EventFileKeeper& keeper, SystemServices& system, ReminderOutput& output,
+                     ReminderTexts texts);
 
     // Carries repeating events forward, shows the summary if it lists
     // anything, and arms the timer.
     void start();
 
-    // The timer fired, the computer woke up or the clock changed: hands out
-    // what came due, then arms the timer again.
-    void onTimer();
+    // The timer fired: hands out what came due, then arms the timer again.
+    void onTimer() { catchUp(); }
+    // The computer woke up, the clock changed, or events came in from
+    // outside: carries the events forward to now, hands out what came due
+    // (whatever the timer may think), then arms the timer again.
+    void catchUp();
+
+    // Brings `due` back later, as a one-time event of the file, saved at
+    // once: a snooze must survive whatever comes next.
+    void snooze(const Event& due, Snooze::Choice choice);
 
     // Rebuilds the summary text; true when it lists any event.
     bool composeSummary();
@@ -50,6 +61,7 @@ private:
     std::string hourBeforeText(const ReminderSchedule::Due& due) const;
 
     EventList& events;
+    EventFileKeeper& keeper;
     SystemServices& system;
     ReminderOutput& output;
     ReminderTexts texts;

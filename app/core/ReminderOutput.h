@@ -25,4 +25,6 @@ public:
     // Events were carried forward, or the clock moved on: whatever shows the
     // list shows it anew.
     virtual void eventsChanged() {}
+    // An event was added (a snooze): whatever shows the list shows it anew.
+    virtual void eventAdded() {}
 };

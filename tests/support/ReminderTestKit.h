@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Event.h"
+#include "EventFileKeeper.h"
 #include "EventList.h"
-#include "EventStore.h"
 #include "FakeFileSystem.h"
 #include "FakeSystemServices.h"
 #include "ReminderTexts.h"
@@ -11,15 +11,25 @@
 #include <cstdio>
 #include <string>
 
-// An event list on a fake disk and a clock set by the test.
+// The event file's notices, heard by no one.
+struct UnheardNotices : FileNotices {
+    void tell(const std::string&) override {}
+    void mention(const std::string&) override {}
+    bool askRetry(const std::string&) override { return false; }
+    bool askYesNo(const std::string&) override { return false; }
+    void inform(const std::string&) override {}
+};
+
+// An event list with its file on a fake disk, and a clock set by the test.
 struct ReminderTestKit {
     FakeSystemServices system;
     FakeFileSystem files;
-    EventStore store{system, files};
-    EventList events{store};
+    EventList events;
+    UnheardNotices notices;
+    EventFileKeeper keeper{events, system, files, notices, FileTexts{}};
 
     // The user's file is missing on the fake disk: the list starts empty.
-    ReminderTestKit() { events.load(); }
+    ReminderTestKit() { keeper.load(); }
 
     void setClock(std::int64_t milliseconds) { system.now = SimulatedClock::toSystemTime(milliseconds); }
 };

@@ -209,7 +209,7 @@ TEST_F(EventFileTest, PathsTheCodePageCannotSpellAndLongPathsHoldTheEvents)
             ReminderApp app;
             std::string complaint;
             EXPECT_EQ(app.loadEvents(), EventStore::Loaded::Missing);
-            EXPECT_EQ(app.events().path(), fromWide(c.appData + L"\\Vellumere\\" + c.user + L".xml"));
+            EXPECT_EQ(app.eventFile(), fromWide(c.appData + L"\\Vellumere\\" + c.user + L".xml"));
             app.start(::GetModuleHandleA(nullptr));
             whenOwnedDialogAppears(app.hiddenWindow(), [&](HWND box) { // a message where there should be none
                 complaint = windowText(::GetDlgItem(box, 0xFFFF));

@@ -83,7 +83,7 @@ protected:
     ReminderTestKit kit;
     int changes = 0;
     EventManagerDialog manager{kit.events, kit.system, [this](const Event*) { ++changes; },
-                               [this] { kit.events.save(); }};
+                               [this] { kit.keeper.save(); }};
 
     void SetUp() override
     {
@@ -243,7 +243,7 @@ TEST_F(EventManagerTest, CloseStoresTheSettingsAndWritesTheFileAndTheNextOpening
               ERROR_SUCCESS);
     EXPECT_EQ(hideOld, 1);
     EXPECT_EQ(showAll, 0);
-    EXPECT_EQ(kit.files.files[kit.events.path()], EventFileWriter::write(kit.events.all())) << "closing wrote the file";
+    EXPECT_EQ(kit.files.files[kit.keeper.path()], EventFileWriter::write(kit.events.all())) << "closing wrote the file";
 
     bool hideOldShown = false, monthShown = false, monthEnabled = false;
     std::vector<std::string> rows;
@@ -428,7 +428,7 @@ TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingT
 {
     EventManagerDialog failing{kit.events, kit.system,
                                [](const Event*) { throw std::runtime_error("the timer could not be set"); },
-                               [this] { kit.events.save(); }};
+                               [this] { kit.keeper.save(); }};
     std::string told;
     bool toldByTheManager = false;
     bool seen = false;
@@ -448,7 +448,7 @@ TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingT
     EXPECT_EQ(told, "the timer could not be set");
     EXPECT_FALSE(failing.isOpen());
     EXPECT_EQ(kit.events.size(), 6u) << "nothing in memory is lost";
-    EXPECT_EQ(kit.files.files[kit.events.path()], EventFileWriter::write(kit.events.all()))
+    EXPECT_EQ(kit.files.files[kit.keeper.path()], EventFileWriter::write(kit.events.all()))
         << "the manager ended the way Close ends it: the events are written";
 }
 

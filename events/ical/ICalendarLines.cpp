@@ -1,15 +1,15 @@
 #include "ICalendarLines.h"
 
-#include "ICalendarValues.h"
+#include "ValueText.h"
 
 #include <vector>
 
 namespace {
 
 using Kind = ICalendarLines::Kind;
-using Problem = ICalendarReader::Problem;
+using Problem = ICalendarProblem;
 
-constexpr auto sameText = &ICalendarValues::sameText;
+constexpr auto sameText = &ValueText::sameText;
 
 std::string_view trimmedEnd(std::string_view text)
 {
@@ -115,11 +115,11 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
         begun = true;
         const Kind parent = open.empty() ? Kind::Other : open.back().kind;
         if (isBegin) {
-            if (open.size() >= static_cast<std::size_t>(ICalendarReader::maxNesting))
+            if (open.size() >= static_cast<std::size_t>(ICalendarLimits::maxNesting))
                 return Problem::NestedTooDeeply;
             Kind kind = Kind::Other;
             if (sameText(component, "VEVENT")) {
-                if (++events > ICalendarReader::maxEvents)
+                if (++events > ICalendarLimits::maxEvents)
                     return Problem::TooManyEvents;
                 kind = parent == Kind::Calendar ? Kind::Event : Kind::Other;
             } else if (open.empty() && sameText(component, "VCALENDAR")) {
@@ -165,13 +165,13 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
     while (at < text.size()) {
         std::size_t next = 0;
         std::string_view line = lineAt(at, next);
-        if (line.size() > ICalendarReader::maxLineLength)
+        if (line.size() > ICalendarLimits::maxLineLength)
             return Problem::LineTooLong;
         if (folded(next)) {
             joined.assign(line.data(), line.size());
             while (folded(next)) {
                 const std::string_view piece = lineAt(next + 1, next);
-                if (joined.size() + piece.size() > ICalendarReader::maxLineLength)
+                if (joined.size() + piece.size() > ICalendarLimits::maxLineLength)
                     return Problem::LineTooLong;
                 joined.append(piece.data(), piece.size());
             }

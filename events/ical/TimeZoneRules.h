@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ICalendarLines.h"
-#include "ICalendarValues.h"
+#include "ValueText.h"
 #include "RecurrenceRule.h"
 
 #include <map>
@@ -36,7 +36,7 @@ private:
     // One STANDARD or DAYLIGHT part of a VTIMEZONE: from its onsets on, the
     // zone's wall clock is UTC + offsetTo.
     struct Observance {
-        ICalendarValues::Stamp start; // wall clock, in offsetFrom
+        ValueText::Stamp start; // wall clock, in offsetFrom
         long long offsetFrom = 0;
         long long offsetTo = 0;
         bool hasStart = false;

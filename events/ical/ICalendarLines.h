@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ICalendarReader.h"
+#include "ICalendarLimits.h"
 
 #include <string>
 #include <string_view>
@@ -33,7 +33,7 @@ public:
 
     // Walks the lines of `text`, telling `handler`; the first problem ends
     // the walk.
-    static ICalendarReader::Problem walk(const std::string& text, Handler& handler);
+    static ICalendarProblem walk(const std::string& text, Handler& handler);
 
     // \\ \; \, stand for themselves, \n and \N for a line break, CR LF as in
     // the event file; any other backslash is kept as written.

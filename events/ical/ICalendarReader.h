@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Event.h"
+#include "ICalendarLimits.h"
 #include "SystemTime.h"
 
 #include <cstddef>
@@ -17,20 +18,12 @@ class TimeZones;
 // at all.
 class ICalendarReader {
 public:
-    static constexpr std::size_t maxFileSize = 64u * 1024 * 1024;
-    static constexpr std::size_t maxLineLength = 1024 * 1024; // an unfolded line
-    static constexpr std::size_t maxEvents = 200000;
-    static constexpr int maxNesting = 8; // components inside components
+    static constexpr std::size_t maxFileSize = ICalendarLimits::maxFileSize;
+    static constexpr std::size_t maxLineLength = ICalendarLimits::maxLineLength;
+    static constexpr std::size_t maxEvents = ICalendarLimits::maxEvents;
+    static constexpr int maxNesting = ICalendarLimits::maxNesting;
 
-    enum class Problem {
-        None,
-        NotACalendar,   // does not begin with BEGIN:VCALENDAR
-        Cut,            // a component is never ended, or ends where none began
-        LineTooLong,
-        TooManyEvents,
-        NestedTooDeeply,
-        TooLarge,
-    };
+    using Problem = ICalendarProblem;
 
     // Events changed on the way, by kind.
     struct Changes {

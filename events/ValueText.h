@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <string_view>
 
-// The property values of an iCalendar file (RFC 5545) the reader takes:
-// numbers, dates and date-times, UTC offsets and durations.
-class ICalendarValues {
+// Values as RFC 5545 writes them (numbers, dates and date-times, UTC offsets
+// and durations): what a repetition rule's text is made of, and what the
+// calendar reader takes.
+class ValueText {
 public:
     // A DATE (YYYYMMDD) or DATE-TIME (YYYYMMDDTHHMMSS, with Z for UTC), by
     // the day numbers of Calendar.h; its seconds are dropped.

@@ -8,8 +8,8 @@
 namespace {
 
 using Kind = ICalendarLines::Kind;
-using Stamp = ICalendarValues::Stamp;
-constexpr auto sameText = &ICalendarValues::sameText;
+using Stamp = ValueText::Stamp;
+constexpr auto sameText = &ValueText::sameText;
 
 // A time zone keeps its latest observances; real ones hold a handful.
 constexpr std::size_t maxObservances = 32;
@@ -41,17 +41,17 @@ void TimeZoneRules::property(Kind kind, const ICalendarLines::ContentLine& line)
         return;
     } else if (sameText(line.name, "DTSTART")) {
         Stamp& start = pendingObservance.start;
-        pendingObservance.hasStart = ICalendarValues::parseStamp(line.value, start) && !start.utc;
+        pendingObservance.hasStart = ValueText::parseStamp(line.value, start) && !start.utc;
     } else if (sameText(line.name, "TZOFFSETFROM")) {
-        pendingObservance.hasFrom = ICalendarValues::parseOffset(line.value, pendingObservance.offsetFrom);
+        pendingObservance.hasFrom = ValueText::parseOffset(line.value, pendingObservance.offsetFrom);
     } else if (sameText(line.name, "TZOFFSETTO")) {
-        pendingObservance.hasTo = ICalendarValues::parseOffset(line.value, pendingObservance.offsetTo);
+        pendingObservance.hasTo = ValueText::parseOffset(line.value, pendingObservance.offsetTo);
     } else if (sameText(line.name, "RRULE")) {
         pendingObservance.hasRule = pendingObservance.rule.parse(line.value);
     } else if (sameText(line.name, "RDATE")) {
-        ICalendarValues::forEachItem(line.value, [&](std::string_view item) {
+        ValueText::forEachItem(line.value, [&](std::string_view item) {
             Stamp date;
-            if (ICalendarValues::parseStamp(item, date) && !date.utc)
+            if (ValueText::parseStamp(item, date) && !date.utc)
                 pendingObservance.dates.push_back(date.seconds());
             return true;
         });

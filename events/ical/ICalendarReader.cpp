@@ -3,7 +3,7 @@
 #include "Calendar.h"
 #include "CodePage.h"
 #include "ICalendarLines.h"
-#include "ICalendarValues.h"
+#include "ValueText.h"
 #include "RecurrenceRule.h"
 #include "TimeZoneRules.h"
 #include "TimeZones.h"
@@ -14,8 +14,8 @@
 namespace {
 
 using Kind = ICalendarLines::Kind;
-using Stamp = ICalendarValues::Stamp;
-constexpr auto sameText = &ICalendarValues::sameText;
+using Stamp = ValueText::Stamp;
+constexpr auto sameText = &ValueText::sameText;
 
 // Days a whole import may look at to compute repetitions and time zone
 // changes (a tenth of a second or so): far more than any real calendar
@@ -52,7 +52,7 @@ public:
             // the reminder options.
             long long seconds = 0;
             if (sameText(line.name, "TRIGGER"))
-                triggerBefore = !sameText(line.related, "END") && ICalendarValues::parseDuration(line.value, seconds)
+                triggerBefore = !sameText(line.related, "END") && ValueText::parseDuration(line.value, seconds)
                                     ? -seconds
                                     : -1;
             return;
@@ -146,7 +146,7 @@ private:
     bool convert(Event& event)
     {
         Stamp start;
-        if (!text.hasStart || !ICalendarValues::parseStamp(text.start, start))
+        if (!text.hasStart || !ValueText::parseStamp(text.start, start))
             return false;
         ICalendarReader::Changes found;
         found.alarmsDropped = text.alarmsDropped;
@@ -171,7 +171,7 @@ private:
         long day = start.day;
         int frequency = -1;
         long explicitFrequency = 0;
-        if (ICalendarValues::parseNumber(text.frequency, explicitFrequency, false) &&
+        if (ValueText::parseNumber(text.frequency, explicitFrequency, false) &&
             explicitFrequency <= Fortnightly) {
             frequency = static_cast<int>(explicitFrequency); // the exporter's own: exact
         } else if (text.hasRule && !text.overridesOne) {
@@ -191,8 +191,8 @@ private:
             setDayNumber(event.when, day);
             int hour = 0;
             int minute = 0;
-            if (text.time.size() == 4 && ICalendarValues::digitsAt(text.time, 0, 2, hour) &&
-                ICalendarValues::digitsAt(text.time, 2, 2, minute) && hour < 24 && minute < 60) {
+            if (text.time.size() == 4 && ValueText::digitsAt(text.time, 0, 2, hour) &&
+                ValueText::digitsAt(text.time, 2, 2, minute) && hour < 24 && minute < 60) {
                 event.when.wHour = static_cast<std::uint16_t>(hour);
                 event.when.wMinute = static_cast<std::uint16_t>(minute);
             }

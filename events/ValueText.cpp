@@ -1,8 +1,8 @@
-#include "ICalendarValues.h"
+#include "ValueText.h"
 
 #include <cstdint>
 
-bool ICalendarValues::sameText(std::string_view a, std::string_view b)
+bool ValueText::sameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -15,7 +15,7 @@ bool ICalendarValues::sameText(std::string_view a, std::string_view b)
     return true;
 }
 
-bool ICalendarValues::digitsAt(std::string_view text, std::size_t at, std::size_t count, int& value)
+bool ValueText::digitsAt(std::string_view text, std::size_t at, std::size_t count, int& value)
 {
     if (at + count > text.size())
         return false;
@@ -28,7 +28,7 @@ bool ICalendarValues::digitsAt(std::string_view text, std::size_t at, std::size_
     return true;
 }
 
-bool ICalendarValues::parseNumber(std::string_view text, long& value, bool withSign)
+bool ValueText::parseNumber(std::string_view text, long& value, bool withSign)
 {
     bool negative = false;
     if (withSign && !text.empty() && (text[0] == '+' || text[0] == '-')) {
@@ -49,7 +49,7 @@ bool ICalendarValues::parseNumber(std::string_view text, long& value, bool withS
     return true;
 }
 
-bool ICalendarValues::parseStamp(std::string_view text, Stamp& stamp)
+bool ValueText::parseStamp(std::string_view text, Stamp& stamp)
 {
     int year = 0;
     int month = 0;
@@ -82,7 +82,7 @@ bool ICalendarValues::parseStamp(std::string_view text, Stamp& stamp)
     return true;
 }
 
-bool ICalendarValues::parseOffset(std::string_view text, long long& seconds)
+bool ValueText::parseOffset(std::string_view text, long long& seconds)
 {
     int hours = 0;
     int minutes = 0;
@@ -95,7 +95,7 @@ bool ICalendarValues::parseOffset(std::string_view text, long long& seconds)
     return true;
 }
 
-bool ICalendarValues::parseDuration(std::string_view text, long long& seconds)
+bool ValueText::parseDuration(std::string_view text, long long& seconds)
 {
     long long sign = 1;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
