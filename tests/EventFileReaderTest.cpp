@@ -246,14 +246,14 @@ TEST(EventFileReader, LongValuesAreTakenWhole)
     EXPECT_EQ(events[0].note, megabyte + "\r\n");
 }
 
-TEST(EventFileReader, OtherElementsAfterTheFirstEventAreReadAsEvents)
+TEST(EventFileReader, OnlyEventElementsAreEvents)
 {
-    // Only the first is looked up by name; the siblings after it are taken
-    // whatever their name, as files that were written always hold events.
-    const auto events = read(file("<!-- comment -->" + eventXml("<description>a</description>") +
-                                  "text<other><description>b</description></other>"));
+    const auto events = read(file("<other/><!-- comment -->" + eventXml("<description>a</description>") +
+                                  "text<other><description>b</description></other><other/>" +
+                                  eventXml("<description>c</description>")));
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].description, "b");
+    EXPECT_EQ(events[0].description, "a");
+    EXPECT_EQ(events[1].description, "c");
 }
 
 } // namespace

@@ -191,7 +191,9 @@ bool EventFileReader::read(std::string& text, std::vector<Event>& events, const 
         // Only an empty event list is an event file without events.
         return root->ValueStr() == "eventlist" && !root->FirstChildElement();
     }
-    for (const TiXmlElement* element = first; element; element = element->NextSiblingElement()) {
+    // Only <event> elements are events: whatever else a hand edit or a newer
+    // program put beside them is passed over.
+    for (const TiXmlElement* element = first; element; element = element->NextSiblingElement("event")) {
         events.emplace_back(); // a default Event: every field starts from its default
         readEvent(*element, events.back());
     }
