@@ -1,9 +1,11 @@
 #include "EventFileKeeper.h"
 #include "EventFileWriter.h"
+#include "ReminderSchedule.h"
 #include "ReminderTestKit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -287,6 +289,57 @@ TEST_F(EventFileKeeperTest, ItsOwnSavesAreNoOutsideChangeAndAnUnreadableFileIsNo
     keeper.takeOutsideChanges();
     EXPECT_EQ(keeper.write().outcome, EventStore::SaveResult::Outcome::Unreadable);
     EXPECT_EQ(kit.files.files[userFile], "<eventlist><event>");
+}
+
+TEST_F(EventFileKeeperTest, ACopysOwnCarryingForwardIsNoEditOfTheOthers)
+{
+    // "Pills", daily at 09:00 from 1 December, as a copy that carried it
+    // forward to `next` saved it: one-time occurrences before, the series from then.
+    const auto pills = [](int day, int hour = 9, EventFrequency frequency = Once) {
+        return timedEvent("Pills", 2026, 12, day, hour, 0, frequency);
+    };
+    const auto carriedTo = [&](int next, int hour = 9, int firstMoved = 99) {
+        std::vector<Event> events;
+        for (int day = 1; day < next; ++day)
+            events.push_back(pills(day, day >= firstMoved ? hour : 9));
+        events.push_back(pills(next, hour, Daily));
+        return events;
+    };
+    const auto without = [](std::vector<Event> events, const Event& gone) {
+        events.erase(std::find(events.begin(), events.end(), gone));
+        return events;
+    };
+    const struct {
+        const char* what;
+        std::vector<Event> read;   // the file as this copy read it
+        std::function<void(EventList&)> here; // after its own catch-up on 7 December
+        std::vector<Event> theirs; // the file another copy then left
+        std::vector<Event> after;
+    } cases[] = {
+        {"a laptop's carrying forward of 4 December", {pills(1, 9, Daily)}, [](EventList&) {}, carriedTo(5),
+         carriedTo(8)},
+        {"a week-old backup put back", carriedTo(5), [](EventList&) {}, {pills(1, 9, Daily)}, carriedTo(8)},
+        {"the series removed there stays removed", {pills(1, 9, Daily)}, [](EventList&) {},
+         without(carriedTo(5), pills(5, 9, Daily)), without(carriedTo(5), pills(5, 9, Daily))},
+        {"the series removed here stays removed", {pills(1, 9, Daily)},
+         [&](EventList& list) { list.remove(list.size() - 1); }, carriedTo(5), without(carriedTo(8), pills(8, 9, Daily))},
+        {"the series moved to 11:00 there is kept once", {pills(1, 9, Daily)}, [](EventList&) {},
+         carriedTo(5, 11, 5), carriedTo(8, 11, 5)},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        ReminderTestKit fresh;
+        fresh.files.files[userFile] = EventFileWriter::write(row.read);
+        EventFileKeeper run(fresh.events, fresh.system, fresh.files, notices, FileTexts{});
+        run.load();
+        fresh.system.now = SystemTime{2026, 12, 1, 7, 10, 0, 0, 0};
+        ReminderSchedule::catchUpEvents(fresh.events, fresh.system.now);
+        row.here(fresh.events);
+        fresh.files.files[userFile] = EventFileWriter::write(row.theirs);
+        run.takeOutsideChanges();
+        ReminderSchedule::catchUpEvents(fresh.events, fresh.system.now);
+        EXPECT_EQ(fresh.events.all(), row.after);
+    }
 }
 
 TEST(EventFileKeeperTexts, FillIn)

@@ -2,13 +2,19 @@
 
 #include "EventList.h"
 #include "EventMerge.h"
+#include "ReminderSchedule.h"
+#include "SystemServices.h"
 
 #include <algorithm>
 #include <utility>
 
-EventFileKeeper::EventFileKeeper(EventList& eventList, SystemServices& system, FileSystem& files,
+EventFileKeeper::EventFileKeeper(EventList& eventList, SystemServices& systemServices, FileSystem& files,
                                  FileNotices& fileNotices, FileTexts fileTexts, std::size_t largestFile)
-    : events(eventList), store(system, files, largestFile), notices(fileNotices), texts(std::move(fileTexts))
+    : events(eventList),
+      system(systemServices),
+      store(systemServices, files, largestFile),
+      notices(fileNotices),
+      texts(std::move(fileTexts))
 {
 }
 
@@ -94,7 +100,16 @@ EventStore::SaveResult EventFileKeeper::write()
 std::size_t EventFileKeeper::mergeIn(std::vector<Event> theirs)
 {
     std::stable_sort(theirs.begin(), theirs.end());
-    EventMerge::Result merged = EventMerge::merge(base, events.all(), theirs);
+    // Carrying a repeating event forward is no one's edit, and each copy
+    // does it at its own moments: the three versions are compared as of the
+    // same moment, or the occurrences one copy carried would come in as the
+    // other's additions, doubling the series.
+    const SystemTime now = system.localTime();
+    std::vector<Event> ours = events.all();
+    ReminderSchedule::catchUpEvents(base, now);
+    ReminderSchedule::catchUpEvents(ours, now);
+    ReminderSchedule::catchUpEvents(theirs, now);
+    EventMerge::Result merged = EventMerge::merge(base, ours, theirs);
     events.assign(std::move(merged.events));
     base.swap(theirs);
     // An edit is one removal and one addition: one event changed.

@@ -79,6 +79,7 @@ private:
     std::size_t mergeIn(std::vector<Event> theirs);
 
     EventList& events;
+    SystemServices& system;
     EventStore store;
     FileNotices& notices;
     FileTexts texts;

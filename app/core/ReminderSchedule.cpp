@@ -4,6 +4,7 @@
 #include "EventList.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -111,6 +112,17 @@ bool ReminderSchedule::catchUpEvents(EventList& events, const SystemTime& now)
         return false;
     events.carryForward(result.endedSeries, std::move(result.added));
     return true;
+}
+
+void ReminderSchedule::catchUpEvents(std::vector<Event>& events, const SystemTime& now)
+{
+    CatchUp result = catchUp(events, now);
+    events.reserve(events.size() + result.added.size());
+    for (const std::size_t position : result.endedSeries)
+        events[position].frequency = Once;
+    events.insert(events.end(), std::make_move_iterator(result.added.begin()),
+                  std::make_move_iterator(result.added.end()));
+    std::stable_sort(events.begin(), events.end());
 }
 
 ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events, const SystemTime& now)

@@ -37,6 +37,9 @@ public:
     // Applies the catch-up to the list, all of it or, when memory runs out,
     // none of it; true when anything was added.
     static bool catchUpEvents(EventList& events, const SystemTime& now);
+    // The same for sorted events held elsewhere (another program's version
+    // of the file): they stay sorted as the list sorts.
+    static void catchUpEvents(std::vector<Event>& events, const SystemTime& now);
 
     // A moment is late when it is handed out more than this many minutes
     // after its minute (sleep, a clock set forward, an alert left open).
