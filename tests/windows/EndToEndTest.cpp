@@ -597,6 +597,47 @@ TEST_F(EndToEndTest, AnEventRemovedOutsideStaysRemovedBesideAnAdditionNotYetSave
     EXPECT_NE(saved[1].find("Kept"), std::string::npos);
 }
 
+TEST_F(EndToEndTest, AnOlderSaveOfARepeatingEventFromAnotherCopyDoesNotDoubleIt)
+{
+    const SYSTEMTIME today = localNow();
+    const int hour = (today.wHour + 12) % 24; // no occurrence comes due while the test runs
+    const auto pills = [&](int day, EventFrequency frequency) {
+        return timedEventOn("Pills", daysFrom(today, day), hour, 0, frequency);
+    };
+    writeEventFile({pills(-6, Daily)});
+    ChildProcess& vellumere = startVellumere(); // carries the series forward in memory, unsaved
+    const HWND window = waitForTrayWindow(vellumere);
+    ASSERT_NE(window, nullptr);
+    const HWND manager = openManager(window, vellumere.processId());
+    ASSERT_NE(manager, nullptr);
+    const int rows = managerRows(manager);
+
+    // A laptop that carried the series forward three days ago saves its
+    // version (and one event of its own) into the shared file.
+    const Event laptops = timedEventOn("Added on the laptop", daysFrom(today, 5), 9, 0, Once);
+    const std::string other = eventFile() + ".other";
+    std::ofstream(other, std::ios::binary)
+        << EventFileWriter::write({pills(-6, Once), pills(-5, Once), pills(-4, Once), pills(-3, Daily), laptops});
+    ASSERT_TRUE(::MoveFileExA(other.c_str(), eventFile().c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(pumpUntil([&] { return managerRows(manager) != rows; }, 10000)) << "the laptop's save did not come in";
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_MANAGER_CLOSE, BN_CLICKED), 0);
+
+    auto close = startClose();
+    ASSERT_TRUE(close->waitForExit(endLimit));
+    ASSERT_TRUE(vellumere.waitForExit(endLimit));
+    if (dateOf(localNow()) != dateOf(today))
+        GTEST_SKIP() << "the date changed while Vellumere ran";
+    std::vector<Event> expected{laptops};
+    for (int day = -6; day <= 0; ++day)
+        expected.push_back(pills(day, Once));
+    expected.push_back(pills(1, Daily));
+    sortByTime(expected);
+    std::string text = readWholeFile(eventFile());
+    std::vector<Event> saved;
+    ASSERT_TRUE(EventFileReader::read(text, saved, Windows1252()));
+    EXPECT_EQ(describeAll(saved), describeAll(expected)) << "one series, each past occurrence once";
+}
+
 // One of two copies of Vellumere, each in a Wine prefix of its own (two
 // computers), sharing one file through "-file:": it adds an event and ends.
 // Run by the two-copies test, which sets the variables; skipped otherwise.
