@@ -15,6 +15,7 @@
 
 #include <commdlg.h>
 
+#include <utility>
 
 namespace {
 
@@ -71,11 +72,11 @@ void CalendarFiles::exportEvents(HWND owner)
                            MB_ICONWARNING);
 }
 
-bool CalendarFiles::importEvents(HWND owner)
+std::vector<Event> CalendarFiles::importEvents(HWND owner)
 {
     const std::string path = askForFile(owner, false);
     if (path.empty())
-        return false;
+        return {};
     std::string calendar;
     const FileSystem::ReadResult read = files.readFile(path, calendar, ICalendarReader::maxFileSize);
     if (read != FileSystem::ReadResult::Read) {
@@ -83,16 +84,16 @@ bool CalendarFiles::importEvents(HWND owner)
                                        ? text(IDS_CALENDAR_PROBLEM_FIRST + 5)
                                        : files.lastError();
         showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, reason}), MB_ICONWARNING);
-        return false;
+        return {};
     }
     const Win32TimeZones zones;
-    const CalendarTransfer::Imported imported =
+    CalendarTransfer::Imported imported =
         CalendarTransfer::importText(events, calendar, system.localTime(), system.codePage(), zones);
     if (imported.problem != ICalendarReader::Problem::None) {
         const UINT problem = IDS_CALENDAR_PROBLEM_FIRST + static_cast<UINT>(imported.problem) - 1;
         showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, text(problem)}),
                            MB_ICONWARNING);
-        return false;
+        return {};
     }
     std::string message = EventFileKeeper::fillIn(
         text(IDS_IMPORTED), {path, std::to_string(imported.added), std::to_string(imported.alreadyPresent)});
@@ -106,5 +107,5 @@ bool CalendarFiles::importEvents(HWND owner)
         if (change.count > 0)
             message += "\n" + EventFileKeeper::fillIn(text(change.id), {std::to_string(change.count)});
     showProgramMessage(owner, message, MB_ICONINFORMATION);
-    return imported.added > 0;
+    return std::move(imported.addedEvents);
 }

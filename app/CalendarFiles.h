@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Event.h"
+
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class EventList;
 class FileSystem;
@@ -16,8 +19,8 @@ public:
 
     // Every event to a calendar file the user names.
     void exportEvents(HWND owner);
-    // A calendar's new events into the list; true when any was added.
-    bool importEvents(HWND owner);
+    // A calendar's new events into the list; gives those added.
+    std::vector<Event> importEvents(HWND owner);
 
 private:
     // The file the user picks (UTF-8); empty when the dialog was cancelled.

@@ -200,9 +200,11 @@ void ReminderApp::showTrayMenu()
         calendars.exportEvents(window);
         break;
     case ID_IMPORT_EVENTS:
-        if (calendars.importEvents(window)) {
+        if (const std::vector<Event> added = calendars.importEvents(window); !added.empty()) {
             keeper.save();
-            // The catch-up of what came in, the manager's rows and the next wake.
+            // What was over before the import gets no alert; then the
+            // catch-up of what came in, the manager's rows and the next wake.
+            reminders.eventsEntered(added);
             reminders.catchUp();
         }
         break;

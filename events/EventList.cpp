@@ -19,7 +19,7 @@ void EventList::add(const Event& event)
     sortEvents();
 }
 
-std::size_t EventList::addAbsent(const std::vector<Event>& incoming)
+std::vector<Event> EventList::addAbsent(const std::vector<Event>& incoming)
 {
     std::set<const Event*, bool (*)(const Event*, const Event*)> present(
         [](const Event* a, const Event* b) { return Event::fieldsBefore(*a, *b); });
@@ -29,11 +29,12 @@ std::size_t EventList::addAbsent(const std::vector<Event>& incoming)
     for (const Event& e : incoming)
         if (present.insert(&e).second)
             fresh.push_back(e);
+    std::vector<Event> added = fresh;
     // Nothing is changed before this, the last step that can fail.
     events.reserve(events.size() + fresh.size());
     events.insert(events.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
     sortEvents();
-    return fresh.size();
+    return added;
 }
 
 void EventList::replace(std::size_t position, const Event& event)

@@ -20,9 +20,9 @@ public:
 
     void add(const Event& event);
     // Adds, in one step, each of `events` not equal to one the list holds (or
-    // to one added before it); returns how many were added. Either all of it
-    // happens or, when memory runs out, nothing.
-    std::size_t addAbsent(const std::vector<Event>& incoming);
+    // to one added before it); returns those added, in their order. Either
+    // all of it happens or, when memory runs out, nothing.
+    std::vector<Event> addAbsent(const std::vector<Event>& incoming);
     void replace(std::size_t position, const Event& event);
     void remove(std::size_t position);
 

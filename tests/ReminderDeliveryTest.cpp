@@ -1,3 +1,5 @@
+#include "CalendarTransfer.h"
+#include "FixedTimeZones.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
 #include "ReminderTestKit.h"
@@ -17,7 +19,7 @@ public:
     explicit SimulatedDesktop(ReminderTestKit& testKit) : kit(testKit) {}
 
     std::vector<std::string> log;
-    int alertOpenMinutes = 0; // how long the user leaves each alert open
+    int alertOpenMinutes = 0; // how long the user leaves each alert open; less than 0: the clock went back
     int timerMessages = 0;
     ReminderDelivery* delivery = nullptr;
     bool tickWhileAlertOpen = false;
@@ -67,16 +69,16 @@ public:
         }
         ++handedOut;
         write("alert " + event.description);
-        if (!snoozes.empty()) {
-            const Snooze::Choice choice = snoozes.front();
-            snoozes.erase(snoozes.begin());
-            delivery->snooze(event, choice);
-        }
         if (tickWhileAlertOpen) {
             ++timerMessages;
             delivery->onTimer(); // a tick dispatched by the alert's own message loop
         }
         setClock(clock + alertOpenMinutes * 60000);
+        if (!snoozes.empty()) {
+            const Snooze::Choice choice = snoozes.front();
+            snoozes.erase(snoozes.begin());
+            delivery->snooze(event, choice);
+        }
     }
 
     void showBacklog(const std::vector<Event>& newestFirst) override
@@ -106,6 +108,16 @@ private:
     std::int64_t clock = 0;
     std::int64_t armedAt = -1;
 };
+
+// The alerts and lists of a log.
+std::vector<std::string> alertsIn(const std::vector<std::string>& log)
+{
+    std::vector<std::string> alerts;
+    for (const std::string& line : log)
+        if (line.find("alert") != std::string::npos || line.find("list") != std::string::npos)
+            alerts.push_back(line);
+    return alerts;
+}
 
 class ReminderDeliveryTest : public testing::Test {
 protected:
@@ -294,6 +306,20 @@ TEST_F(ReminderDeliveryTest, ASnoozedAlertComesAgainAtItsMinuteAndIsInTheFileAtO
                                                      "12-07 10:05:00 alert tea"}));
 }
 
+TEST_F(ReminderDeliveryTest, ASnoozeAfterTheClockWentBackComesAtItsMinute)
+{
+    // The alert of 02:40 is open when the clock falls back an hour; at 02:05
+    // (the second time) the user snoozes it for five minutes.
+    kit.events.add(timedEvent("night shift", 2026, 10, 25, 2, 40));
+    desktop.alertOpenMinutes = -35;
+    desktop.snoozes = {Snooze::FiveMinutes};
+    startAt(SimulatedClock::milliseconds(2026, 10, 25, 1, 0));
+    desktop.log.clear();
+    desktop.runUntil(SimulatedClock::milliseconds(2026, 10, 25, 4, 0));
+    EXPECT_EQ(alertsIn(desktop.log), (std::vector<std::string>{"10-25 02:40:00 alert night shift",
+                                                               "10-25 02:10:00 alert night shift"}));
+}
+
 TEST_F(ReminderDeliveryTest, ABacklogComesAsOneListNewestFirst)
 {
     const struct {
@@ -369,18 +395,37 @@ TEST_F(ReminderDeliveryTest, AnEventEnteredAfterItsMinuteGetsNoAlertEver)
     desktop.runUntil(at(12, 7, 14, 0, 20));
     for (const Event& entered : {timedEvent("an hour ago", 2026, 12, 7, 13, 0),
                                  withHourBefore(timedEvent("this minute", 2026, 12, 7, 14, 0)),
-                                 timedEvent("still to come", 2026, 12, 7, 15, 0)}) {
+                                 timedEvent("still to come", 2026, 12, 7, 15, 0),
+                                 timedEvent("daily from this morning", 2026, 12, 7, 11, 0, Daily),
+                                 timedEvent("daily from three days ago", 2026, 12, 4, 9, 0, Daily)}) {
         kit.events.add(entered);
         delivery.eventsEdited(&entered);
     }
     desktop.runUntil(at(12, 8, 12, 0));
     desktop.sleepUntil(at(12, 8, 12, 30));
-    std::vector<std::string> alerts;
-    for (const std::string& line : desktop.log) {
-        if (line.find("alert") != std::string::npos || line.find("list") != std::string::npos)
-            alerts.push_back(line);
-    }
-    EXPECT_EQ(alerts, std::vector<std::string>{"12-07 15:00:00 alert still to come"});
+    EXPECT_EQ(alertsIn(desktop.log),
+              (std::vector<std::string>{"12-07 15:00:00 alert still to come",
+                                        "12-08 09:00:00 alert daily from three days ago",
+                                        "12-08 11:00:00 alert daily from this morning"}));
+}
+
+TEST_F(ReminderDeliveryTest, WhatAnImportBringsForAMomentAlreadyOverGetsNoAlert)
+{
+    const char* const calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                                 "BEGIN:VEVENT\r\nDTSTART:20261207T100000\r\nSUMMARY:this morning\r\nEND:VEVENT\r\n"
+                                 "BEGIN:VEVENT\r\nDTSTART:20261123T113000\r\nRRULE:FREQ=WEEKLY\r\n"
+                                 "SUMMARY:weekly\r\nEND:VEVENT\r\n"
+                                 "BEGIN:VEVENT\r\nDTSTART:20261207T160000\r\nSUMMARY:later today\r\nEND:VEVENT\r\n"
+                                 "END:VCALENDAR\r\n";
+    startAt(at(12, 7, 8, 0));
+    desktop.setClock(at(12, 7, 15, 0));
+    const CalendarTransfer::Imported imported =
+        CalendarTransfer::importText(kit.events, calendar, kit.system.now, kit.system.codePage(), FixedTimeZones(0));
+    ASSERT_EQ(imported.added, 3u);
+    delivery.eventsEntered(imported.addedEvents);
+    delivery.catchUp();
+    desktop.runUntil(at(12, 7, 23, 0));
+    EXPECT_EQ(alertsIn(desktop.log), std::vector<std::string>{"12-07 16:00:00 alert later today"});
 }
 
 TEST_F(ReminderDeliveryTest, AnAlertThatFailsDoesNotStopTheRemindersToCome)

@@ -297,6 +297,35 @@ TEST_F(ReminderScheduleTest, DueMomentsComeOnceEach)
     EXPECT_TRUE(due.newDay);
 }
 
+TEST_F(ReminderScheduleTest, AfterTheClockWentBackAnEventEnteredForAMinuteAheadComes)
+{
+    add(timedEvent("before the step", 2026, 10, 25, 2, 20));
+    at(2026, 10, 25, 1, 0);
+    ReminderSchedule schedule(kit.system.now);
+    at(2026, 10, 25, 2, 40);
+    ASSERT_EQ(schedule.takeDue(kit.events.all(), kit.system.now).alerts.size(), 1u);
+
+    // The clock falls back; at 02:05 the user enters three events.
+    at(2026, 10, 25, 2, 5);
+    for (const Event& entered : {timedEvent("ahead", 2026, 10, 25, 2, 30), timedEvent("gone", 2026, 10, 25, 2, 0),
+                                 timedEvent("daily ahead", 2026, 10, 24, 2, 15, Daily)}) {
+        add(entered);
+        schedule.entered(entered, kit.system.now);
+    }
+    ReminderSchedule::catchUpEvents(kit.events, kit.system.now);
+    const ReminderSchedule::Wake wake = schedule.nextWake(kit.events.all(), kit.system.now);
+    EXPECT_EQ(wake.delayMilliseconds, 10 * 60000u);
+    EXPECT_EQ(wake.event.description, "daily ahead");
+
+    std::vector<std::string> alerts;
+    for (int minute = 6; minute <= 59; ++minute) {
+        at(2026, 10, 25, 2, minute);
+        for (const Event& due : schedule.takeDue(kit.events.all(), kit.system.now).alerts)
+            alerts.push_back(describe(due));
+    }
+    EXPECT_EQ(alerts, (std::vector<std::string>{"2026-10-25 02:15 daily ahead", "2026-10-25 02:30 ahead"}));
+}
+
 TEST_F(ReminderScheduleTest, AHourBeforeWhoseEventIsDueTooIsLeftToTheAlert)
 {
     Event event = timedEvent("meeting", 2026, 12, 7, 10, 0);

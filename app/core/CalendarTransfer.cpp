@@ -19,7 +19,8 @@ CalendarTransfer::Imported CalendarTransfer::importText(EventList& events, const
     if (read.problem != ICalendarReader::Problem::None)
         return imported;
     imported.changes = read.changes;
-    imported.added = events.addAbsent(read.events);
+    imported.addedEvents = events.addAbsent(read.events);
+    imported.added = imported.addedEvents.size();
     imported.alreadyPresent = read.events.size() - imported.added;
     return imported;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 class CodePage;
 class EventList;
@@ -20,6 +21,7 @@ public:
     struct Imported {
         ICalendarReader::Problem problem = ICalendarReader::Problem::None;
         std::size_t added = 0;
+        std::vector<Event> addedEvents; // the events added, in file order
         std::size_t alreadyPresent = 0; // equal to an event of the list, or to one before it in the file
         ICalendarReader::Changes changes;
     };

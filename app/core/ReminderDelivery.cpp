@@ -74,8 +74,14 @@ void ReminderDelivery::catchUp()
 
 void ReminderDelivery::snooze(const Event& due, Snooze::Choice choice)
 {
-    events.add(Snooze::again(due, system.localTime(), choice));
+    const SystemTime now = system.localTime();
+    const Event again = Snooze::again(due, now, choice);
+    events.add(again);
     keeper.save();
+    // Its minute is ahead: it comes even when the clock went back and the
+    // schedule has passed that minute before.
+    schedule.entered(again, now);
+    armTimer();
     output.eventAdded();
 }
 
@@ -83,6 +89,14 @@ void ReminderDelivery::eventsEdited(const Event* entered)
 {
     if (entered)
         schedule.entered(*entered, system.localTime());
+    armTimer();
+}
+
+void ReminderDelivery::eventsEntered(const std::vector<Event>& entered)
+{
+    const SystemTime now = system.localTime();
+    for (const Event& event : entered)
+        schedule.entered(event, now);
     armTimer();
 }
 

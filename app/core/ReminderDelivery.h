@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 class EventFileKeeper;
 class EventList;
@@ -49,6 +50,8 @@ public:
     // into being, if any. Its moments that have passed already get no alert
     // (it still shows in the summary). Then the timer is armed anew.
     void eventsEdited(const Event* entered);
+    // The same for events the user brought in at once (an import).
+    void eventsEntered(const std::vector<Event>& entered);
 
     // At most this many alerts due at once come one by one; more come, like
     // a late one, in one list.

@@ -133,18 +133,19 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events
         return due;
     if (nowMinute < handledUpTo - largestRepeatedSpan)
         handledUpTo = nowMinute;
-    if (nowMinute <= handledUpTo)
+    // Behind the last look (the clock went back), only what is owed comes.
+    const bool clockAhead = nowMinute > handledUpTo;
+    if (!clockAhead && owed.empty())
         return due;
 
-    due.newDay = dayOf(nowMinute) != dayOf(handledUpTo);
+    due.newDay = clockAhead && dayOf(nowMinute) != dayOf(handledUpTo);
     forEachMoment(events, [&](Moment moment, std::int64_t minute, const Event& event) {
-        if (minute <= handledUpTo || minute > nowMinute)
+        if (minute > nowMinute)
             return;
-        const auto wasSilenced = std::find_if(silenced.begin(), silenced.end(), [&](const auto& passed) {
-            return passed.first == minute && passed.second == event;
-        });
-        if (wasSilenced != silenced.end()) {
-            silenced.erase(wasSilenced);
+        if (minute <= handledUpTo) {
+            if (!take(owed, minute, event))
+                return;
+        } else if (take(silenced, minute, event)) {
             return;
         }
         if (moment == Moment::Alert) {
@@ -154,18 +155,59 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events
             due.hourBefore.push_back(event);
         }
     });
-    handledUpTo = nowMinute;
-    silenced.clear(); // what remains was of events changed again meanwhile
+    if (clockAhead) {
+        handledUpTo = nowMinute;
+        silenced.clear(); // what remains was of events changed again meanwhile
+    }
+    // Those owed whose minute came and went were of events removed or changed meanwhile.
+    owed.erase(std::remove_if(owed.begin(), owed.end(), [&](const MomentOf& m) { return m.first <= nowMinute; }),
+               owed.end());
     return due;
+}
+
+namespace {
+
+// An occurrence is the same whether it still repeats or the catch-up has
+// made it a one-time event since it was entered.
+template <typename Moments>
+auto findMoment(Moments& moments, std::int64_t minute, const Event& event)
+{
+    return std::find_if(moments.begin(), moments.end(), [&](const auto& m) {
+        if (m.first != minute)
+            return false;
+        Event occurrence = m.second;
+        occurrence.frequency = event.frequency;
+        return occurrence == event;
+    });
+}
+
+} // namespace
+
+bool ReminderSchedule::isAmong(const std::vector<MomentOf>& moments, std::int64_t minute, const Event& event)
+{
+    return findMoment(moments, minute, event) != moments.end();
+}
+
+bool ReminderSchedule::take(std::vector<MomentOf>& moments, std::int64_t minute, const Event& event)
+{
+    const auto found = findMoment(moments, minute, event);
+    if (found == moments.end())
+        return false;
+    moments.erase(found);
+    return true;
 }
 
 void ReminderSchedule::entered(const Event& event, const SystemTime& now)
 {
     const std::int64_t nowMinute = minuteNumber(now);
-    forEachMoment(std::vector<Event>{event}, [&](Moment, std::int64_t minute, const Event& moment) {
-        // Moments up to handledUpTo are never handed out anyway.
+    // The event's occurrences up to today, as the catch-up will leave them.
+    std::vector<Event> occurrences{event};
+    catchUpEvents(occurrences, now);
+    forEachMoment(occurrences, [&](Moment, std::int64_t minute, const Event& occurrence) {
         if (minute > handledUpTo && minute <= nowMinute)
-            silenced.emplace_back(minute, moment);
+            silenced.emplace_back(minute, occurrence);
+        else if (minute > nowMinute && minute <= handledUpTo)
+            owed.emplace_back(minute, occurrence);
     });
 }
 
@@ -178,7 +220,7 @@ ReminderSchedule::Wake ReminderSchedule::nextWake(const std::vector<Event>& even
     // On equal minutes the first moment found stays: an alert and a balloon
     // of one minute are handed out together anyway.
     forEachMoment(events, [&](Moment moment, std::int64_t minute, const Event& event) {
-        if (minute <= after || minute >= best)
+        if (minute >= best || minute <= nowMinute || (minute <= after && !isAmong(owed, minute, event)))
             return;
         best = minute;
         wake.moment = moment;

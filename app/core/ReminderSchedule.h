@@ -57,8 +57,11 @@ public:
     // but those of events entered after their minute had passed.
     Due takeDue(const std::vector<Event>& events, const SystemTime& now);
 
-    // The user entered `event` (added it, or edited it into what it is): its
-    // moments that have passed already are never handed out.
+    // The user entered `event` (added it, edited it into what it is, snoozed
+    // an alert into it, imported it): the moments of it and of its
+    // occurrences that have passed already are never handed out, and those
+    // still ahead on the wall clock are, even when the schedule has handed
+    // out their minute before (the clock went back meanwhile).
     void entered(const Event& event, const SystemTime& now);
 
     enum class Moment { Alert, HourBefore, Midnight };
@@ -77,7 +80,15 @@ public:
     static std::int64_t minuteNumber(const SystemTime& time);
 
 private:
+    using MomentOf = std::pair<std::int64_t, Event>; // a minute, and the occurrence it is of
+    static bool isAmong(const std::vector<MomentOf>& moments, std::int64_t minute, const Event& event);
+    // Takes the moment out of `moments`; false when it is not among them.
+    static bool take(std::vector<MomentOf>& moments, std::int64_t minute, const Event& event);
+
     std::int64_t handledUpTo; // every moment up to this minute has been handed out
     // Passed moments of entered events, not yet reached by handledUpTo.
-    std::vector<std::pair<std::int64_t, Event>> silenced;
+    std::vector<MomentOf> silenced;
+    // Moments of entered events ahead of the wall clock but not after
+    // handledUpTo: the clock went back, and they still have to come.
+    std::vector<MomentOf> owed;
 };
