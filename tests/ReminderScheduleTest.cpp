@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -164,6 +165,45 @@ TEST_F(ReminderScheduleTest, ALongNoteIsCopiedOnlyForTheOccurrencesKept)
     ASSERT_TRUE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now));
     EXPECT_EQ(kit.events.size(), 1u + 366 + 1);
     EXPECT_LT(EventFileWriter::write(kit.events.all()).size(), 40u * 1024 * 1024) << "was 960 MB";
+}
+
+TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMovesEverySeriesOn)
+{
+    at(2026, 12, 7, 8, 0); // Monday 7 December 2026
+    const auto manyDaily = [](int count, std::size_t noteSize) {
+        std::vector<Event> series;
+        for (int i = 0; i < count; ++i) {
+            series.push_back(timedEvent(("daily " + std::to_string(i)).c_str(), 2025, 12, 7, 9, 0, Daily));
+            series.back().note.assign(noteSize, 'n');
+        }
+        return series;
+    };
+    const struct {
+        const char* what;
+        std::vector<Event> series;
+        std::size_t pastKept;
+        const char* oldestKept; // the date of the oldest one-time occurrence added
+    } cases[] = {
+        {"5,000 daily series begun a year ago: four days of them", manyDaily(5000, 0),
+         ReminderSchedule::maxPastOccurrencesAdded, "2026-12-04"},
+        {"under the bound: all of the last year", manyDaily(50, 0), 50 * 365, "2025-12-08"},
+        {"two with notes of 256 KB: the newest 64 MB, of the first series where the day is cut", manyDaily(2, 256 * 1024),
+         255, "2026-08-02"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ReminderSchedule::CatchUp caught = ReminderSchedule::catchUp(c.series, kit.system.now);
+        EXPECT_EQ(caught.endedSeries.size(), c.series.size());
+        std::vector<Event> past, moved;
+        for (const Event& added : caught.added)
+            (added.repeats() ? moved : past).push_back(added);
+        EXPECT_EQ(moved.size(), c.series.size()) << "every series moves on";
+        ASSERT_EQ(past.size(), c.pastKept);
+        const auto oldest = std::min_element(past.begin(), past.end());
+        EXPECT_EQ(describe(*oldest).substr(0, 10), c.oldestKept);
+        EXPECT_EQ(oldest->description, "daily 0");
+        EXPECT_LE(EventFileWriter::write(past).size(), ReminderSchedule::maxPastBytesAdded);
+    }
 }
 
 TEST_F(ReminderScheduleTest, TheCatchUpIsAllOrNothingWhenMemoryRunsOut)

@@ -62,6 +62,17 @@ ReminderSchedule::ReminderSchedule(const SystemTime& start)
 {
 }
 
+namespace {
+
+// What one copy of `event` adds to the file, about: its texts and the
+// elements around them.
+std::size_t writtenSize(const Event& event)
+{
+    return 400 + event.description.size() + event.note.size() + event.programPath.size() + event.emailAddress.size();
+}
+
+} // namespace
+
 ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& events, const SystemTime& now)
 {
     // With a today-probe that has no time, "before the probe" means dated
@@ -70,38 +81,83 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
     // Older occurrences are not kept: a repeating event typed with a wrong
     // year would otherwise become hundreds of thousands of events.
     const SystemTime oldestKept = oneYearBefore(now);
-    CatchUp result;
-    for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
-        const Event& series = events[i];
-        if (!series.repeats())
-            continue;
-        // Only the date moves on; the event is copied only where it is kept.
-        SystemTime date = series.when;
-        const auto beforeToday = [&](const SystemTime& when) {
-            return dateBefore(when, now) || (sameDate(when, now) && !series.noTime);
-        };
-        bool first = true;
-        while (beforeToday(date)) {
-            const SystemTime next = Event::nextDate(date, series.frequency);
-            if (!dateBefore(date, next))
-                break; // not a real date, or the year overflowed: it cannot move on
-            if (first) {
-                result.endedSeries.push_back(i);
+    const long firstDay = dayNumber(oldestKept.wYear, oldestKept.wMonth, oldestKept.wDay);
+    const long today = dayNumber(now.wYear, now.wMonth, now.wDay);
+
+    // Walks the past occurrences of each series: `past(i, day)` for each one
+    // kept (from the last year), `ended(i, next)` with the date it moves on to.
+    const auto walk = [&](auto past, auto ended) {
+        for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
+            const Event& series = events[i];
+            if (!series.repeats())
+                continue;
+            // Only the date moves on; the event is copied only where it is kept.
+            SystemTime date = series.when;
+            const auto beforeToday = [&](const SystemTime& when) {
+                return dateBefore(when, now) || (sameDate(when, now) && !series.noTime);
+            };
+            bool first = true;
+            while (beforeToday(date)) {
+                const SystemTime next = Event::nextDate(date, series.frequency);
+                if (!dateBefore(date, next))
+                    break; // not a real date, or the year overflowed: it cannot move on
+                if (!first && !dateBefore(date, oldestKept))
+                    past(i, date);
                 first = false;
-            } else if (!dateBefore(date, oldestKept)) {
-                Event past = series;
-                past.when = date;
-                past.frequency = Once;
-                result.added.push_back(std::move(past));
+                date = next;
             }
-            date = next;
+            if (!first)
+                ended(i, date);
         }
-        if (!first) {
-            Event upcoming = series;
+    };
+
+    // Many series, each with a year of occurrences, would make more events
+    // than the file holds: the newest are kept, up to the bound.
+    std::vector<std::size_t> countOn(static_cast<std::size_t>(today - firstDay + 1));
+    std::vector<std::size_t> bytesOn(countOn.size());
+    walk(
+        [&](std::size_t i, const SystemTime& date) {
+            const auto day = static_cast<std::size_t>(dayNumber(date.wYear, date.wMonth, date.wDay) - firstDay);
+            ++countOn[day];
+            bytesOn[day] += writtenSize(events[i]);
+        },
+        [](std::size_t, const SystemTime&) {});
+    long cutoff = firstDay - 1; // occurrences of days before it are not kept
+    std::size_t countLeft = maxPastOccurrencesAdded, bytesLeft = maxPastBytesAdded;
+    for (long day = today; day >= firstDay; --day) {
+        const auto at = static_cast<std::size_t>(day - firstDay);
+        if (countOn[at] > countLeft || bytesOn[at] > bytesLeft) {
+            cutoff = day; // of this day, as many as the bound leaves, in list order
+            break;
+        }
+        countLeft -= countOn[at];
+        bytesLeft -= bytesOn[at];
+    }
+
+    CatchUp result;
+    walk(
+        [&](std::size_t i, const SystemTime& date) {
+            const long day = dayNumber(date.wYear, date.wMonth, date.wDay);
+            if (day < cutoff)
+                return;
+            if (day == cutoff) {
+                const std::size_t size = writtenSize(events[i]);
+                if (countLeft == 0 || size > bytesLeft)
+                    return;
+                --countLeft;
+                bytesLeft -= size;
+            }
+            Event past = events[i];
+            past.when = date;
+            past.frequency = Once;
+            result.added.push_back(std::move(past));
+        },
+        [&](std::size_t i, const SystemTime& date) {
+            result.endedSeries.push_back(i);
+            Event upcoming = events[i];
             upcoming.when = date;
             result.added.push_back(std::move(upcoming));
-        }
-    }
+        });
     return result;
 }
 

@@ -32,6 +32,12 @@ public:
         std::vector<Event> added;
         bool empty() const { return added.empty(); }
     };
+    // One catch-up adds at most this many one-time occurrences, of at most
+    // about this many bytes in the file, keeping the newest: a file of many
+    // series left for a year must still start, run and save well within the
+    // file's size limit. Each series always moves on.
+    static constexpr std::size_t maxPastOccurrencesAdded = 20000;
+    static constexpr std::size_t maxPastBytesAdded = 64u * 1024 * 1024;
     static CatchUp catchUp(const std::vector<Event>& events, const SystemTime& now);
 
     // Applies the catch-up to the list, all of it or, when memory runs out,
