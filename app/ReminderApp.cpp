@@ -4,6 +4,7 @@
 #include "ErrorMessage.h"
 #include "ReminderListDialog.h"
 #include "PictureIds.h"
+#include "ProgramMessages.h"
 #include "ResourceText.h"
 #include "StartupSetting.h"
 #include "StringIds.h"
@@ -12,9 +13,6 @@
 
 namespace {
 
-UINT const WM_EVENTFILECHANGED = WM_APP + 10;
-UINT_PTR const reminderTimer = 1;
-UINT_PTR const fileSettleTimer = 2;
 // Another program may write the file in several steps: it is read when its
 // change notices have stopped for this long.
 UINT const settleMilliseconds = 1000;

@@ -2,12 +2,9 @@
 
 #include "Dpi.h"
 #include "ErrorMessage.h"
+#include "ProgramMessages.h"
 
 namespace {
-
-// Posted to itself after a change of DPI: by then the system has laid the
-// dialog out anew, and the banner's strip has its new size.
-UINT const WM_REFIT = WM_APP + 40;
 
 bool isPicture(HWND control)
 {
