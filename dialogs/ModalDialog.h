@@ -1,13 +1,11 @@
 #pragma once
 
+#include "BannerPictures.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
-
-#include <utility>
-#include <vector>
 
 // What every dialog of the program shares, in the manner of a classic
 // modal-dialog wrapper: it runs from its template; each dialog window reaches
@@ -69,8 +67,8 @@ private:
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer);
     void endAfterError();
-    void fitBanners();
-    void releaseBanners();
+    // At WM_DESTROY, while the controls still exist.
+    void releasePictures();
 
     const int templateResource;
     const INT_PTR cancelResult;
@@ -80,7 +78,6 @@ private:
     bool endedByHandler = false;
     int titleIconId = 0;
     IconHandle titleIcon;
-    // Each banner picture as the template loaded it, drawn anew to its strip
-    // at every change of DPI.
-    std::vector<std::pair<HWND, BitmapHandle>> bannerOriginals;
+    // Drawn anew to their strips at every change of DPI.
+    BannerPictures banners;
 };
