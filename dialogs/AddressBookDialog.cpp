@@ -1,7 +1,7 @@
 #include "AddressBookDialog.h"
 
 #include "AddressBookDialogRes.h"
-#include "Dpi.h"
+#include "ListView.h"
 #include "PictureIds.h"
 #include "StringIds.h"
 #include "UniqueHandle.h"
@@ -14,9 +14,6 @@
 #include <vector>
 
 namespace {
-
-int const nameColumnWidth = 170;
-int const addressColumnWidth = 200;
 
 // One block the address book handed out, given back to its FreeBuffer.
 template <typename Block>
@@ -110,23 +107,16 @@ AddressBookDialog::AddressBookDialog()
 {
 }
 
+ListView AddressBookDialog::contactRows() const
+{
+    return ListView(::GetDlgItem(window(), IDC_ADDRESS_LIST));
+}
+
 void AddressBookDialog::fitListToDpi()
 {
-    const HWND list = ::GetDlgItem(window(), IDC_ADDRESS_LIST);
-    const UINT dpi = dpiOf(window());
-    // The design's widths are for 96 dpi.
-    ListView_SetColumnWidth(list, 0, scaledForDpi(nameColumnWidth, dpi));
-    ListView_SetColumnWidth(list, 1, scaledForDpi(addressColumnWidth, dpi));
-    const int size = smallIconSize(dpi);
-    ImageListHandle images(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 3, 3));
-    ::ImageList_SetBkColor(images.get(), CLR_NONE);
-    const IconHandle contact(
-        static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(IDI_CONTACT), IMAGE_ICON, size, size, 0)));
-    ::ImageList_AddIcon(images.get(), contact.get());
-    // The list view owns the image list from here on, and gives back the one
-    // it had, which is ours to destroy.
-    const ImageListHandle previous(reinterpret_cast<HIMAGELIST>(
-        ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()))));
+    const ListView list = contactRows();
+    list.setColumnWidths({170, 200});
+    list.setSmallIcons(instance(), {IDI_CONTACT});
 }
 
 void AddressBookDialog::onDpiChanged()
@@ -136,19 +126,8 @@ void AddressBookDialog::onDpiChanged()
 
 void AddressBookDialog::onInit()
 {
-    const HWND dialog = window();
     setTitleIcon(IDI_ADDRESS_BOOK);
-    const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
-    for (const int text : {IDS_NAME_COLUMN, IDS_ADDRESS_COLUMN}) {
-        char heading[64] = "";
-        ::LoadStringA(instance(), static_cast<UINT>(text), heading, sizeof heading);
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_SUBITEM;
-        column.pszText = heading;
-        column.iSubItem = text == IDS_NAME_COLUMN ? 0 : 1;
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column.iSubItem),
-                       reinterpret_cast<LPARAM>(&column));
-    }
+    contactRows().insertColumns(instance(), {IDS_NAME_COLUMN, IDS_ADDRESS_COLUMN});
     fitListToDpi();
 
     if (!fillFromAddressBook())
@@ -244,26 +223,14 @@ void AddressBookDialog::fillFromContacts()
 
 void AddressBookDialog::addRow(const char* name, const char* rowAddress)
 {
-    const HWND list = ::GetDlgItem(window(), IDC_ADDRESS_LIST);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(name);
-    item.iImage = 0;
-    // The list view places the row by its name; the address goes to that place.
-    const auto index = ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    if (index < 0)
-        return;
-    LVITEMA sub{};
-    sub.iSubItem = 1;
-    sub.pszText = const_cast<char*>(rowAddress);
-    ::SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&sub));
+    // The list view places the row by its name.
+    contactRows().addRow({name, rowAddress}, 0);
 }
 
 void AddressBookDialog::accept()
 {
-    const HWND list = ::GetDlgItem(window(), IDC_ADDRESS_LIST);
-    const auto selected = ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const ListView list = contactRows();
+    const int selected = list.selectedRow();
     if (selected < 0)
         return;
     char text[256] = "";
@@ -271,7 +238,7 @@ void AddressBookDialog::accept()
     item.iSubItem = 1;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageA(list.handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
     chosenAddress = text;
     end(0);
 }

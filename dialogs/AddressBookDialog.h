@@ -4,6 +4,8 @@
 
 #include <string>
 
+class ListView;
+
 // The modal "Windows Address Book" picker: lists the entries of the user's
 // address book by name and e-mail address, and gives back the address of the
 // one chosen. Where no address book can be opened it lists the vCards in the
@@ -20,6 +22,7 @@ public:
 private:
     void onInit() override;
     void onDpiChanged() override;
+    ListView contactRows() const;
     void fitListToDpi();
     void onCommand(int id) override;
     bool onNotify(NMHDR& header, LRESULT& answer) override;

@@ -5,13 +5,12 @@
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialog.h"
 #include "DisplaySettings.h"
-#include "Dpi.h"
+#include "ListView.h"
 #include "PictureIds.h"
 #include "ResourceText.h"
 #include "StringIds.h"
 #include "SystemServices.h"
 #include "CodePage.h"
-#include "UniqueHandle.h"
 #include "WideText.h"
 #include "Win32Time.h"
 
@@ -43,23 +42,17 @@ void EventManagerDialog::enableMonthControls(bool enable)
         ::EnableWindow(::GetDlgItem(window(), id), enable);
 }
 
+ListView EventManagerDialog::eventRows() const
+{
+    return ListView(::GetDlgItem(window(), IDC_EVENT_LIST));
+}
+
 void EventManagerDialog::fitListToDpi()
 {
-    const HWND list = ::GetDlgItem(window(), IDC_EVENT_LIST);
-    const UINT dpi = dpiOf(window());
-    // The design's widths are for 96 dpi.
-    ListView_SetColumnWidth(list, 0, scaledForDpi(250, dpi));
-    ListView_SetColumnWidth(list, 1, scaledForDpi(200, dpi));
-    const int size = smallIconSize(dpi);
-    ImageListHandle images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 3, 3));
-    for (const int icon : {IDI_APP, IDI_TODAY, IDI_OLD}) {
-        const IconHandle loaded(
-            static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(icon), IMAGE_ICON, size, size, 0)));
-        ImageList_AddIcon(images.get(), loaded.get());
-    }
-    // The list view owns the image list from here on, and gives back the one
-    // it had, which is ours to destroy.
-    const ImageListHandle previous(ListView_SetImageList(list, images.release(), LVSIL_SMALL));
+    const ListView list = eventRows();
+    list.setColumnWidths({250, 200});
+    // In the order of EventRows' images.
+    list.setSmallIcons(instance(), {IDI_APP, IDI_TODAY, IDI_OLD});
 }
 
 void EventManagerDialog::onDpiChanged()
@@ -72,16 +65,7 @@ void EventManagerDialog::onInit()
     ready = false;
     const HWND dialog = window();
     setTitleIcon(IDI_APP);
-    const HWND list = ::GetDlgItem(dialog, IDC_EVENT_LIST);
-    const std::string eventColumn = loadResourceText(instance(), IDS_EVENT_COLUMN);
-    const std::string dateColumn = loadResourceText(instance(), IDS_DATE_COLUMN);
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.pszText = const_cast<char*>(eventColumn.c_str());
-    ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.pszText = const_cast<char*>(dateColumn.c_str());
-    ::SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    eventRows().insertColumns(instance(), {IDS_EVENT_COLUMN, IDS_DATE_COLUMN});
     fitListToDpi();
 
     ::CheckRadioButton(dialog, IDC_SHOW_ALL, IDC_SHOW_MONTH, IDC_SHOW_ALL);
@@ -184,7 +168,7 @@ void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
 
 int EventManagerDialog::selectedRow() const
 {
-    return ListView_GetNextItem(::GetDlgItem(window(), IDC_EVENT_LIST), -1, LVNI_SELECTED);
+    return eventRows().selectedRow();
 }
 
 void EventManagerDialog::addEvent()

@@ -8,6 +8,7 @@
 #include <string>
 
 class EventList;
+class ListView;
 class SystemServices;
 
 // The modal list of all events: filter by month and hide old ones; add, edit
@@ -39,6 +40,7 @@ private:
     bool onNotify(NMHDR& header, LRESULT& answer) override;
     void onCancel() override;
     void onDpiChanged() override;
+    ListView eventRows() const;
     void fitListToDpi();
     void fillRow(NMLVDISPINFOA& info);
     void enableMonthControls(bool enable);

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+class ListView;
+
 // The "Reminders" list: what came due all at once (after sleep, a clock set
 // forward, a crowded minute), newest first, with each event's date and time,
 // description and the actions it asks for. Open shows the chosen event's
@@ -28,6 +30,7 @@ private:
     void onCommand(int id) override;
     bool onNotify(NMHDR& header, LRESULT& answer) override;
     void onDpiChanged() override;
+    ListView dueRows() const;
     void fitColumnsToDpi();
     void openSelected();
 
