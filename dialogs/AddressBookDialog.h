@@ -27,11 +27,6 @@ private:
     void onCommand(int id) override;
     bool onNotify(NMHDR& header, LRESULT& answer) override;
     void accept();
-    // False when no address book could be opened; rows may have been added
-    // only when it returns true.
-    bool fillFromAddressBook();
-    void fillFromContacts();
-    void addRow(const char* name, const char* rowAddress);
 
     std::string chosenAddress;
 };

@@ -472,6 +472,25 @@ TEST_F(AddressBookDialogTest, WithoutAnAddressBookTheContactsVCardsAreListed)
     EXPECT_EQ(picker.address(), "zoe@example.org");
 }
 
+TEST_F(AddressBookDialogTest, VCardsInUtf8AndInTheCodePageBothShowInTheCodePage)
+{
+    removeValue();
+    TemporaryFolder profile;
+    ::SetEnvironmentVariableA("USERPROFILE", profile.path("").c_str());
+    ::CreateDirectoryA(profile.path("Contacts").c_str(), nullptr);
+    const struct {
+        const char* file;
+        const char* card;
+    } cards[] = {
+        {"utf-8.vcf", "BEGIN:VCARD\nFN:Z\xC3\xA9lie Zola\nEMAIL:zelie@example.org\nEND:VCARD\n"},
+        {"code-page.vcf", "BEGIN:VCARD\nFN:Ren\xE9 Roux\nEMAIL:rene@example.org\nEND:VCARD\n"},
+    };
+    for (const auto& card : cards)
+        writeFile(profile.path(std::string("Contacts\\") + card.file), card.card);
+    EXPECT_EQ(rowsShown(), (std::vector<Row>{{"Ren\xE9 Roux", "rene@example.org", 0},
+                                             {"Z\xE9lie Zola", "zelie@example.org", 0}}));
+}
+
 TEST_F(AddressBookDialogTest, AnOpenAddressBookIsNotMixedWithVCards)
 {
     registerLibrary(libraryPath);
