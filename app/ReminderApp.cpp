@@ -268,20 +268,20 @@ private:
 void ReminderApp::Desktop::showAlert(const Event& event)
 {
     const AlertOpen open(app);
-    AlertDialog alert;
-    alert.setEvent(event);
-    if (alert.show(app.instance, app.window) == AlertDialog::snoozed)
-        app.snooze(event, alert.snoozeChoice());
+    const AlertDialog::Answer answer = AlertDialog::ask(app.instance, app.window, event);
+    if (answer.end == ModalDialog::End::snoozed)
+        app.snooze(event, answer.snoozeFor);
 }
 
 void ReminderApp::Desktop::showBacklog(const std::vector<Event>& newestFirst)
 {
     const AlertOpen open(app);
-    ReminderListDialog list(newestFirst, [this](const Event& due) { showAlert(due); });
-    if (list.show(app.instance, app.window) != ReminderListDialog::snoozedAll)
+    const auto snoozed =
+        ReminderListDialog::ask(app.instance, app.window, newestFirst, [this](const Event& due) { showAlert(due); });
+    if (!snoozed)
         return;
-    for (const Event& due : list.remaining())
-        app.snooze(due, list.snoozeChoice());
+    for (const Event& due : snoozed->events)
+        app.snooze(due, snoozed->choice);
 }
 
 void ReminderApp::snooze(const Event& due, Snooze::Choice choice)

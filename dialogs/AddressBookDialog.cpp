@@ -8,8 +8,16 @@
 #include "WindowsAddressBook.h"
 
 AddressBookDialog::AddressBookDialog()
-    : ModalDialog(IDD_ADDRESS_BOOK, -1)
+    : ModalDialog(IDD_ADDRESS_BOOK, End::cancelled)
 {
+}
+
+std::optional<std::string> AddressBookDialog::pick(HINSTANCE moduleInstance, HWND owner)
+{
+    AddressBookDialog picker;
+    if (picker.show(moduleInstance, owner) != End::ok)
+        return std::nullopt;
+    return picker.chosenAddress;
 }
 
 ListView AddressBookDialog::contactRows() const
@@ -59,7 +67,7 @@ void AddressBookDialog::accept()
     item.cchTextMax = sizeof text;
     ::SendMessageA(list.handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
     chosenAddress = text;
-    end(0);
+    end(End::ok);
 }
 
 void AddressBookDialog::onCommand(int id)

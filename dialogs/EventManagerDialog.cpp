@@ -15,13 +15,14 @@
 #include "Win32Time.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
 EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock,
                                        std::function<void(const Event* entered)> onEventsChanged,
                                        std::function<void()> save)
-    : ModalDialog(IDD_EVENT_MANAGER, 0),
+    : ModalDialog(IDD_EVENT_MANAGER, End::closed),
       eventList(events),
       system(clock),
       eventsChanged(std::move(onEventsChanged)),
@@ -29,11 +30,10 @@ EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock,
 {
 }
 
-int EventManagerDialog::show(HINSTANCE moduleInstance)
+ModalDialog::End EventManagerDialog::show(HINSTANCE moduleInstance)
 {
     // No owner: the manager stands alone on the desktop and can be minimized.
-    ModalDialog::show(moduleInstance, nullptr);
-    return 0;
+    return ModalDialog::show(moduleInstance, nullptr);
 }
 
 void EventManagerDialog::enableMonthControls(bool enable)
@@ -173,13 +173,13 @@ int EventManagerDialog::selectedRow() const
 
 void EventManagerDialog::addEvent()
 {
-    EventPropertiesDialog editor;
     // Only an explicit, valid OK adds: a quit while the editor is open does not.
-    if (editor.show(instance(), window()) != 1)
+    const std::optional<Event> added = EventPropertiesDialog::edit(instance(), window(), Event());
+    if (!added)
         return;
-    eventList.add(editor.workingEvent());
+    eventList.add(*added);
     refresh();
-    eventsChanged(&editor.workingEvent());
+    eventsChanged(&*added);
 }
 
 void EventManagerDialog::editEvent()
@@ -189,14 +189,13 @@ void EventManagerDialog::editEvent()
         return;
     const auto position = static_cast<std::size_t>(shown.firstShownIndex + row);
     const Event original = eventList[position];
-    EventPropertiesDialog editor;
-    editor.setEvent(original);
-    if (editor.show(instance(), window()) != 1) {
+    const std::optional<Event> edited = EventPropertiesDialog::edit(instance(), window(), original);
+    if (!edited) {
         refresh();
         return;
     }
     // A timer tick may have changed the list meanwhile.
-    const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, editor.workingEvent());
+    const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, *edited);
     if (change.action == EventEdit::Action::Replace)
         eventList.replace(change.position, change.event);
     else
@@ -254,7 +253,7 @@ void EventManagerDialog::closeDialog()
     DisplaySettings::write("HideOld", ::IsDlgButtonChecked(dialog, IDC_HIDE_OLD) == BST_CHECKED ? 1 : 0);
     DisplaySettings::write("ShowAll", ::IsDlgButtonChecked(dialog, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
     saveEvents();
-    end(0);
+    end(End::closed);
 }
 
 void EventManagerDialog::onCancel()

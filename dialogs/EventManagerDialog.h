@@ -24,9 +24,9 @@ public:
     EventManagerDialog(EventList& events, SystemServices& clock,
                        std::function<void(const Event* entered)> eventsChanged, std::function<void()> saveEvents);
 
-    // Runs the manager, standing alone on the desktop; 0. When it is open
-    // already it is brought to the front instead.
-    int show(HINSTANCE moduleInstance);
+    // Runs the manager, standing alone on the desktop, until it is closed.
+    // When it is open already it is brought to the front instead.
+    End show(HINSTANCE moduleInstance);
     // Rebuilds the rows after the list or a filter changed; the selection goes.
     void refresh();
     // Rebuilds the rows after the clock moved on (a timer tick): the images

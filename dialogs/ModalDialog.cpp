@@ -4,16 +4,16 @@
 #include "ErrorMessage.h"
 #include "ProgramMessages.h"
 
-ModalDialog::ModalDialog(int dialogTemplate, INT_PTR cancelEndCode)
-    : templateResource(dialogTemplate), cancelResult(cancelEndCode)
+ModalDialog::ModalDialog(int dialogTemplate, End cancelEnd)
+    : templateResource(dialogTemplate), cancelResult(cancelEnd)
 {
 }
 
-INT_PTR ModalDialog::show(HINSTANCE instanceOfTemplate, HWND owner)
+ModalDialog::End ModalDialog::show(HINSTANCE instanceOfTemplate, HWND owner)
 {
     if (running) {
         bringToFront();
-        return 0;
+        return End::broughtToFront;
     }
     resourceInstance = instanceOfTemplate;
     running = true;
@@ -24,7 +24,7 @@ INT_PTR ModalDialog::show(HINSTANCE instanceOfTemplate, HWND owner)
     dialogWindow = nullptr;
     // A quit ends the dialog's loop without any of its buttons, and the loop
     // then gives the default button's code: that must not count as an OK.
-    return endedByHandler ? result : cancelResult;
+    return endedByHandler ? static_cast<End>(result) : cancelResult;
 }
 
 void ModalDialog::bringToFront()
@@ -42,10 +42,10 @@ ModalDialog* ModalDialog::of(HWND window)
     return reinterpret_cast<ModalDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
 }
 
-void ModalDialog::end(INT_PTR code)
+void ModalDialog::end(End how)
 {
     endedByHandler = true;
-    ::EndDialog(dialogWindow, code);
+    ::EndDialog(dialogWindow, static_cast<INT_PTR>(how));
 }
 
 INT_PTR CALLBACK ModalDialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

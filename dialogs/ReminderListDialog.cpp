@@ -28,8 +28,18 @@ std::string whenOf(const Event& event)
 } // namespace
 
 ReminderListDialog::ReminderListDialog(std::vector<Event> newestFirst, std::function<void(const Event&)> open)
-    : ModalDialog(IDD_REMINDER_LIST, 0), rows(std::move(newestFirst)), openAlert(std::move(open))
+    : ModalDialog(IDD_REMINDER_LIST, End::closed), rows(std::move(newestFirst)), openAlert(std::move(open))
 {
+}
+
+std::optional<ReminderListDialog::SnoozeAll> ReminderListDialog::ask(HINSTANCE moduleInstance, HWND owner,
+                                                                     std::vector<Event> newestFirst,
+                                                                     std::function<void(const Event&)> openAlert)
+{
+    ReminderListDialog list(std::move(newestFirst), std::move(openAlert));
+    if (list.show(moduleInstance, owner) != End::snoozed)
+        return std::nullopt;
+    return SnoozeAll{std::move(list.rows), list.choice};
 }
 
 void ReminderListDialog::onInit()
@@ -79,7 +89,7 @@ void ReminderListDialog::openSelected()
     rows.erase(rows.begin() + row);
     ListView_DeleteItem(list.handle(), row);
     if (rows.empty()) {
-        end(0);
+        end(End::closed);
     } else {
         list.select(row < static_cast<int>(rows.size()) ? row : row - 1);
     }
@@ -92,7 +102,7 @@ void ReminderListDialog::onCommand(int id)
         openSelected();
     } else if (id == IDC_REMINDER_SNOOZE_ALL) {
         choice = SnoozeChoiceBox::take(::GetDlgItem(window(), IDC_REMINDER_SNOOZE_CHOICE));
-        end(snoozedAll);
+        end(End::snoozed);
     }
 }
 
