@@ -4,19 +4,12 @@
 #include "ErrorMessage.h"
 #include "ReminderListDialog.h"
 #include "PictureIds.h"
+#include "ProgramMessages.h"
 #include "ResourceText.h"
 #include "StartupSetting.h"
 #include "StringIds.h"
 #include "TrayMenu.h"
 #include "TrayMenuRes.h"
-
-namespace {
-
-UINT const WM_EVENTFILECHANGED = WM_APP + 10;
-UINT_PTR const reminderTimer = 1;
-UINT_PTR const fileSettleTimer = 2;
-
-} // namespace
 
 ReminderApp::ReminderApp()
     : reminders(eventList, keeper, system, desktop, loadTexts())
@@ -253,20 +246,20 @@ private:
 void ReminderApp::Desktop::showAlert(const Event& event)
 {
     const AlertOpen open(app);
-    AlertDialog alert;
-    alert.setEvent(event);
-    if (alert.show(app.instance, app.window) == AlertDialog::snoozed)
-        app.reminders.snooze(event, alert.snoozeChoice());
+    const AlertDialog::Answer answer = AlertDialog::ask(app.instance, app.window, event);
+    if (answer.end == ModalDialog::End::snoozed)
+        app.reminders.snooze(event, answer.snoozeFor);
 }
 
 void ReminderApp::Desktop::showBacklog(const std::vector<Event>& newestFirst)
 {
     const AlertOpen open(app);
-    ReminderListDialog list(newestFirst, [this](const Event& due) { showAlert(due); });
-    if (list.show(app.instance, app.window) != ReminderListDialog::snoozedAll)
+    const auto snoozed =
+        ReminderListDialog::ask(app.instance, app.window, newestFirst, [this](const Event& due) { showAlert(due); });
+    if (!snoozed)
         return;
-    for (const Event& due : list.remaining())
-        app.reminders.snooze(due, list.snoozeChoice());
+    for (const Event& due : snoozed->events)
+        app.reminders.snooze(due, snoozed->choice);
 }
 
 void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)

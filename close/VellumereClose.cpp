@@ -3,6 +3,7 @@
 // nothing. Exit code 0 when Vellumere ended, or none was running; 1 when it
 // did not answer (a hung window is not waited for) or did not end in time.
 
+#include "ProgramMessages.h"
 #include "TrayWindowNames.h"
 #include "UniqueHandle.h"
 

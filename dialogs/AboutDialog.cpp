@@ -3,6 +3,6 @@
 #include "AboutDialogRes.h"
 
 AboutDialog::AboutDialog()
-    : ModalDialog(IDD_ABOUT, -1)
+    : ModalDialog(IDD_ABOUT, End::closed)
 {
 }

@@ -10,14 +10,16 @@
 
 #include <string>
 
-AlertDialog::AlertDialog()
-    : ModalDialog(IDD_ALERT, -1)
+AlertDialog::AlertDialog(const Event& due)
+    : ModalDialog(IDD_ALERT, End::cancelled), event(due)
 {
 }
 
-void AlertDialog::setEvent(const Event& dueEvent)
+AlertDialog::Answer AlertDialog::ask(HINSTANCE moduleInstance, HWND owner, const Event& due)
 {
-    event = dueEvent;
+    AlertDialog alert(due);
+    const End how = alert.show(moduleInstance, owner);
+    return {how, alert.choice};
 }
 
 void AlertDialog::onInit()
@@ -50,7 +52,7 @@ void AlertDialog::onOk()
         const std::string link = MailtoLink::build(event.emailAddress, event.description, Win32CodePage());
         ::ShellExecuteA(dialog, nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
     }
-    end(1);
+    end(End::ok);
 }
 
 void AlertDialog::onCommand(int id)
@@ -59,6 +61,6 @@ void AlertDialog::onCommand(int id)
         onOk();
     } else if (id == IDC_SNOOZE) {
         choice = SnoozeChoiceBox::take(::GetDlgItem(window(), IDC_SNOOZE_CHOICE));
-        end(snoozed);
+        end(End::snoozed);
     }
 }

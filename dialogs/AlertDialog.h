@@ -6,20 +6,21 @@
 
 // The modal "Event alert": shows a due event's description and note, and
 // offers its two actions, launching its program and composing an e-mail,
-// each only if the event asks for it. OK carries out the ticked actions and
-// ends with 1; Cancel, Escape and the close box carry out nothing and end
-// with -1; Snooze carries out nothing and ends with `snoozed`, the chosen
-// duration in snoozeChoice().
+// each only if the event asks for it. OK carries out the ticked actions;
+// Cancel, Escape and the close box carry out nothing; Snooze carries out
+// nothing and gives the chosen duration.
 class AlertDialog : public ModalDialog {
 public:
-    static constexpr INT_PTR snoozed = 2;
+    struct Answer {
+        End end;                  // ok, cancelled or snoozed
+        Snooze::Choice snoozeFor; // the duration chosen, when snoozed
+    };
 
-    AlertDialog();
-
-    void setEvent(const Event& dueEvent);
-    Snooze::Choice snoozeChoice() const { return choice; }
+    // Shows `due`, modal to `owner`, until the user answers.
+    static Answer ask(HINSTANCE moduleInstance, HWND owner, const Event& due);
 
 private:
+    explicit AlertDialog(const Event& due);
     void onInit() override;
     void onCommand(int id) override;
     void onOk();

@@ -5,24 +5,24 @@
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialog.h"
 #include "DisplaySettings.h"
-#include "Dpi.h"
+#include "ListView.h"
 #include "PictureIds.h"
 #include "ResourceText.h"
 #include "StringIds.h"
 #include "SystemServices.h"
 #include "CodePage.h"
-#include "UniqueHandle.h"
 #include "WideText.h"
 #include "Win32Time.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
 EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock,
                                        std::function<void(const Event* entered)> onEventsChanged,
                                        std::function<void()> save)
-    : ModalDialog(IDD_EVENT_MANAGER, 0),
+    : ModalDialog(IDD_EVENT_MANAGER, End::closed),
       eventList(events),
       system(clock),
       eventsChanged(std::move(onEventsChanged)),
@@ -30,11 +30,10 @@ EventManagerDialog::EventManagerDialog(EventList& events, SystemServices& clock,
 {
 }
 
-int EventManagerDialog::show(HINSTANCE moduleInstance)
+ModalDialog::End EventManagerDialog::show(HINSTANCE moduleInstance)
 {
     // No owner: the manager stands alone on the desktop and can be minimized.
-    ModalDialog::show(moduleInstance, nullptr);
-    return 0;
+    return ModalDialog::show(moduleInstance, nullptr);
 }
 
 void EventManagerDialog::enableMonthControls(bool enable)
@@ -43,23 +42,17 @@ void EventManagerDialog::enableMonthControls(bool enable)
         ::EnableWindow(::GetDlgItem(window(), id), enable);
 }
 
+ListView EventManagerDialog::eventRows() const
+{
+    return ListView(::GetDlgItem(window(), IDC_EVENT_LIST));
+}
+
 void EventManagerDialog::fitListToDpi()
 {
-    const HWND list = ::GetDlgItem(window(), IDC_EVENT_LIST);
-    const UINT dpi = dpiOf(window());
-    // The design's widths are for 96 dpi.
-    ListView_SetColumnWidth(list, 0, scaledForDpi(250, dpi));
-    ListView_SetColumnWidth(list, 1, scaledForDpi(200, dpi));
-    const int size = smallIconSize(dpi);
-    ImageListHandle images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 3, 3));
-    for (const int icon : {IDI_APP, IDI_TODAY, IDI_OLD}) {
-        const IconHandle loaded(
-            static_cast<HICON>(::LoadImageA(instance(), MAKEINTRESOURCEA(icon), IMAGE_ICON, size, size, 0)));
-        ImageList_AddIcon(images.get(), loaded.get());
-    }
-    // The list view owns the image list from here on, and gives back the one
-    // it had, which is ours to destroy.
-    const ImageListHandle previous(ListView_SetImageList(list, images.release(), LVSIL_SMALL));
+    const ListView list = eventRows();
+    list.setColumnWidths({250, 200});
+    // In the order of EventRows' images.
+    list.setSmallIcons(instance(), {IDI_APP, IDI_TODAY, IDI_OLD});
 }
 
 void EventManagerDialog::onDpiChanged()
@@ -72,16 +65,7 @@ void EventManagerDialog::onInit()
     ready = false;
     const HWND dialog = window();
     setTitleIcon(IDI_APP);
-    const HWND list = ::GetDlgItem(dialog, IDC_EVENT_LIST);
-    const std::string eventColumn = loadResourceText(instance(), IDS_EVENT_COLUMN);
-    const std::string dateColumn = loadResourceText(instance(), IDS_DATE_COLUMN);
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.pszText = const_cast<char*>(eventColumn.c_str());
-    ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.pszText = const_cast<char*>(dateColumn.c_str());
-    ::SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    eventRows().insertColumns(instance(), {IDS_EVENT_COLUMN, IDS_DATE_COLUMN});
     fitListToDpi();
 
     ::CheckRadioButton(dialog, IDC_SHOW_ALL, IDC_SHOW_MONTH, IDC_SHOW_ALL);
@@ -184,18 +168,18 @@ void EventManagerDialog::fillRow(NMLVDISPINFOA& info)
 
 int EventManagerDialog::selectedRow() const
 {
-    return ListView_GetNextItem(::GetDlgItem(window(), IDC_EVENT_LIST), -1, LVNI_SELECTED);
+    return eventRows().selectedRow();
 }
 
 void EventManagerDialog::addEvent()
 {
-    EventPropertiesDialog editor;
     // Only an explicit, valid OK adds: a quit while the editor is open does not.
-    if (editor.show(instance(), window()) != 1)
+    const std::optional<Event> added = EventPropertiesDialog::edit(instance(), window(), Event());
+    if (!added)
         return;
-    eventList.add(editor.workingEvent());
+    eventList.add(*added);
     refresh();
-    eventsChanged(&editor.workingEvent());
+    eventsChanged(&*added);
 }
 
 void EventManagerDialog::editEvent()
@@ -205,14 +189,13 @@ void EventManagerDialog::editEvent()
         return;
     const auto position = static_cast<std::size_t>(shown.firstShownIndex + row);
     const Event original = eventList[position];
-    EventPropertiesDialog editor;
-    editor.setEvent(original);
-    if (editor.show(instance(), window()) != 1) {
+    const std::optional<Event> edited = EventPropertiesDialog::edit(instance(), window(), original);
+    if (!edited) {
         refresh();
         return;
     }
     // A timer tick may have changed the list meanwhile.
-    const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, editor.workingEvent());
+    const EventEdit::Change change = EventEdit::place(eventList.all(), position, original, *edited);
     if (change.action == EventEdit::Action::Replace)
         eventList.replace(change.position, change.event);
     else
@@ -270,7 +253,7 @@ void EventManagerDialog::closeDialog()
     DisplaySettings::write("HideOld", ::IsDlgButtonChecked(dialog, IDC_HIDE_OLD) == BST_CHECKED ? 1 : 0);
     DisplaySettings::write("ShowAll", ::IsDlgButtonChecked(dialog, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
     saveEvents();
-    end(0);
+    end(End::closed);
 }
 
 void EventManagerDialog::onCancel()

@@ -8,6 +8,7 @@
 #include <string>
 
 class EventList;
+class ListView;
 class SystemServices;
 
 // The modal list of all events: filter by month and hide old ones; add, edit
@@ -23,9 +24,9 @@ public:
     EventManagerDialog(EventList& events, SystemServices& clock,
                        std::function<void(const Event* entered)> eventsChanged, std::function<void()> saveEvents);
 
-    // Runs the manager, standing alone on the desktop; 0. When it is open
-    // already it is brought to the front instead.
-    int show(HINSTANCE moduleInstance);
+    // Runs the manager, standing alone on the desktop, until it is closed.
+    // When it is open already it is brought to the front instead.
+    End show(HINSTANCE moduleInstance);
     // Rebuilds the rows after the list or a filter changed; the selection goes.
     void refresh();
     // Rebuilds the rows after the clock moved on (a timer tick): the images
@@ -39,6 +40,7 @@ private:
     bool onNotify(NMHDR& header, LRESULT& answer) override;
     void onCancel() override;
     void onDpiChanged() override;
+    ListView eventRows() const;
     void fitListToDpi();
     void fillRow(NMLVDISPINFOA& info);
     void enableMonthControls(bool enable);

@@ -23,14 +23,17 @@ constexpr std::size_t typedCapacity = 2047;
 
 } // namespace
 
-EventPropertiesDialog::EventPropertiesDialog()
-    : ModalDialog(IDD_EVENT_PROPERTIES, -1)
+EventPropertiesDialog::EventPropertiesDialog(const Event& edited)
+    : ModalDialog(IDD_EVENT_PROPERTIES, End::cancelled), event(edited)
 {
 }
 
-void EventPropertiesDialog::setEvent(const Event& edited)
+std::optional<Event> EventPropertiesDialog::edit(HINSTANCE moduleInstance, HWND owner, const Event& edited)
 {
-    event = edited;
+    EventPropertiesDialog editor(edited);
+    if (editor.show(moduleInstance, owner) != End::ok)
+        return std::nullopt;
+    return editor.event;
 }
 
 std::string EventPropertiesDialog::text(int id) const
@@ -206,9 +209,8 @@ void EventPropertiesDialog::browseProgram()
 void EventPropertiesDialog::selectAddress()
 {
     const HWND dialog = window();
-    AddressBookDialog picker;
-    if (picker.show(instance(), dialog) != -1)
-        ::SetDlgItemTextA(dialog, IDC_PROPERTIES_EMAIL_ADDRESS, picker.address().c_str());
+    if (const std::optional<std::string> address = AddressBookDialog::pick(instance(), dialog))
+        ::SetDlgItemTextA(dialog, IDC_PROPERTIES_EMAIL_ADDRESS, address->c_str());
 }
 
 void EventPropertiesDialog::onCommand(int id)
@@ -217,7 +219,7 @@ void EventPropertiesDialog::onCommand(int id)
     case IDC_PROPERTIES_OK:
     case IDOK:
         if (validate())
-            end(1);
+            end(End::ok);
         break;
     case IDC_PROPERTIES_CANCEL:
         onCancel();

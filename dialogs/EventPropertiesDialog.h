@@ -3,20 +3,20 @@
 #include "Event.h"
 #include "ModalDialog.h"
 
+#include <optional>
 #include <string>
 
 // The modal editor of one event: description, date and time, repetition,
-// reminders, the two actions and the note. It edits a working copy; the
-// caller takes it after OK. Ends with 1 after OK with valid input, -1 after
-// Cancel, Escape or the close box.
+// reminders, the two actions and the note. It edits a working copy, which
+// only OK with valid input gives back.
 class EventPropertiesDialog : public ModalDialog {
 public:
-    EventPropertiesDialog();
-
-    void setEvent(const Event& edited);
-    const Event& workingEvent() const { return event; }
+    // Edits a copy of `edited`, modal to `owner`: the copy after OK, nothing
+    // after Cancel, Escape, the close box or a quit.
+    static std::optional<Event> edit(HINSTANCE moduleInstance, HWND owner, const Event& edited);
 
 private:
+    explicit EventPropertiesDialog(const Event& edited);
     void onInit() override;
     void onCommand(int id) override;
     void fillControls();

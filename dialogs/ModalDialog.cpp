@@ -2,69 +2,18 @@
 
 #include "Dpi.h"
 #include "ErrorMessage.h"
+#include "ProgramMessages.h"
 
-namespace {
-
-// Posted to itself after a change of DPI: by then the system has laid the
-// dialog out anew, and the banner's strip has its new size.
-UINT const WM_REFIT = WM_APP + 40;
-
-bool isPicture(HWND control)
-{
-    char className[16] = "";
-    ::GetClassNameA(control, className, sizeof className);
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrA(control, GWL_STYLE));
-    return ::lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP;
-}
-
-// `source` drawn smoothly at width x height, as a 24-bit picture (one with
-// an alpha channel the picture control would copy, and the copy would stay).
-HBITMAP drawnAt(HBITMAP source, int width, int height)
-{
-    BITMAP size{};
-    if (!::GetObjectA(source, sizeof size, &size) || width <= 0 || height <= 0)
-        return nullptr;
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 24;
-    format.bmiHeader.biCompression = BI_RGB;
-    const HDC screen = ::GetDC(nullptr);
-    void* bits = nullptr;
-    const HBITMAP drawn = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HDC from = ::CreateCompatibleDC(screen);
-    const HDC to = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    if (drawn && from && to) {
-        const HGDIOBJ oldFrom = ::SelectObject(from, source);
-        const HGDIOBJ oldTo = ::SelectObject(to, drawn);
-        ::SetStretchBltMode(to, HALFTONE);
-        ::SetBrushOrgEx(to, 0, 0, nullptr);
-        ::StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-        ::SelectObject(from, oldFrom);
-        ::SelectObject(to, oldTo);
-    }
-    if (from)
-        ::DeleteDC(from);
-    if (to)
-        ::DeleteDC(to);
-    return drawn;
-}
-
-} // namespace
-
-ModalDialog::ModalDialog(int dialogTemplate, INT_PTR cancelEndCode)
-    : templateResource(dialogTemplate), cancelResult(cancelEndCode)
+ModalDialog::ModalDialog(int dialogTemplate, End cancelEnd)
+    : templateResource(dialogTemplate), cancelResult(cancelEnd)
 {
 }
 
-INT_PTR ModalDialog::show(HINSTANCE instanceOfTemplate, HWND owner)
+ModalDialog::End ModalDialog::show(HINSTANCE instanceOfTemplate, HWND owner)
 {
     if (running) {
         bringToFront();
-        return 0;
+        return End::broughtToFront;
     }
     resourceInstance = instanceOfTemplate;
     running = true;
@@ -75,7 +24,7 @@ INT_PTR ModalDialog::show(HINSTANCE instanceOfTemplate, HWND owner)
     dialogWindow = nullptr;
     // A quit ends the dialog's loop without any of its buttons, and the loop
     // then gives the default button's code: that must not count as an OK.
-    return endedByHandler ? result : cancelResult;
+    return endedByHandler ? static_cast<End>(result) : cancelResult;
 }
 
 void ModalDialog::bringToFront()
@@ -93,10 +42,10 @@ ModalDialog* ModalDialog::of(HWND window)
     return reinterpret_cast<ModalDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
 }
 
-void ModalDialog::end(INT_PTR code)
+void ModalDialog::end(End how)
 {
     endedByHandler = true;
-    ::EndDialog(dialogWindow, code);
+    ::EndDialog(dialogWindow, static_cast<INT_PTR>(how));
 }
 
 INT_PTR CALLBACK ModalDialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -116,7 +65,7 @@ INT_PTR CALLBACK ModalDialog::procedure(HWND hwnd, UINT message, WPARAM wParam, 
         self->endAfterError();
     }
     if (message == WM_DESTROY)
-        self->releaseBanners();
+        self->releasePictures();
     if (!answered)
         return 0;
     // A notification the dialog answers (a list view's find request, say).
@@ -128,7 +77,7 @@ bool ModalDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 {
     switch (message) {
     case WM_INITDIALOG:
-        fitBanners();
+        banners.fit(dialogWindow);
         onInit();
         break;
     case WM_DPICHANGED:
@@ -137,7 +86,7 @@ bool ModalDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_REFIT:
         if (titleIconId)
             setTitleIcon(titleIconId);
-        fitBanners();
+        banners.fit(dialogWindow);
         onDpiChanged();
         break;
     case WM_COMMAND:
@@ -181,40 +130,9 @@ void ModalDialog::setTitleIcon(int iconId)
     titleIcon = std::move(icon);
 }
 
-void ModalDialog::fitBanners()
+void ModalDialog::releasePictures()
 {
-    if (bannerOriginals.empty()) {
-        // The picture a control of the template loaded is taken over, so that
-        // it is deleted once, whatever the system would do with it.
-        for (HWND child = ::GetWindow(dialogWindow, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-            if (!isPicture(child))
-                continue;
-            const auto loaded = reinterpret_cast<HBITMAP>(::SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
-            if (loaded)
-                bannerOriginals.emplace_back(child, BitmapHandle(loaded));
-        }
-    }
-    for (const auto& [control, original] : bannerOriginals) {
-        RECT strip{};
-        ::GetClientRect(control, &strip);
-        const HBITMAP drawn = drawnAt(original.get(), strip.right, strip.bottom);
-        if (!drawn)
-            continue;
-        const auto shown = reinterpret_cast<HBITMAP>(
-            ::SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(drawn)));
-        if (shown && shown != original.get())
-            ::DeleteObject(shown);
-    }
-}
-
-void ModalDialog::releaseBanners()
-{
-    for (const auto& [control, original] : bannerOriginals) {
-        const auto shown = reinterpret_cast<HBITMAP>(::SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0));
-        if (shown && shown != original.get())
-            ::DeleteObject(shown);
-    }
-    bannerOriginals.clear();
+    banners.release();
     titleIcon.reset();
     titleIconId = 0;
 }

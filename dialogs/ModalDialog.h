@@ -1,13 +1,11 @@
 #pragma once
 
+#include "BannerPictures.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
-
-#include <utility>
-#include <vector>
 
 // What every dialog of the program shares, in the manner of a classic
 // modal-dialog wrapper: it runs from its template; each dialog window reaches
@@ -22,14 +20,22 @@
 // DPI (a move to another monitor) redoes both and calls onDpiChanged.
 class ModalDialog {
 public:
+    // How a dialog ended.
+    enum class End : INT_PTR {
+        cancelled = -1, // Cancel, Escape, the close box: nothing chosen
+        closed = 0,     // a dialog that asks nothing, closed
+        ok = 1,         // OK with valid input, a row accepted
+        snoozed = 2,    // Snooze, Snooze all
+        broughtToFront = 3, // it was open already, and was only brought forward
+    };
+
     ModalDialog(const ModalDialog&) = delete;
     ModalDialog& operator=(const ModalDialog&) = delete;
 
-    // Runs the dialog, modal to `owner`, and gives its end code: the code of
-    // the handler that ended it, or the cancel code when a quit ended it.
-    // When it is open already it is brought to the front instead, and 0
-    // returned.
-    INT_PTR show(HINSTANCE moduleInstance, HWND owner);
+    // Runs the dialog, modal to `owner`, and gives its end: the one of the
+    // handler that ended it, or the cancel end when a quit ended it. When it
+    // is open already it is brought to the front instead.
+    End show(HINSTANCE moduleInstance, HWND owner);
     bool isOpen() const { return running; }
     // Activates the open dialog and puts it in the foreground.
     void bringToFront();
@@ -39,8 +45,8 @@ public:
     static ModalDialog* of(HWND window);
 
 protected:
-    // `cancelEndCode` is what Escape and the close box end the dialog with.
-    ModalDialog(int dialogTemplate, INT_PTR cancelEndCode);
+    // `cancelEnd` is how Escape and the close box end the dialog.
+    ModalDialog(int dialogTemplate, End cancelEnd);
     virtual ~ModalDialog() = default;
 
     virtual void onInit() {}
@@ -58,7 +64,7 @@ protected:
     // The window's DPI changed and the system has laid the dialog out anew.
     virtual void onDpiChanged() {}
 
-    void end(INT_PTR code);
+    void end(End how);
     // Shows icon `iconId` in the title bar, at the small icon size of the
     // window's DPI.
     void setTitleIcon(int iconId);
@@ -69,18 +75,17 @@ private:
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer);
     void endAfterError();
-    void fitBanners();
-    void releaseBanners();
+    // At WM_DESTROY, while the controls still exist.
+    void releasePictures();
 
     const int templateResource;
-    const INT_PTR cancelResult;
+    const End cancelResult;
     HINSTANCE resourceInstance = nullptr;
     HWND dialogWindow = nullptr;
     bool running = false;
     bool endedByHandler = false;
     int titleIconId = 0;
     IconHandle titleIcon;
-    // Each banner picture as the template loaded it, drawn anew to its strip
-    // at every change of DPI.
-    std::vector<std::pair<HWND, BitmapHandle>> bannerOriginals;
+    // Drawn anew to their strips at every change of DPI.
+    BannerPictures banners;
 };

@@ -1,6 +1,6 @@
 #include "ReminderListDialog.h"
 
-#include "Dpi.h"
+#include "ListView.h"
 #include "PictureIds.h"
 #include "ReminderListDialogRes.h"
 #include "ResourceText.h"
@@ -12,9 +12,6 @@
 #include <utility>
 
 namespace {
-
-// The design's column widths, for 96 dpi: when, what, and its actions.
-const int columnWidths[] = {130, 230, 100};
 
 std::string whenOf(const Event& event)
 {
@@ -31,55 +28,49 @@ std::string whenOf(const Event& event)
 } // namespace
 
 ReminderListDialog::ReminderListDialog(std::vector<Event> newestFirst, std::function<void(const Event&)> open)
-    : ModalDialog(IDD_REMINDER_LIST, 0), rows(std::move(newestFirst)), openAlert(std::move(open))
+    : ModalDialog(IDD_REMINDER_LIST, End::closed), rows(std::move(newestFirst)), openAlert(std::move(open))
 {
+}
+
+std::optional<ReminderListDialog::SnoozeAll> ReminderListDialog::ask(HINSTANCE moduleInstance, HWND owner,
+                                                                     std::vector<Event> newestFirst,
+                                                                     std::function<void(const Event&)> openAlert)
+{
+    ReminderListDialog list(std::move(newestFirst), std::move(openAlert));
+    if (list.show(moduleInstance, owner) != End::snoozed)
+        return std::nullopt;
+    return SnoozeAll{std::move(list.rows), list.choice};
 }
 
 void ReminderListDialog::onInit()
 {
     setTitleIcon(IDI_TODAY);
-    const HWND list = ::GetDlgItem(window(), IDC_REMINDER_LIST);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    const int headings[] = {IDS_DATE_COLUMN, IDS_EVENT_COLUMN, IDS_ACTIONS_COLUMN};
-    for (int i = 0; i < 3; ++i) {
-        const std::string heading = loadResourceText(instance(), static_cast<UINT>(headings[i]));
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(heading.c_str());
-        column.iSubItem = i;
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-    }
+    const ListView list = dueRows();
+    ListView_SetExtendedListViewStyle(list.handle(), LVS_EX_FULLROWSELECT);
+    list.insertColumns(instance(), {IDS_DATE_COLUMN, IDS_EVENT_COLUMN, IDS_ACTIONS_COLUMN});
     fitColumnsToDpi();
 
     const std::string email = loadResourceText(instance(), IDS_ACTION_EMAIL);
     const std::string program = loadResourceText(instance(), IDS_ACTION_PROGRAM);
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        const Event& event = rows[row];
+    for (const Event& event : rows) {
         std::string actions = event.sendEmail ? email : std::string();
         if (event.launchProgram)
             actions += (actions.empty() ? "" : ", ") + program;
-        const std::string texts[] = {whenOf(event), event.description, actions};
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(row);
-        item.pszText = const_cast<char*>(texts[0].c_str());
-        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        for (int column = 1; column < 3; ++column) {
-            item.iSubItem = column;
-            item.pszText = const_cast<char*>(texts[column].c_str());
-            ::SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        }
+        list.addRow({whenOf(event), event.description, actions});
     }
-    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.select(0);
     SnoozeChoiceBox::fill(::GetDlgItem(window(), IDC_REMINDER_SNOOZE_CHOICE), instance());
+}
+
+ListView ReminderListDialog::dueRows() const
+{
+    return ListView(::GetDlgItem(window(), IDC_REMINDER_LIST));
 }
 
 void ReminderListDialog::fitColumnsToDpi()
 {
-    const HWND list = ::GetDlgItem(window(), IDC_REMINDER_LIST);
-    const UINT dpi = dpiOf(window());
-    for (int column = 0; column < 3; ++column)
-        ListView_SetColumnWidth(list, column, scaledForDpi(columnWidths[column], dpi));
+    // When, what, and its actions.
+    dueRows().setColumnWidths({130, 230, 100});
 }
 
 void ReminderListDialog::onDpiChanged()
@@ -89,19 +80,18 @@ void ReminderListDialog::onDpiChanged()
 
 void ReminderListDialog::openSelected()
 {
-    const HWND list = ::GetDlgItem(window(), IDC_REMINDER_LIST);
-    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    const ListView list = dueRows();
+    const int row = list.selectedRow();
     if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
         return;
     const Event due = rows[static_cast<std::size_t>(row)];
     // The row goes first: whatever the alert's end, this moment is seen.
     rows.erase(rows.begin() + row);
-    ListView_DeleteItem(list, row);
+    ListView_DeleteItem(list.handle(), row);
     if (rows.empty()) {
-        end(0);
+        end(End::closed);
     } else {
-        const int next = row < static_cast<int>(rows.size()) ? row : row - 1;
-        ListView_SetItemState(list, next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        list.select(row < static_cast<int>(rows.size()) ? row : row - 1);
     }
     openAlert(due);
 }
@@ -112,7 +102,7 @@ void ReminderListDialog::onCommand(int id)
         openSelected();
     } else if (id == IDC_REMINDER_SNOOZE_ALL) {
         choice = SnoozeChoiceBox::take(::GetDlgItem(window(), IDC_REMINDER_SNOOZE_CHOICE));
-        end(snoozedAll);
+        end(End::snoozed);
     }
 }
 

@@ -186,7 +186,7 @@ void TrayIcon::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
     } else if (message == taskbarCreatedMessage() && message != 0) {
         addIcon();
-    } else if (message >= WM_APP + 10 && message <= 0xBFFF) {
+    } else if (message >= firstOwnMessage && message <= lastOwnMessage) {
         onAppMessage(message);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgramMessages.h"
 #include "TrayWindowNames.h"
 
 #include <windows.h>
@@ -37,7 +38,8 @@ public:
 protected:
     // Timer `timerId` of the hidden window fired.
     virtual void onTimer(UINT_PTR timerId) { (void)timerId; }
-    // A message of the program's own (WM_APP + 10 and up) reached the window.
+    // A message of the program's own (firstOwnMessage to lastOwnMessage)
+    // reached the window.
     virtual void onAppMessage(UINT message) { (void)message; }
     virtual void onBalloonClick() {}
     virtual void onDoubleClick() {}

@@ -1,5 +1,7 @@
 #include "Dpi.h"
 
+#include "UniqueHandle.h"
+
 namespace {
 
 // Windows 10 has these; older systems do not, and then one DPI is the
@@ -20,9 +22,8 @@ UINT dpiOf(HWND window)
         if (const UINT dpi = forWindow(window))
             return dpi;
     }
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
+    const ScreenDc screen(::GetDC(nullptr));
+    const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 

@@ -26,7 +26,7 @@ void ReminderDelivery::start()
     schedule = ReminderSchedule(now);
     ReminderSchedule::catchUpEvents(events, now);
     if (composeSummary())
-        output.showBalloon(texts.summaryTitle, summary, infoIcon, 20);
+        output.showBalloon(texts.summaryTitle, summary, infoIcon, summaryTimeout);
     armTimer();
 }
 
@@ -120,7 +120,7 @@ void ReminderDelivery::deliver(const ReminderSchedule::Due& due)
             text += "\r\n" + summary;
         output.showBalloon(texts.eventTitle, text, infoIcon, 0);
     } else if (due.newDay) {
-        output.showBalloon(texts.summaryTitle, summary, infoIcon, 20);
+        output.showBalloon(texts.summaryTitle, summary, infoIcon, summaryTimeout);
     }
     // A backlog (after sleep, a clock set forward, a crowded minute) is one
     // list to go through, not a chain of alerts each ready to run actions.

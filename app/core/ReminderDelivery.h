@@ -20,6 +20,9 @@ class SystemServices;
 class ReminderDelivery {
 public:
     static constexpr std::uint32_t infoIcon = 1; // NIIF_INFO
+    // The summary balloon's timeout, as the shell takes it (uTimeout, which
+    // the shell holds to its own bounds).
+    static constexpr std::uint32_t summaryTimeout = 20;
 
     // `keeper` keeps what the reminders add (a snooze) in the file at once.
     ReminderDelivery(EventList& events, EventFileKeeper& keeper, SystemServices& system, ReminderOutput& output,

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -164,15 +165,16 @@ protected:
         }
     }
 
-    // Runs the picker; `inside` acts on its window from its own loop.
-    INT_PTR run(AddressBookDialog& picker, std::function<void(HWND)> inside)
+    // Runs the picker; `inside` acts on its window from its own loop. The
+    // address it gives back.
+    std::optional<std::string> run(std::function<void(HWND)> inside)
     {
         bool seen = false;
         whenDialogAppears(caption, [&](HWND dialog) {
             seen = true;
             inside(dialog);
         });
-        const INT_PTR result = picker.show(::GetModuleHandleA(nullptr), nullptr);
+        std::optional<std::string> result = AddressBookDialog::pick(::GetModuleHandleA(nullptr), nullptr);
         EXPECT_TRUE(seen) << "the picker appeared";
         return result;
     }
@@ -181,13 +183,10 @@ protected:
     std::vector<Row> rowsShown()
     {
         std::vector<Row> rows;
-        AddressBookDialog picker;
-        EXPECT_EQ(run(picker,
-                      [&](HWND dialog) {
-                          rows = readRows(dialog);
-                          ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                      }),
-                  -1);
+        EXPECT_FALSE(run([&](HWND dialog) {
+            rows = readRows(dialog);
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        }));
         return rows;
     }
 
@@ -227,8 +226,7 @@ TEST_F(AddressBookDialogTest, TheTemplateAsDesigned)
     int width[2] = {};
     int images = 0;
     bool smallIcon = false;
-    AddressBookDialog picker;
-    run(picker, [&](HWND dialog) {
+    run([&](HWND dialog) {
         for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
             char name[64] = "";
             ::GetClassNameA(child, name, sizeof name);
@@ -307,23 +305,18 @@ TEST_F(AddressBookDialogTest, OkGivesTheSelectedRowsAddress)
     registerLibrary(libraryPath);
     for (int index = 0; index < static_cast<int>(bookRows.size()); ++index) {
         SCOPED_TRACE(bookRows[static_cast<std::size_t>(index)].name);
-        AddressBookDialog picker;
-        EXPECT_EQ(run(picker,
-                      [&](HWND dialog) {
-                          selectRow(dialog, index);
-                          ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                      }),
-                  0);
-        EXPECT_EQ(picker.address(), bookRows[static_cast<std::size_t>(index)].address);
+        EXPECT_EQ(run([&](HWND dialog) {
+                      selectRow(dialog, index);
+                      ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                  }),
+                  bookRows[static_cast<std::size_t>(index)].address);
     }
 }
 
 TEST_F(AddressBookDialogTest, ADoubleClickOnARowAccepts)
 {
     registerLibrary(libraryPath);
-    AddressBookDialog picker;
-    EXPECT_EQ(run(picker,
-                  [&](HWND dialog) {
+    EXPECT_EQ(run([&](HWND dialog) {
                       selectRow(dialog, 3);
                       const HWND list = ::GetDlgItem(dialog, IDC_ADDRESS_LIST);
                       RECT box{};
@@ -333,27 +326,22 @@ TEST_F(AddressBookDialogTest, ADoubleClickOnARowAccepts)
                       ::PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
                       ::PostMessageA(list, WM_LBUTTONUP, 0, point);
                   }),
-              0);
-    EXPECT_EQ(picker.address(), "dora@example.org");
+              "dora@example.org");
 }
 
 TEST_F(AddressBookDialogTest, OkWithoutASelectionLeavesThePickerOpen)
 {
     registerLibrary(libraryPath);
     bool openAfterOk = false;
-    AddressBookDialog picker;
-    EXPECT_EQ(run(picker,
-                  [&](HWND dialog) {
-                      ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-                      openAfterOk = ::IsWindowVisible(dialog) != FALSE;
-                      ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                  }),
-              -1);
+    EXPECT_FALSE(run([&](HWND dialog) {
+        ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        openAfterOk = ::IsWindowVisible(dialog) != FALSE;
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    })) << "no address";
     EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ(picker.address(), "");
 }
 
-TEST_F(AddressBookDialogTest, CancelEscapeAndTheCloseBoxGiveMinusOne)
+TEST_F(AddressBookDialogTest, CancelEscapeAndTheCloseBoxGiveNoAddress)
 {
     registerLibrary(libraryPath);
     const struct {
@@ -371,14 +359,10 @@ TEST_F(AddressBookDialogTest, CancelEscapeAndTheCloseBoxGiveMinusOne)
     };
     for (const auto& way : ways) {
         SCOPED_TRACE(way.what);
-        AddressBookDialog picker;
-        EXPECT_EQ(run(picker,
-                      [&](HWND dialog) {
-                          selectRow(dialog, 0);
-                          way.close(dialog);
-                      }),
-                  -1);
-        EXPECT_EQ(picker.address(), "");
+        EXPECT_FALSE(run([&](HWND dialog) {
+            selectRow(dialog, 0);
+            way.close(dialog);
+        })) << "no address";
     }
 }
 
@@ -424,16 +408,13 @@ TEST_F(AddressBookDialogTest, WithoutAnAddressBookOrVCardsTheListIsEmpty)
     TemporaryFolder profile;
     ::CreateDirectoryA(profile.path("Contacts").c_str(), nullptr);
     ::SetEnvironmentVariableA("USERPROFILE", profile.path("").c_str());
-    AddressBookDialog picker;
     bool stillOpen = false;
-    EXPECT_EQ(run(picker,
-                  [&](HWND dialog) {
-                      EXPECT_TRUE(readRows(dialog).empty());
-                      ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-                      stillOpen = ::IsWindowVisible(dialog) != FALSE;
-                      ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                  }),
-              -1);
+    EXPECT_FALSE(run([&](HWND dialog) {
+        EXPECT_TRUE(readRows(dialog).empty());
+        ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        stillOpen = ::IsWindowVisible(dialog) != FALSE;
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }));
     EXPECT_TRUE(stillOpen) << "OK does nothing in an empty list";
     EXPECT_STREQ(calls(), "") << "no library was loaded";
 }
@@ -462,14 +443,30 @@ TEST_F(AddressBookDialogTest, WithoutAnAddressBookTheContactsVCardsAreListed)
     registerLibrary(profile.path("missing.dll"));
     EXPECT_EQ(rowsShown(), expected);
 
-    AddressBookDialog picker;
-    EXPECT_EQ(run(picker,
-                  [&](HWND dialog) {
-                      selectRow(dialog, 2);
-                      ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                  }),
-              0);
-    EXPECT_EQ(picker.address(), "zoe@example.org");
+    EXPECT_EQ(run([&](HWND dialog) {
+                  selectRow(dialog, 2);
+                  ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+              }),
+              "zoe@example.org");
+}
+
+TEST_F(AddressBookDialogTest, VCardsInUtf8AndInTheCodePageBothShowInTheCodePage)
+{
+    removeValue();
+    TemporaryFolder profile;
+    ::SetEnvironmentVariableA("USERPROFILE", profile.path("").c_str());
+    ::CreateDirectoryA(profile.path("Contacts").c_str(), nullptr);
+    const struct {
+        const char* file;
+        const char* card;
+    } cards[] = {
+        {"utf-8.vcf", "BEGIN:VCARD\nFN:Z\xC3\xA9lie Zola\nEMAIL:zelie@example.org\nEND:VCARD\n"},
+        {"code-page.vcf", "BEGIN:VCARD\nFN:Ren\xE9 Roux\nEMAIL:rene@example.org\nEND:VCARD\n"},
+    };
+    for (const auto& card : cards)
+        writeFile(profile.path(std::string("Contacts\\") + card.file), card.card);
+    EXPECT_EQ(rowsShown(), (std::vector<Row>{{"Ren\xE9 Roux", "rene@example.org", 0},
+                                             {"Z\xE9lie Zola", "zelie@example.org", 0}}));
 }
 
 TEST_F(AddressBookDialogTest, AnOpenAddressBookIsNotMixedWithVCards)

@@ -88,9 +88,8 @@ TEST_F(AlertDialogTest, ControlsForEachCombinationOfActions)
                 seen = true;
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             });
-            AlertDialog alert;
-            alert.setEvent(event(sendEmail, launchProgram));
-            EXPECT_EQ(alert.show(::GetModuleHandleA(nullptr), nullptr), -1);
+            EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, event(sendEmail, launchProgram)).end,
+                      ModalDialog::End::cancelled);
             ASSERT_TRUE(seen);
             EXPECT_EQ(state.description, "Dinner & drinks at #3?");
             EXPECT_EQ(state.note, "first line\r\nsecond line");
@@ -108,9 +107,7 @@ TEST_F(AlertDialogTest, ControlsForEachCombinationOfActions)
 TEST_F(AlertDialogTest, OkLaunchesTheProgramAndHandsTheMailtoLinkOver)
 {
     whenDialogAppears(caption, [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, IDOK, 0); });
-    AlertDialog alert;
-    alert.setEvent(event(true, true));
-    EXPECT_EQ(alert.show(::GetModuleHandleA(nullptr), nullptr), 1);
+    EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, event(true, true)).end, ModalDialog::End::ok);
 
     const std::vector<std::string> lines = captured(2);
     ASSERT_EQ(lines.size(), 2u);
@@ -130,9 +127,7 @@ TEST_F(AlertDialogTest, AnUntickedActionIsNotCarriedOut)
         ::SendDlgItemMessageA(dialog, IDC_SEND_EMAIL, BM_CLICK, 0, 0);
         ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
-    AlertDialog alert;
-    alert.setEvent(event(true, true));
-    EXPECT_EQ(alert.show(::GetModuleHandleA(nullptr), nullptr), 1);
+    EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, event(true, true)).end, ModalDialog::End::ok);
     const std::vector<std::string> lines = captured(1);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].find("mailto:"), std::string::npos);
@@ -145,9 +140,8 @@ TEST_F(AlertDialogTest, EscapeAndTheCloseBoxCarryOutNothing)
         whenDialogAppears(caption, [message](HWND dialog) {
             ::PostMessageA(dialog, message, message == WM_COMMAND ? IDCANCEL : 0, 0);
         });
-        AlertDialog alert;
-        alert.setEvent(event(true, true));
-        EXPECT_EQ(alert.show(::GetModuleHandleA(nullptr), nullptr), -1);
+        EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, event(true, true)).end,
+                  ModalDialog::End::cancelled);
     }
     EXPECT_FALSE(pumpUntil([&] { return !readWholeFile(capturePath).empty(); }, 500));
 }
@@ -161,14 +155,13 @@ TEST_F(AlertDialogTest, AnAlertOpenedInsideAnotherLeavesTheOuterOneWorking)
     Event innerEvent = event(false, false);
     innerEvent.description = "inner";
     std::string innerSeen, outerAfterInner;
-    INT_PTR innerResult = 0;
+    ModalDialog::End innerResult = ModalDialog::End::closed;
 
-    AlertDialog outer;
+    const ModalDialog* outerObject = nullptr;
     const ModalDialog* innerObject = nullptr;
     const ModalDialog* outerObjectAfterInner = nullptr;
     whenDialogAppears(caption, [&](HWND outerWindow) {
-        AlertDialog inner;
-        inner.setEvent(innerEvent);
+        outerObject = ModalDialog::of(outerWindow);
         // This runs in the inner alert's own loop, so the inner dialog exists.
         whenDialogAppears(caption, [&](HWND) {
             for (HWND w = ::FindWindowA("#32770", caption); w; w = ::FindWindowExA(nullptr, w, "#32770", caption)) {
@@ -179,18 +172,19 @@ TEST_F(AlertDialogTest, AnAlertOpenedInsideAnotherLeavesTheOuterOneWorking)
                 }
             }
         });
-        innerResult = inner.show(::GetModuleHandleA(nullptr), outerWindow);
-        EXPECT_EQ(innerObject, &inner) << "each window reaches its own object";
+        innerResult = AlertDialog::ask(::GetModuleHandleA(nullptr), outerWindow, innerEvent).end;
+        EXPECT_NE(innerObject, nullptr);
+        EXPECT_NE(innerObject, outerObject) << "each window reaches its own object";
         outerObjectAfterInner = ModalDialog::of(outerWindow);
         outerAfterInner = controlText(outerWindow, IDC_DESCRIPTION);
         ::PostMessageA(outerWindow, WM_COMMAND, IDOK, 0); // the outer alert's own OK
     });
-    outer.setEvent(outerEvent);
-    EXPECT_EQ(outer.show(::GetModuleHandleA(nullptr), nullptr), 1);
-    EXPECT_EQ(innerResult, -1);
+    EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, outerEvent).end, ModalDialog::End::ok);
+    EXPECT_EQ(innerResult, ModalDialog::End::cancelled);
     EXPECT_EQ(innerSeen, "inner");
     EXPECT_EQ(outerAfterInner, "outer");
-    EXPECT_EQ(outerObjectAfterInner, &outer);
+    EXPECT_NE(outerObject, nullptr);
+    EXPECT_EQ(outerObjectAfterInner, outerObject);
     EXPECT_EQ(captured(1).size(), 1u) << "the outer alert's OK launched its program";
 }
 

@@ -107,7 +107,7 @@ protected:
             steps(window);
             ::PostMessageA(window, WM_COMMAND, IDC_MANAGER_CLOSE, 0);
         });
-        EXPECT_EQ(manager.show(::GetModuleHandleA(nullptr)), 0);
+        EXPECT_EQ(manager.show(::GetModuleHandleA(nullptr)), ModalDialog::End::closed);
         EXPECT_TRUE(seen) << "the manager did not open";
     }
 
@@ -263,7 +263,7 @@ TEST_F(EventManagerTest, ASecondOpeningBringsTheFirstForward)
 {
     int managers = -1;
     inManager([&](HWND) {
-        EXPECT_EQ(manager.show(::GetModuleHandleA(nullptr)), 0); // returns at once
+        EXPECT_EQ(manager.show(::GetModuleHandleA(nullptr)), ModalDialog::End::broughtToFront); // at once
         managers = 0;
         for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, "#32770", caption));)
             ++managers;
@@ -442,7 +442,7 @@ TEST_F(EventManagerTest, AnErrorInAHandlerIsToldAndTheManagerEndsInOrderKeepingT
         editorAnswers("added before the error");
         ::PostMessageA(window, WM_COMMAND, IDC_ADD, 0);
     });
-    EXPECT_EQ(failing.show(::GetModuleHandleA(nullptr)), 0) << "the manager ended";
+    EXPECT_EQ(failing.show(::GetModuleHandleA(nullptr)), ModalDialog::End::closed) << "the manager ended";
     ASSERT_TRUE(seen);
     EXPECT_TRUE(toldByTheManager) << "the message box is owned by the manager";
     EXPECT_EQ(told, "the timer could not be set");

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,8 @@ std::string pressOk(HWND dialog, int* focus = nullptr)
     return message;
 }
 
-INT_PTR run(EventPropertiesDialog& editor, const std::function<void(HWND)>& steps)
+// Edits `event`; what the editor gives back.
+std::optional<Event> run(const Event& event, const std::function<void(HWND)>& steps)
 {
     bool seen = false;
     whenDialogAppears(caption, [&](HWND dialog) {
@@ -59,30 +61,28 @@ INT_PTR run(EventPropertiesDialog& editor, const std::function<void(HWND)>& step
         if (::IsWindow(dialog))
             ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    const INT_PTR result = editor.show(::GetModuleHandleA(nullptr), nullptr);
+    std::optional<Event> result = EventPropertiesDialog::edit(::GetModuleHandleA(nullptr), nullptr, event);
     EXPECT_TRUE(seen) << "the editor did not open";
     return result;
 }
 
 TEST(EventPropertiesDialog, ANewEventStartsAtThePresentWithNothingChosen)
 {
-    EventPropertiesDialog editor;
     SYSTEMTIME before{}, date{}, time{};
     std::vector<bool> checks, enabled;
     ::GetLocalTime(&before);
-    EXPECT_EQ(run(editor, [&](HWND dialog) {
-                  date = pickerValue(dialog, IDC_DATE);
-                  time = pickerValue(dialog, IDC_TIME);
-                  for (int id = IDC_ONCE; id <= IDC_FORTNIGHTLY; ++id)
-                      checks.push_back(isChecked(dialog, id));
-                  for (const int id : {IDC_NO_TIME, IDC_REMIND_3_DAYS, IDC_REMIND_1_DAY, IDC_REMIND_1_HOUR,
-                                       IDC_SEND_EMAIL_CHECK, IDC_LAUNCH_PROGRAM_CHECK})
-                      checks.push_back(isChecked(dialog, id));
-                  for (const int id : {IDC_TIME, IDC_REMIND_1_HOUR, IDC_PROPERTIES_EMAIL_ADDRESS, IDC_SELECT_ADDRESS,
-                                       IDC_PROPERTIES_PROGRAM_PATH, IDC_BROWSE})
-                      enabled.push_back(isEnabled(dialog, id));
-              }),
-              -1);
+    EXPECT_FALSE(run(Event(), [&](HWND dialog) {
+        date = pickerValue(dialog, IDC_DATE);
+        time = pickerValue(dialog, IDC_TIME);
+        for (int id = IDC_ONCE; id <= IDC_FORTNIGHTLY; ++id)
+            checks.push_back(isChecked(dialog, id));
+        for (const int id : {IDC_NO_TIME, IDC_REMIND_3_DAYS, IDC_REMIND_1_DAY, IDC_REMIND_1_HOUR,
+                             IDC_SEND_EMAIL_CHECK, IDC_LAUNCH_PROGRAM_CHECK})
+            checks.push_back(isChecked(dialog, id));
+        for (const int id : {IDC_TIME, IDC_REMIND_1_HOUR, IDC_PROPERTIES_EMAIL_ADDRESS, IDC_SELECT_ADDRESS,
+                             IDC_PROPERTIES_PROGRAM_PATH, IDC_BROWSE})
+            enabled.push_back(isEnabled(dialog, id));
+    }));
     EXPECT_EQ(checks, (std::vector<bool>{true, false, false, false, false, false, // only one time
                                          false, false, false, false, false, false}));
     EXPECT_EQ(enabled, (std::vector<bool>{true, true, false, false, false, false}));
@@ -99,11 +99,9 @@ TEST(EventPropertiesDialog, AnEventWithoutTimeOpensWithTheTimeFieldsOff)
     event.noTime = true;
     event.remind1Day = true;
     event.when = SystemTime{2027, 5, 0, 14, 9, 45, 0, 0};
-    EventPropertiesDialog editor;
-    editor.setEvent(event);
     bool timeEnabled = true, hourEnabled = true, noTimeChecked = false;
     SYSTEMTIME date{};
-    run(editor, [&](HWND dialog) {
+    run(event, [&](HWND dialog) {
         timeEnabled = isEnabled(dialog, IDC_TIME);
         hourEnabled = isEnabled(dialog, IDC_REMIND_1_HOUR);
         noTimeChecked = isChecked(dialog, IDC_NO_TIME);
@@ -117,10 +115,9 @@ TEST(EventPropertiesDialog, AnEventWithoutTimeOpensWithTheTimeFieldsOff)
 
 TEST(EventPropertiesDialog, ChecksOnOkInTheirOrderWithTheFocusOnTheFieldToMend)
 {
-    EventPropertiesDialog editor;
     std::vector<std::string> messages;
     std::vector<int> focused;
-    const INT_PTR result = run(editor, [&](HWND dialog) {
+    const std::optional<Event> result = run(Event(), [&](HWND dialog) {
         click(dialog, IDC_SEND_EMAIL_CHECK);
         click(dialog, IDC_LAUNCH_PROGRAM_CHECK);
         int focus = 0;
@@ -143,18 +140,17 @@ TEST(EventPropertiesDialog, ChecksOnOkInTheirOrderWithTheFocusOnTheFieldToMend)
                         }));
     EXPECT_EQ(focused, (std::vector<int>{IDC_PROPERTIES_DESCRIPTION, IDC_PROPERTIES_EMAIL_ADDRESS,
                                          IDC_PROPERTIES_PROGRAM_PATH}));
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(editor.workingEvent().description, "Dentist");
-    EXPECT_EQ(editor.workingEvent().emailAddress, "ann@example.org");
-    EXPECT_EQ(editor.workingEvent().programPath, "C:\\dentist.exe");
-    EXPECT_TRUE(editor.workingEvent().sendEmail && editor.workingEvent().launchProgram);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->description, "Dentist");
+    EXPECT_EQ(result->emailAddress, "ann@example.org");
+    EXPECT_EQ(result->programPath, "C:\\dentist.exe");
+    EXPECT_TRUE(result->sendEmail && result->launchProgram);
 }
 
 TEST(EventPropertiesDialog, TheToggles)
 {
-    EventPropertiesDialog editor;
     std::vector<std::string> states;
-    run(editor, [&](HWND dialog) {
+    run(Event(), [&](HWND dialog) {
         auto state = [&](const char* what) {
             states.push_back(std::string(what) + ": time " + (isEnabled(dialog, IDC_TIME) ? "on" : "off") +
                              ", hour " + (isEnabled(dialog, IDC_REMIND_1_HOUR) ? "on" : "off") +
@@ -192,17 +188,15 @@ TEST(EventPropertiesDialog, EachRepetitionButtonStoresItsOwnFrequency)
     // The screen order differs from the values: the fifth button is monthly.
     for (int id = IDC_ONCE; id <= IDC_FORTNIGHTLY; ++id) {
         SCOPED_TRACE(id);
-        EventPropertiesDialog editor;
         Event event;
         event.description = "x";
         event.frequency = Yearly;
-        editor.setEvent(event);
-        const INT_PTR result = run(editor, [&](HWND dialog) {
+        const std::optional<Event> result = run(event, [&](HWND dialog) {
             click(dialog, id);
             pressOk(dialog);
         });
-        EXPECT_EQ(result, 1);
-        EXPECT_EQ(editor.workingEvent().frequency, id - IDC_ONCE);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->frequency, id - IDC_ONCE);
     }
 }
 
@@ -215,32 +209,29 @@ TEST(EventPropertiesDialog, LongTextsFromTheFileStayWholeAndTypingStopsAt2047)
     event.sendEmail = true;
     event.emailAddress = std::string(2100, 'a');
     event.when = SystemTime{2027, 3, 0, 14, 9, 30, 0, 0};
-    EventPropertiesDialog editor;
-    editor.setEvent(event);
-    EXPECT_EQ(run(editor, [](HWND dialog) {
-                  // Only the date changes.
-                  SYSTEMTIME date = pickerValue(dialog, IDC_DATE);
-                  date.wDay = 15;
-                  ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
-                                        reinterpret_cast<LPARAM>(&date));
-                  pressOk(dialog);
-              }),
-              1);
-    EXPECT_EQ(editor.workingEvent().when.wDay, 15);
-    EXPECT_TRUE(editor.workingEvent().description == event.description) << "a 3,000-character description";
-    EXPECT_TRUE(editor.workingEvent().note == event.note) << "a 100,000-character note";
-    EXPECT_TRUE(editor.workingEvent().emailAddress == event.emailAddress);
+    const std::optional<Event> result = run(event, [](HWND dialog) {
+        // Only the date changes.
+        SYSTEMTIME date = pickerValue(dialog, IDC_DATE);
+        date.wDay = 15;
+        ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
+                              reinterpret_cast<LPARAM>(&date));
+        pressOk(dialog);
+    });
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->when.wDay, 15);
+    EXPECT_TRUE(result->description == event.description) << "a 3,000-character description";
+    EXPECT_TRUE(result->note == event.note) << "a 100,000-character note";
+    EXPECT_TRUE(result->emailAddress == event.emailAddress);
 
     // What the user types is held to 2047 characters, as the design has it.
-    EventPropertiesDialog fresh;
-    EXPECT_EQ(run(fresh, [](HWND dialog) {
-                  const std::string typed(3000, 't');
-                  ::SendDlgItemMessageA(dialog, IDC_PROPERTIES_DESCRIPTION, EM_REPLACESEL, TRUE,
-                                        reinterpret_cast<LPARAM>(typed.c_str()));
-                  pressOk(dialog);
-              }),
-              1);
-    EXPECT_EQ(fresh.workingEvent().description, std::string(2047, 't'));
+    const std::optional<Event> fresh = run(Event(), [](HWND dialog) {
+        const std::string typed(3000, 't');
+        ::SendDlgItemMessageA(dialog, IDC_PROPERTIES_DESCRIPTION, EM_REPLACESEL, TRUE,
+                              reinterpret_cast<LPARAM>(typed.c_str()));
+        pressOk(dialog);
+    });
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->description, std::string(2047, 't'));
 }
 
 TEST(EventPropertiesDialog, CancelAndACancelledBrowseChangeNothing)
@@ -249,10 +240,8 @@ TEST(EventPropertiesDialog, CancelAndACancelledBrowseChangeNothing)
     event.description = "keep";
     event.launchProgram = true;
     event.programPath = "C:\\kept.exe";
-    EventPropertiesDialog editor;
-    editor.setEvent(event);
     std::string pathAfterBrowse, browseTitle;
-    const INT_PTR result = run(editor, [&](HWND dialog) {
+    const std::optional<Event> result = run(event, [&](HWND dialog) {
         whenDialogAppears("Program selection", [&](HWND files) {
             browseTitle = windowText(files);
             ::PostMessageA(files, WM_COMMAND, IDCANCEL, 0);
@@ -261,7 +250,7 @@ TEST(EventPropertiesDialog, CancelAndACancelledBrowseChangeNothing)
         pathAfterBrowse = windowText(::GetDlgItem(dialog, IDC_PROPERTIES_PROGRAM_PATH));
         ::SetDlgItemTextA(dialog, IDC_PROPERTIES_DESCRIPTION, "changed, then cancelled");
     });
-    EXPECT_EQ(result, -1);
+    EXPECT_FALSE(result);
     EXPECT_EQ(browseTitle, "Program selection");
     EXPECT_EQ(pathAfterBrowse, "C:\\kept.exe");
 }

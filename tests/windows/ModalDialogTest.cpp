@@ -75,16 +75,15 @@ TEST(ModalDialog, TheBannerIsDrawnToItsStripAndAgainAfterAChangeOfDpi)
         }
         ::PostMessageA(alert, WM_COMMAND, IDCANCEL, 0);
     });
-    AlertDialog alert;
-    alert.show(::GetModuleHandleA(nullptr), nullptr);
+    AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, Event());
     EXPECT_EQ(iconWidth, smallIconSize(dpiOf(nullptr))) << "the title-bar icon is the small icon of the DPI";
 }
 
 TEST(ModalDialog, AQuitIsNoAnswer)
 {
     whenDialogAppears("Event alert", [](HWND) { ::PostQuitMessage(0); });
-    AlertDialog alert;
-    EXPECT_EQ(alert.show(::GetModuleHandleA(nullptr), nullptr), -1) << "not the default button's OK";
+    EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, Event()).end, ModalDialog::End::cancelled)
+        << "not the default button's OK";
     MSG quit;
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is passed on";
 }

@@ -157,7 +157,7 @@ namespace {
 // A template with nothing of its own: only what every dialog shares.
 class BareDialog : public ModalDialog {
 public:
-    explicit BareDialog(int templateId) : ModalDialog(templateId, -1) {}
+    explicit BareDialog(int templateId) : ModalDialog(templateId, End::cancelled) {}
 };
 
 } // namespace

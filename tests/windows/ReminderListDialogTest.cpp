@@ -58,15 +58,27 @@ TEST_F(SnoozeTest, TheListShowsTheBacklogAndOpensOneAlertAtATime)
         afterOpen = rowsOf(dialog);
         ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    ReminderListDialog list(backlog(), [&](const Event& due) { opened.push_back(due.description); });
-    EXPECT_EQ(list.show(::GetModuleHandleA(nullptr), nullptr), 0) << "Close";
+    EXPECT_FALSE(ReminderListDialog::ask(::GetModuleHandleA(nullptr), nullptr, backlog(),
+                                         [&](const Event& due) { opened.push_back(due.description); }))
+        << "Close";
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_NE(shown[0].find(" | newest, mails | e-mail"), std::string::npos) << shown[0];
     EXPECT_NE(shown[1].find(" | middle, both | e-mail, program"), std::string::npos) << shown[1];
     EXPECT_NE(shown[2].find(" | oldest, nothing | "), std::string::npos) << shown[2];
     EXPECT_EQ(opened, std::vector<std::string>{"middle, both"});
     EXPECT_EQ(afterOpen, (std::vector<std::string>{shown[0], shown[2]})) << "the opened row is gone";
-    EXPECT_EQ(list.remaining().size(), 2u);
+
+    // What is left after an opening is what Snooze all snoozes.
+    whenDialogAppears("Reminders", [&](HWND dialog) {
+        ListView_SetItemState(::GetDlgItem(dialog, IDC_REMINDER_LIST), 1, LVIS_SELECTED, LVIS_SELECTED);
+        ::SendMessageA(dialog, WM_COMMAND, IDC_REMINDER_OPEN, 0);
+        ::PostMessageA(dialog, WM_COMMAND, IDC_REMINDER_SNOOZE_ALL, 0);
+    });
+    const auto snoozed = ReminderListDialog::ask(::GetModuleHandleA(nullptr), nullptr, backlog(), [](const Event&) {});
+    ASSERT_TRUE(snoozed);
+    ASSERT_EQ(snoozed->events.size(), 2u);
+    EXPECT_EQ(snoozed->events[0].description, "newest, mails");
+    EXPECT_EQ(snoozed->events[1].description, "oldest, nothing");
 }
 
 TEST_F(SnoozeTest, SnoozeAllAndTheAlertsSnoozeRememberTheChoice)
@@ -75,10 +87,10 @@ TEST_F(SnoozeTest, SnoozeAllAndTheAlertsSnoozeRememberTheChoice)
         ::SendDlgItemMessageA(dialog, IDC_REMINDER_SNOOZE_CHOICE, CB_SETCURSEL, Snooze::HalfAnHour, 0);
         ::PostMessageA(dialog, WM_COMMAND, IDC_REMINDER_SNOOZE_ALL, 0);
     });
-    ReminderListDialog list(backlog(), [](const Event&) {});
-    EXPECT_EQ(list.show(::GetModuleHandleA(nullptr), nullptr), ReminderListDialog::snoozedAll);
-    EXPECT_EQ(list.snoozeChoice(), Snooze::HalfAnHour);
-    EXPECT_EQ(list.remaining().size(), 3u);
+    const auto snoozedAll = ReminderListDialog::ask(::GetModuleHandleA(nullptr), nullptr, backlog(), [](const Event&) {});
+    ASSERT_TRUE(snoozedAll);
+    EXPECT_EQ(snoozedAll->choice, Snooze::HalfAnHour);
+    EXPECT_EQ(snoozedAll->events.size(), 3u);
 
     // The alert starts on the last choice, and its own snooze is remembered.
     LRESULT startedOn = -1;
@@ -87,20 +99,17 @@ TEST_F(SnoozeTest, SnoozeAllAndTheAlertsSnoozeRememberTheChoice)
         ::SendDlgItemMessageA(dialog, IDC_SNOOZE_CHOICE, CB_SETCURSEL, Snooze::Tomorrow, 0);
         ::PostMessageA(dialog, WM_COMMAND, IDC_SNOOZE, 0);
     });
-    AlertDialog alert;
-    alert.setEvent(backlog()[1]);
-    EXPECT_EQ(alert.show(::GetModuleHandleA(nullptr), nullptr), AlertDialog::snoozed);
+    const AlertDialog::Answer snoozed = AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, backlog()[1]);
+    EXPECT_EQ(snoozed.end, ModalDialog::End::snoozed);
     EXPECT_EQ(startedOn, Snooze::HalfAnHour);
-    EXPECT_EQ(alert.snoozeChoice(), Snooze::Tomorrow);
+    EXPECT_EQ(snoozed.snoozeFor, Snooze::Tomorrow);
 
     LRESULT nextStart = -1;
     whenDialogAppears("Event alert", [&](HWND dialog) {
         nextStart = ::SendDlgItemMessageA(dialog, IDC_SNOOZE_CHOICE, CB_GETCURSEL, 0, 0);
         ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    AlertDialog next;
-    next.setEvent(backlog()[0]);
-    EXPECT_EQ(next.show(::GetModuleHandleA(nullptr), nullptr), -1);
+    EXPECT_EQ(AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, backlog()[0]).end, ModalDialog::End::cancelled);
     EXPECT_EQ(nextStart, Snooze::Tomorrow);
 }
 

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,16 +39,16 @@ Event sampleEvent()
     return event;
 }
 
-// Shows `dialog` modally and cancels it from inside its own loop.
-template <typename Dialog>
-void openAndCancel(Dialog& dialog, const char* caption)
+// Runs `show`, which shows a dialog modally, and cancels the dialog from
+// inside its own loop.
+void openAndCancel(const char* caption, const std::function<void()>& show)
 {
     bool seen = false;
     whenDialogAppears(caption, [&](HWND window) {
         seen = true;
         ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     });
-    dialog.show(::GetModuleHandleA(nullptr), nullptr);
+    show();
     ASSERT_TRUE(seen) << caption << " did not appear";
 }
 
@@ -89,9 +90,8 @@ TEST(ResourceLeakTest, TheCountsSeeADeliberateLeakAndItsRelease)
 TEST(ResourceLeakTest, TheAlert)
 {
     expectNoResourceGrowth("the alert", times, [] {
-        AlertDialog alert;
-        alert.setEvent(sampleEvent());
-        openAndCancel(alert, "Event alert");
+        openAndCancel("Event alert",
+                      [] { AlertDialog::ask(::GetModuleHandleA(nullptr), nullptr, sampleEvent()); });
     }, bareTemplateGrowth(IDD_ALERT, "Event alert", times));
 }
 
@@ -99,16 +99,15 @@ TEST(ResourceLeakTest, TheAboutBox)
 {
     expectNoResourceGrowth("the About box", times, [] {
         AboutDialog about;
-        openAndCancel(about, "About...");
+        openAndCancel("About...", [&] { about.show(::GetModuleHandleA(nullptr), nullptr); });
     }, bareTemplateGrowth(IDD_ABOUT, "About...", times));
 }
 
 TEST(ResourceLeakTest, TheEventEditor)
 {
     expectNoResourceGrowth("the event editor", times, [] {
-        EventPropertiesDialog editor;
-        editor.setEvent(sampleEvent());
-        openAndCancel(editor, "Event properties ");
+        openAndCancel("Event properties ",
+                      [] { EventPropertiesDialog::edit(::GetModuleHandleA(nullptr), nullptr, sampleEvent()); });
     }, bareTemplateGrowth(IDD_EVENT_PROPERTIES, "Event properties ", times));
 }
 

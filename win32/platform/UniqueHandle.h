@@ -98,6 +98,18 @@ struct ImageListTraits {
     static void close(HIMAGELIST list) { ::ImageList_Destroy(list); }
 };
 
+// The device context of the whole screen (GetDC of no window).
+struct ScreenDcTraits {
+    static HDC invalid() { return nullptr; }
+    static void close(HDC context) { ::ReleaseDC(nullptr, context); }
+};
+
+// A memory device context (CreateCompatibleDC).
+struct MemoryDcTraits {
+    static HDC invalid() { return nullptr; }
+    static void close(HDC context) { ::DeleteDC(context); }
+};
+
 // A COM interface pointer, released once.
 template <typename Interface>
 struct ComInterfaceTraits {
@@ -114,5 +126,45 @@ using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
 using BitmapHandle = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using ScreenDc = UniqueHandle<HDC, ScreenDcTraits>;
+using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 template <typename Interface>
 using ComPointer = UniqueHandle<Interface*, ComInterfaceTraits<Interface>>;
+
+// An object selected into a device context; the object it replaced is
+// selected back at the end, so that neither is deleted while selected.
+// Declared after the context and the object, so that it ends first.
+class SelectedObject {
+public:
+    SelectedObject(HDC context, HGDIOBJ object) : target(context), previous(::SelectObject(context, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    SelectedObject(SelectedObject&& other) noexcept
+        : target(std::exchange(other.target, nullptr)), previous(std::exchange(other.previous, nullptr))
+    {
+    }
+    SelectedObject& operator=(SelectedObject&& other) noexcept
+    {
+        if (this != &other) {
+            restore();
+            target = std::exchange(other.target, nullptr);
+            previous = std::exchange(other.previous, nullptr);
+        }
+        return *this;
+    }
+    ~SelectedObject() { restore(); }
+
+    // False when the selection failed (a pen, brush, font or bitmap).
+    explicit operator bool() const { return previous != nullptr; }
+
+private:
+    void restore()
+    {
+        if (*this)
+            ::SelectObject(target, previous);
+        previous = nullptr;
+    }
+
+    HDC target = nullptr;
+    HGDIOBJ previous = nullptr;
+};
