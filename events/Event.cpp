@@ -31,7 +31,8 @@ bool Event::operator==(const Event& other) const
            a.wMinute == b.wMinute && frequency == other.frequency && noTime == other.noTime &&
            remind3Days == other.remind3Days && remind1Day == other.remind1Day && remind1Hour == other.remind1Hour &&
            sendEmail == other.sendEmail && launchProgram == other.launchProgram && description == other.description &&
-           emailAddress == other.emailAddress && programPath == other.programPath && note == other.note;
+           emailAddress == other.emailAddress && programPath == other.programPath && note == other.note &&
+           rule == other.rule && skippedDays == other.skippedDays && remindBefore == other.remindBefore;
 }
 
 bool Event::fieldsBefore(const Event& a, const Event& b)
@@ -39,14 +40,15 @@ bool Event::fieldsBefore(const Event& a, const Event& b)
     const auto fields = [](const Event& e) {
         return std::tie(e.when.wYear, e.when.wMonth, e.when.wDay, e.when.wHour, e.when.wMinute, e.frequency,
                         e.noTime, e.remind3Days, e.remind1Day, e.remind1Hour, e.sendEmail, e.launchProgram,
-                        e.description, e.emailAddress, e.programPath, e.note);
+                        e.description, e.emailAddress, e.programPath, e.note, e.rule, e.skippedDays,
+                        e.remindBefore);
     };
     return fields(a) < fields(b);
 }
 
 bool Event::repeats() const
 {
-    return frequency >= Daily && frequency <= Fortnightly;
+    return (frequency >= Daily && frequency <= Fortnightly) || !rule.empty();
 }
 
 Event Event::nextOccurrence() const

@@ -3,7 +3,9 @@
 #include "EventFrequency.h"
 #include "SystemTime.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // One calendar entry. A plain value: copied whole into and out of the list,
 // the dialogs and the scheduler. Only year, month, day, hour and minute of
@@ -33,7 +35,10 @@ public:
     // by `frequency`.
     static SystemTime nextDate(const SystemTime& when, EventFrequency frequency);
 
+    // Repeats by one of the five frequencies or by a rule.
     bool repeats() const;
+    // Holds anything beyond what the first versions of the file stored.
+    bool hasExtensions() const { return !rule.empty() || !skippedDays.empty() || !remindBefore.empty(); }
 
     std::string description;
     EventFrequency frequency = Once;
@@ -47,4 +52,18 @@ public:
     std::string programPath;
     std::string note;
     SystemTime when;
+
+    // Stored after the note, where older versions of the program pass over
+    // them. `rule`: a repetition by an RFC 5545 rule (its RRULE text) that
+    // none of the five frequencies says; such an event keeps `frequency`
+    // Once and `when` its next occurrence, which is what an older version
+    // sees. A rule the program cannot read is kept as text, and the event
+    // is taken as once.
+    std::string rule;
+    // The days (day numbers of Calendar.h), in order, on which the rule's
+    // occurrences are skipped.
+    std::vector<long> skippedDays;
+    // Early reminders, each that many minutes before the start (an untimed
+    // event starts at 00:00 of its day), in order.
+    std::vector<std::int32_t> remindBefore;
 };

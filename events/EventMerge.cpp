@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -68,4 +69,42 @@ EventMerge::Result EventMerge::merge(const std::vector<Event>& base, const std::
         }
     std::stable_sort(result.events.begin(), result.events.end());
     return result;
+}
+
+void EventMerge::keepWhatOlderVersionsDrop(const std::vector<Event>& base, std::vector<Event>& theirs)
+{
+    // The events of base that carry something new and are gone from theirs,
+    // each under its stripped self.
+    std::multiset<const Event*, AllFieldsLess> inTheirs;
+    for (const Event& e : theirs)
+        inTheirs.insert(&e);
+    std::vector<Event> stripped;
+    std::vector<const Event*> whole;
+    for (const Event& e : base) {
+        if (!e.hasExtensions())
+            continue;
+        const auto found = inTheirs.find(&e);
+        if (found != inTheirs.end()) {
+            inTheirs.erase(found); // still there as it was
+            continue;
+        }
+        Event plain = e;
+        plain.rule.clear();
+        plain.skippedDays.clear();
+        plain.remindBefore.clear();
+        stripped.push_back(std::move(plain));
+        whole.push_back(&e);
+    }
+    std::multimap<const Event*, const Event*, AllFieldsLess> dropped;
+    for (std::size_t i = 0; i < stripped.size(); ++i)
+        dropped.emplace(&stripped[i], whole[i]);
+    for (Event& e : theirs) {
+        if (e.hasExtensions())
+            continue;
+        const auto found = dropped.find(&e);
+        if (found == dropped.end())
+            continue;
+        e = *found->second;
+        dropped.erase(found);
+    }
 }

@@ -21,4 +21,10 @@ public:
 
     static Result merge(const std::vector<Event>& base, const std::vector<Event>& mine,
                         const std::vector<Event>& theirs);
+
+    // An older version of the program that saves the file drops what it
+    // does not know (a rule, skipped days, early reminders): that is no one's
+    // edit. Each event of `theirs` that equals an event of `base` but for
+    // those alone becomes that event of `base` again.
+    static void keepWhatOlderVersionsDrop(const std::vector<Event>& base, std::vector<Event>& theirs);
 };

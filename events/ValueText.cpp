@@ -1,6 +1,7 @@
 #include "ValueText.h"
 
 #include <cstdint>
+#include <cstdio>
 
 bool ValueText::sameText(std::string_view a, std::string_view b)
 {
@@ -138,4 +139,35 @@ bool ValueText::parseDuration(std::string_view text, long long& seconds)
     }
     seconds *= sign;
     return parts > 0;
+}
+
+std::string ValueText::dateText(long day)
+{
+    SystemTime date;
+    setDayNumber(date, day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u%02u%02u", date.wYear, date.wMonth, date.wDay);
+    return text;
+}
+
+std::string ValueText::durationText(long long seconds)
+{
+    std::string text = seconds < 0 ? "-P" : "P";
+    unsigned long long left = seconds < 0 ? 0ULL - static_cast<unsigned long long>(seconds)
+                                          : static_cast<unsigned long long>(seconds);
+    const auto part = [&](unsigned long long size, char unit) {
+        if (left >= size) {
+            text += std::to_string(left / size) + unit;
+            left %= size;
+        }
+    };
+    part(static_cast<unsigned long long>(secondsPerDay), 'D');
+    if (left > 0)
+        text += 'T';
+    part(3600, 'H');
+    part(60, 'M');
+    part(1, 'S');
+    if (text.back() == 'P')
+        text += "T0S";
+    return text;
 }

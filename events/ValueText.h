@@ -3,6 +3,7 @@
 #include "Calendar.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // Values as RFC 5545 writes them (numbers, dates and date-times, UTC offsets
@@ -50,4 +51,10 @@ public:
     static bool parseOffset(std::string_view text, long long& seconds);
     // An ISO 8601 duration as RFC 5545 writes it: [+-]P[nW][nD][T[nH][nM][nS]].
     static bool parseDuration(std::string_view text, long long& seconds);
+
+    // The DATE YYYYMMDD of a day number.
+    static std::string dateText(long day);
+    // A duration as [-]P[nD][T[nH][nM][nS]], days rather than weeks: -P7D,
+    // -PT15M, -P6DT15H; PT0S for none.
+    static std::string durationText(long long seconds);
 };

@@ -342,6 +342,22 @@ TEST_F(EventFileKeeperTest, ACopysOwnCarryingForwardIsNoEditOfTheOthers)
     }
 }
 
+TEST_F(EventFileKeeperTest, AnOlderVersionsSaveKeepsWhatItCannotStore)
+{
+    Event meeting = timedEvent("meeting", 2026, 12, 8, 9, 0);
+    meeting.rule = "FREQ=MONTHLY;BYDAY=2TU";
+    meeting.remindBefore = {7 * 24 * 60};
+    Event asOlderVersionsWriteIt = meeting;
+    asOlderVersionsWriteIt.rule.clear();
+    asOlderVersionsWriteIt.remindBefore.clear();
+    const Event added = timedEvent("added by the older version", 2026, 12, 9, 9, 0);
+    kit.files.files[userFile] = EventFileWriter::write({meeting});
+    keeper.load();
+    kit.files.files[userFile] = EventFileWriter::write({asOlderVersionsWriteIt, added});
+    EXPECT_EQ(keeper.takeOutsideChanges(), EventFileKeeper::OutsideChange::Taken);
+    EXPECT_EQ(kit.events.all(), (std::vector<Event>{meeting, added}));
+}
+
 TEST(EventFileKeeperTexts, FillIn)
 {
     EXPECT_EQ(EventFileKeeper::fillIn("%1, %2 and %3; 100%, %4", {"a", "b", "c"}), "a, b and c; 100%, %4");

@@ -1,3 +1,4 @@
+#include "Calendar.h"
 #include "EventFileReader.h"
 #include "Windows1252.h"
 #include "EventFileWriter.h"
@@ -59,6 +60,42 @@ TEST(EventFileWriter, OneEvent)
                   "    </event>",
                   "</eventlist>",
               }));
+}
+
+TEST(EventFileWriter, WhatOlderVersionsDoNotKnowComesAfterTheNoteAndIsReadBack)
+{
+    Event meeting = dentist();
+    meeting.frequency = Once;
+    meeting.rule = "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630";
+    meeting.skippedDays = {dayNumber(2026, 4, 14), dayNumber(2026, 5, 12)};
+    meeting.remindBefore = {15, 9585}; // a quarter of an hour; 6 days 15 hours 45 minutes
+    std::string text = EventFileWriter::write({meeting});
+    const std::string written = text;
+    const std::string afterNote = "        <note>Bring the card|*Ask about the bill</note>\r\n";
+    EXPECT_EQ(written.substr(written.find(afterNote) + afterNote.size()),
+              lines({"        <rule>FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630</rule>", "        <skip>20260414</skip>",
+                     "        <skip>20260512</skip>", "        <remind>-PT15M</remind>",
+                     "        <remind>-P6DT15H45M</remind>", "    </event>", "</eventlist>"}));
+    std::vector<Event> back;
+    ASSERT_TRUE(EventFileReader::read(text, back, Windows1252()));
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0], meeting);
+}
+
+TEST(EventFileWriter, UnreadableNewValuesKeepTheEventAndTheRuleItsText)
+{
+    const auto readOne = [](const std::string& extensions) {
+        std::string text = EventFileWriter::write({dentist()});
+        text.insert(text.find("    </event>"), extensions);
+        std::vector<Event> events;
+        EXPECT_TRUE(EventFileReader::read(text, events, Windows1252())) << text;
+        return events.empty() ? Event() : events[0];
+    };
+    const Event odd = readOne("<rule>FREQ=SOMETIMES</rule><skip>2026-04-14</skip><skip>20260230</skip>"
+                              "<remind>PT15M</remind><remind>soon</remind><remind>-P2D</remind><skip>20260101</skip>");
+    EXPECT_EQ(odd.rule, "FREQ=SOMETIMES");
+    EXPECT_EQ(odd.skippedDays, std::vector<long>{dayNumber(2026, 1, 1)});
+    EXPECT_EQ(odd.remindBefore, std::vector<std::int32_t>{2 * 24 * 60}) << "only distances before the start";
 }
 
 TEST(EventFileWriter, EmptyList)

@@ -72,6 +72,42 @@ TEST(EventMergeTest, EveryAdditionKeptEveryRemovalDoneBothEditsKept)
     EXPECT_EQ(counted.removedByThem, 1u);
 }
 
+TEST(EventMergeTest, WhatAnOlderVersionDropsIsNoOnesEdit)
+{
+    // Upper case: the letter's event with a rule, a skipped day and an early
+    // reminder, which an older version saves as the lower-case one.
+    const auto list = [](const std::string& text) {
+        std::vector<Event> out = events(text);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] < 'a') {
+                out[i] = events(std::string(1, static_cast<char>(text[i] - 'A' + 'a')))[0];
+                out[i].rule = "FREQ=MONTHLY;BYDAY=2TU";
+                out[i].skippedDays = {1};
+                out[i].remindBefore = {60};
+            }
+        }
+        return out;
+    };
+    const struct {
+        const char* base;
+        const char* theirs;
+        const char* kept;
+        const char* what;
+    } cases[] = {
+        {"AB", "ab", "AB", "both saved by an older version"},
+        {"AB", "abc", "ABc", "saved by an older version, with an event added there"},
+        {"AB", "a", "A", "one removed there"},
+        {"Ab", "ab", "Ab", "nothing new to lose"},
+        {"AA", "aA", "AA", "twins, one still whole"},
+        {"A", "aa", "Aa", "a twin added there stays as written"},
+    };
+    for (const auto& c : cases) {
+        std::vector<Event> theirs = list(c.theirs);
+        EventMerge::keepWhatOlderVersionsDrop(list(c.base), theirs);
+        EXPECT_EQ(theirs, list(c.kept)) << c.what;
+    }
+}
+
 TEST(EventMergeTest, LongListsKeepEveryChangeAndMakeNoNewTwins)
 {
     RandomEvents random(7);

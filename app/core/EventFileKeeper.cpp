@@ -99,6 +99,7 @@ EventStore::SaveResult EventFileKeeper::write()
 
 std::size_t EventFileKeeper::mergeIn(std::vector<Event> theirs)
 {
+    EventMerge::keepWhatOlderVersionsDrop(base, theirs);
     std::stable_sort(theirs.begin(), theirs.end());
     // Carrying a repeating event forward is no one's edit, and each copy
     // does it at its own moments: the three versions are compared as of the

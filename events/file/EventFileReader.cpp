@@ -1,10 +1,12 @@
 #include "EventFileReader.h"
 
 #include "CodePage.h"
+#include "ValueText.h"
 #include "XmlNestingProbe.h"
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -120,6 +122,31 @@ std::string decodeLineBreaks(const char* note)
     return decoded;
 }
 
+// What newer versions store after the note. A value that cannot be read
+// (a hand edit) is passed over, as an older version passes over all of them;
+// the rule is kept as text whatever it says.
+void readExtensions(const TiXmlElement& element, Event& event)
+{
+    event.rule = childText(element, "rule");
+    for (const TiXmlElement* skip = element.FirstChildElement("skip"); skip; skip = skip->NextSiblingElement("skip")) {
+        ValueText::Stamp date;
+        const char* text = skip->GetText();
+        if (text && ValueText::parseStamp(text, date) && date.date)
+            event.skippedDays.push_back(date.day);
+    }
+    std::sort(event.skippedDays.begin(), event.skippedDays.end());
+    event.skippedDays.erase(std::unique(event.skippedDays.begin(), event.skippedDays.end()), event.skippedDays.end());
+    for (const TiXmlElement* remind = element.FirstChildElement("remind"); remind;
+         remind = remind->NextSiblingElement("remind")) {
+        long long seconds = 0;
+        const char* text = remind->GetText();
+        constexpr long long longest = 366LL * 24 * 3600; // a year before
+        if (text && ValueText::parseDuration(text, seconds) && seconds <= 0 && seconds >= -longest)
+            event.remindBefore.push_back(static_cast<std::int32_t>(-seconds / 60));
+    }
+    std::sort(event.remindBefore.begin(), event.remindBefore.end());
+}
+
 void readEvent(const TiXmlElement& element, Event& event)
 {
     event.description = childText(element, "description");
@@ -140,6 +167,7 @@ void readEvent(const TiXmlElement& element, Event& event)
     event.remind3Days = flag(element, "remind3day");
     event.remind1Day = flag(element, "remind1day");
     event.remind1Hour = flag(element, "remind1hour");
+    readExtensions(element, event);
 }
 
 } // namespace

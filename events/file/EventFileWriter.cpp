@@ -1,5 +1,7 @@
 #include "EventFileWriter.h"
 
+#include "ValueText.h"
+
 #include <charconv>
 #include <cstring>
 
@@ -136,6 +138,14 @@ void appendEvent(std::string& out, const Event& event)
     appendTextElement(out, "        ", "address", event.emailAddress);
     appendTextElement(out, "        ", "program", event.programPath);
     appendTextElement(out, "        ", "note", EventFileWriter::encodeLineBreaks(event.note));
+    // What older versions do not know comes after the note, and only where
+    // an event has it: every other event is written as they write it.
+    if (!event.rule.empty())
+        appendTextElement(out, "        ", "rule", event.rule);
+    for (const long day : event.skippedDays)
+        appendTextElement(out, "        ", "skip", ValueText::dateText(day));
+    for (const std::int32_t minutes : event.remindBefore)
+        appendTextElement(out, "        ", "remind", ValueText::durationText(-60LL * minutes));
     out += "    </event>";
     out += lineEnd;
 }
