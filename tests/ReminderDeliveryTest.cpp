@@ -169,6 +169,29 @@ TEST_F(ReminderDeliveryTest, AWholeDay)
     EXPECT_EQ(desktop.timerMessages, 5);
 }
 
+TEST_F(ReminderDeliveryTest, EarlyRemindersComeAtTheirMinuteWithTheDate)
+{
+    const auto remindedAt = [](Event event, std::vector<std::int32_t> minutesBefore) {
+        event.remindBefore = std::move(minutesBefore);
+        return event;
+    };
+    // A week before at 09:00, a day before and a quarter of an hour before.
+    kit.events.add(remindedAt(untimedEvent("birthday", 2026, 12, 14), {7 * 1440 - 9 * 60}));
+    kit.events.add(remindedAt(timedEvent("dentist", 2026, 12, 9, 8, 30), {15, 1440}));
+    // Its reminder was due while the computer was off, and the event is over.
+    kit.events.add(remindedAt(timedEvent("over", 2026, 12, 7, 7, 0), {30}));
+    startAt(at(12, 7, 8, 0));
+    desktop.log.clear();
+    desktop.runUntil(at(12, 9, 8, 20));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-07 09:00:00 Remind this event: 2026-12-14 -------\tbirthday| (1, 0)",
+                               "12-08 00:00:00 Remind these events: Today:|No events today.| (1, 20)",
+                               "12-08 08:30:00 Remind this event: 2026-12-09 08.30\tdentist| (1, 0)",
+                               "12-09 00:00:00 Remind these events: Today:|08.30\tdentist| (1, 20)",
+                               "12-09 08:15:00 Remind this event: 2026-12-09 08.30\tdentist| (1, 0)",
+                           }));
+}
+
 TEST_F(ReminderDeliveryTest, StartedLateInTheMorning)
 {
     kit.events.add(withHourBefore(timedEvent("half past ten", 2026, 12, 7, 10, 30)));

@@ -105,6 +105,9 @@ std::string ReminderDelivery::hourBeforeText(const ReminderSchedule::Due& due) c
     std::string text;
     for (const Event& event : due.hourBefore)
         text += ReminderSummary::eventLine(event);
+    // An early reminder may come days ahead: its line gives the date too.
+    for (const Event& event : due.early)
+        text += ReminderSummary::datedEventLine(event);
     return text;
 }
 
@@ -114,7 +117,7 @@ void ReminderDelivery::deliver(const ReminderSchedule::Due& due)
     // reminders of the same minute share it, the reminders first.
     if (due.newDay)
         composeSummary();
-    if (!due.hourBefore.empty()) {
+    if (!due.hourBefore.empty() || !due.early.empty()) {
         std::string text = hourBeforeText(due);
         if (due.newDay)
             text += "\r\n" + summary;

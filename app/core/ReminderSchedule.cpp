@@ -24,19 +24,22 @@ std::int64_t dayOf(std::int64_t minute)
 using Moment = ReminderSchedule::Moment;
 
 // Visits every moment of the list: the own minute of each timed event with
-// a real date and time, and the minute an hour before for those that ask.
+// a real date and time, the minute an hour before for those that ask, and
+// each early reminder the event has (an untimed event starts at 00:00).
 template <typename Visit>
 void forEachMoment(const std::vector<Event>& events, Visit visit)
 {
     for (const Event& event : events) {
-        if (event.noTime)
+        const std::int64_t start = ReminderSchedule::startMinute(event);
+        if (start < 0)
             continue;
-        const std::int64_t own = ReminderSchedule::minuteNumber(event.when);
-        if (own < 0)
-            continue;
-        visit(Moment::Alert, own, event);
-        if (event.remind1Hour)
-            visit(Moment::HourBefore, own - 60, event);
+        if (!event.noTime) {
+            visit(Moment::Alert, start, event);
+            if (event.remind1Hour)
+                visit(Moment::HourBefore, start - 60, event);
+        }
+        for (const std::int32_t before : event.remindBefore)
+            visit(Moment::Early, start - before, event);
     }
 }
 
@@ -49,6 +52,15 @@ Event todayProbe(const SystemTime& now)
 }
 
 } // namespace
+
+std::int64_t ReminderSchedule::startMinute(const Event& event)
+{
+    if (!event.noTime)
+        return minuteNumber(event.when);
+    SystemTime dayStart = event.when;
+    dayStart.wHour = dayStart.wMinute = 0;
+    return minuteNumber(dayStart);
+}
 
 std::int64_t ReminderSchedule::minuteNumber(const SystemTime& time)
 {
@@ -204,11 +216,13 @@ ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events
         } else if (take(silenced, minute, event)) {
             return;
         }
+        // A reminder ahead of an event already begun says nothing the
+        // alert (due too) does not.
         if (moment == Moment::Alert) {
             due.alerts.push_back(event);
             due.lateAlert = due.lateAlert || nowMinute - minute > lateAfterMinutes;
-        } else if (minute + 60 > nowMinute) { // else the alert, due too, says it all
-            due.hourBefore.push_back(event);
+        } else if (startMinute(event) > nowMinute) {
+            (moment == Moment::HourBefore ? due.hourBefore : due.early).push_back(event);
         }
     });
     if (clockAhead) {

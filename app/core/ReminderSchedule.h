@@ -11,7 +11,7 @@ class EventList;
 
 // When the user must be told what. Moments are the own minute of each timed
 // event (an alert) and, for events that ask for it, the minute one hour
-// before (a balloon). The schedule remembers up to which minute moments have
+// before and the minutes of their early reminders (balloons). The schedule remembers up to which minute moments have
 // been handed out, so that each comes exactly once: one that passed while an
 // alert was open or the computer slept comes at the next look; none comes
 // before its minute. All decisions take the present moment as an argument.
@@ -54,9 +54,10 @@ public:
     struct Due {
         bool newDay = false;           // the date changed since the last look
         std::vector<Event> hourBefore; // their hour-before minute came, their own is ahead
+        std::vector<Event> early;      // one of their early reminders came, their start is ahead
         std::vector<Event> alerts;     // their own minute came; in list (time) order
         bool lateAlert = false;        // one of the alerts is late
-        bool empty() const { return !newDay && hourBefore.empty() && alerts.empty(); }
+        bool empty() const { return !newDay && hourBefore.empty() && early.empty() && alerts.empty(); }
     };
 
     // Hands out every moment after the last look up to the current minute,
@@ -70,7 +71,7 @@ public:
     // out their minute before (the clock went back meanwhile).
     void entered(const Event& event, const SystemTime& now);
 
-    enum class Moment { Alert, HourBefore, Midnight };
+    enum class Moment { Alert, HourBefore, Early, Midnight };
     struct Wake {
         std::uint32_t delayMilliseconds = 0;
         Moment moment = Moment::Midnight;
@@ -84,6 +85,8 @@ public:
     // Minutes since 1970-01-01 00:00 of a date and time; -1 when it is not a
     // real date with an hour of 0..23 and a minute of 0..59.
     static std::int64_t minuteNumber(const SystemTime& time);
+    // The minute an event starts: its own, or 00:00 of its day when it has no time.
+    static std::int64_t startMinute(const Event& event);
 
 private:
     using MomentOf = std::pair<std::int64_t, Event>; // a minute, and the occurrence it is of

@@ -51,6 +51,14 @@ std::string ReminderSummary::eventLine(const Event& event)
     return line + "\r\n";
 }
 
+std::string ReminderSummary::datedEventLine(const Event& event)
+{
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u-%02u-%02u ", event.when.wYear % 10000u, event.when.wMonth % 100u,
+                  event.when.wDay % 100u);
+    return date + eventLine(event);
+}
+
 bool ReminderSummary::compose(const std::vector<Event>& events, const SystemTime& now, const ReminderTexts& texts,
                               std::string& text)
 {

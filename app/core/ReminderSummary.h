@@ -20,4 +20,7 @@ public:
     // without a time seven hyphens stand for the time. A line is at most 255
     // characters: a longer description is cut and ends with "...".
     static std::string eventLine(const Event& event);
+    // The same line with the event's date before the time: "YYYY-MM-DD HH.MM",
+    // a tab, the description.
+    static std::string datedEventLine(const Event& event);
 };
