@@ -5,11 +5,17 @@
 //     vellumere-events [event-file]
 //     vellumere-events --export event-file calendar.ics
 //     vellumere-events --import calendar.ics event-file
+//     vellumere-events --agenda YYYY-MM-DD DAYS [event-file]
 //
+// --agenda prints every occurrence and every reminder balloon of DAYS days
+// from 00:00 of the date, one line each: date, time (or "-" for an event
+// without one), "event" or "reminder", description, separated by tabs.
 // Without a path it reads the user's own event file. Only --import writes it
 // (created when missing), through the same one-step save as the program's;
 // a calendar it refuses leaves the file as it was, and the exit status is 1.
 
+#include "Agenda.h"
+#include "Calendar.h"
 #include "CalendarTime.h"
 #include "CalendarTransfer.h"
 #include "Event.h"
@@ -30,6 +36,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -210,6 +217,54 @@ int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zon
     return 0;
 }
 
+// A real date YYYY-MM-DD, as a day number.
+bool parseDay(const std::string& text, long& day)
+{
+    int year = 0, month = 0, date = 0;
+    char end = 0;
+    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &date, &end) != 3 ||
+        text[4] != '-' || text[7] != '-')
+        return false;
+    SystemTime when{};
+    when.wYear = static_cast<std::uint16_t>(year);
+    when.wMonth = static_cast<std::uint16_t>(month);
+    when.wDay = static_cast<std::uint16_t>(date);
+    if (year < 1 || !isValidDate(when))
+        return false;
+    day = dayNumber(year, month, date);
+    return true;
+}
+
+int printAgenda(EventStore& store, const std::string& from, const std::string& count, const std::string& path)
+{
+    long fromDay = 0;
+    char* end = nullptr;
+    const long days = std::strtol(count.c_str(), &end, 10);
+    if (!parseDay(from, fromDay) || count.empty() || *end != '\0' || days < 1 || days > 366 * 100) {
+        std::fprintf(stderr, "vellumere-events: --agenda takes a date YYYY-MM-DD and a number of days from 1 to 36600\n");
+        return 2;
+    }
+    std::vector<Event> events;
+    const EventStore::Loaded loaded = store.load(path, events);
+    if (loaded != EventStore::Loaded::Read && loaded != EventStore::Loaded::Missing) {
+        std::fprintf(stderr, "vellumere-events: %s: not an event file it can read\n", path.c_str());
+        return 1;
+    }
+    std::stable_sort(events.begin(), events.end()); // the program's order
+    for (const Agenda::Line& line : Agenda::of(events, fromDay, days)) {
+        SystemTime date;
+        setDayNumber(date, line.day);
+        std::printf("%04u-%02u-%02u\t", date.wYear, date.wMonth, date.wDay);
+        if (line.minute < 0)
+            std::printf("-");
+        else
+            std::printf("%02d:%02d", line.minute / 60, line.minute % 60);
+        std::printf("\t%s\t%s\n", line.kind == Agenda::Kind::Event ? "event" : "reminder",
+                    oneLine(line.event->description).c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -223,6 +278,13 @@ int main(int argc, char** argv)
 #endif
     EventStore store(system, files);
     const std::string option = argc > 1 ? argv[1] : "";
+    if (option == "--agenda") {
+        if (argc != 4 && argc != 5) {
+            std::fprintf(stderr, "usage: vellumere-events --agenda YYYY-MM-DD DAYS [EVENTS.xml]\n");
+            return 2;
+        }
+        return printAgenda(store, argv[2], argv[3], argc == 5 ? argv[4] : store.locateFile());
+    }
     if (option == "--export" || option == "--import") {
         if (argc != 4) {
             std::fprintf(stderr, "usage: vellumere-events --export EVENTS.xml OUT.ics | --import IN.ics EVENTS.xml\n");

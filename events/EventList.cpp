@@ -52,12 +52,19 @@ void EventList::remove(std::size_t position)
 void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::vector<Event> next)
 {
     // The only step that can fail comes first; the rest moves, and sorts
-    // without throwing (a stable sort short of memory sorts in place).
+    // without throwing (a stable sort or merge short of memory works in place).
     events.reserve(events.size() + next.size());
     for (const std::size_t position : endedSeries)
         events[position].frequency = Once;
+    const auto before = static_cast<std::ptrdiff_t>(events.size());
     events.insert(events.end(), std::make_move_iterator(next.begin()), std::make_move_iterator(next.end()));
-    sortEvents();
+    // The list is sorted: only the new events need sorting, then one merge
+    // in which equal events keep their order, the list's first, as a stable
+    // sort of the whole would leave them.
+    const auto added = events.begin() + before;
+    std::stable_sort(added, events.end());
+    std::inplace_merge(events.begin(), added, events.end());
+    ++changes;
 }
 
 void EventList::sortEvents()
