@@ -5,6 +5,7 @@
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,23 @@ public:
     // counted from the one `startDay` lies in), in order; false when
     // `budget` is spent.
     bool collect(long startDay, long long period, std::vector<long>& days, long& budget) const;
+
+    // What an event's own rule may say: FREQ DAILY to YEARLY, INTERVAL,
+    // BYDAY, BYMONTHDAY (not in a weekly rule), BYMONTH, BYSETPOS beside
+    // another BY part, COUNT up to maxCount or UNTIL, WKST. Nothing finer
+    // than a day: parse takes more, for what a calendar file holds. COUNT is
+    // counted from the start each time, so it is kept to what a walk of a
+    // few hundred years does in a moment.
+    bool inVocabulary() const;
+    static constexpr long maxCount = 100000;
+
+    // The rule as RRULE text, its parts in one order: FREQ, INTERVAL (not
+    // 1), BYDAY, BYMONTHDAY, BYMONTH, BYSETPOS, COUNT, UNTIL, WKST (not MO).
+    // UNTIL loses its seconds, as parse drops them; BYHOUR, BYMINUTE and
+    // BYSECOND are not kept.
+    std::string text() const;
+    bool operator==(const RecurrenceRule& other) const;
+    bool operator!=(const RecurrenceRule& other) const { return !(*this == other); }
 
 private:
     enum class Frequency { None, Secondly, Minutely, Hourly, Daily, Weekly, Monthly, Yearly };
