@@ -524,3 +524,94 @@ bool RecurrenceRule::operator==(const RecurrenceRule& other) const
            hasPositions == other.hasPositions && hasNth == other.hasNth && timeParts == other.timeParts &&
            weekStart == other.weekStart;
 }
+
+template <typename Take>
+bool RecurrenceRule::walk(long startDay, int minute, long fromDay, long toDay, long& budget, Take take) const
+{
+    if (startDay > toDay)
+        return true;
+    if (startDay >= fromDay && !take(startDay))
+        return true;
+    if (frequency == Frequency::None || count == 1)
+        return true;
+    long end = toDay;
+    if (hasUntil) {
+        const bool untilDayCounts = untilStamp.date || minute * 60LL <= untilStamp.second;
+        end = std::min(end, untilDayCounts ? untilStamp.day : untilStamp.day - 1);
+    }
+    // Finer than daily is taken by the day.
+    const RecurrenceRule* rule = this;
+    RecurrenceRule byDay;
+    if (frequency < Frequency::Daily) {
+        byDay = *this;
+        byDay.frequency = Frequency::Daily;
+        byDay.every = 1;
+        rule = &byDay;
+    }
+    // The periods' days repeat after 400 years: so many days, weeks, months
+    // or years, each `step` periods long, and one more for the start's own.
+    const long long cycle = rule->frequency == Frequency::Yearly    ? 400
+                            : rule->frequency == Frequency::Monthly ? 4800
+                            : rule->frequency == Frequency::Weekly  ? daysIn400Years / 7
+                                                                    : daysIn400Years;
+    const long step = rule->every;
+    Days periods(*rule, startDay, budget);
+    // COUNT needs every earlier occurrence; otherwise start at `fromDay`.
+    long long period = 0;
+    if (count == 0) {
+        period = periods.periodOf(fromDay);
+        period -= period % step;
+    }
+    std::vector<long> days;
+    long seen = 1;
+    long long empty = 0;
+    for (;; period += step) {
+        long first = 0;
+        long last = 0;
+        if (!periods.range(period, first, last) || first > end)
+            return true;
+        if (!periods.collect(period, days))
+            return false;
+        bool found = false;
+        for (const long day : days) {
+            if (day <= startDay)
+                continue;
+            if (day > end)
+                return true;
+            found = true;
+            if (day >= fromDay && !take(day))
+                return true;
+            if (count != 0 && ++seen == count)
+                return true;
+        }
+        if (found)
+            empty = 0;
+        else if (++empty > cycle)
+            return true;
+    }
+}
+
+bool RecurrenceRule::occurrences(long startDay, long fromDay, long toDay, std::vector<long>& days, long& budget,
+                                 int minute) const
+{
+    days.clear();
+    return walk(startDay, minute, fromDay, toDay, budget, [&](long day) {
+        days.push_back(day);
+        return true;
+    });
+}
+
+long RecurrenceRule::nextOccurrenceFrom(long startDay, long day, long& budget, int minute) const
+{
+    long next = noDay;
+    walk(startDay, minute, day, LONG_MAX, budget, [&](long found) {
+        next = found;
+        return false;
+    });
+    return next;
+}
+
+bool RecurrenceRule::hasEnded(long startDay, long day, long& budget, int minute) const
+{
+    return nextOccurrenceFrom(startDay, day + 1, budget, minute) == noDay && budget >= 0;
+}
