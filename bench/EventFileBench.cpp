@@ -3,8 +3,9 @@
 // Prints Google Benchmark's warm in-process times, then a table of times and
 // peak memory measured in fresh processes, with their ratios to the bare parse,
 // the catch-up of the worst files a mistyped year makes, the merge of two
-// edited copies of a list with their base, and the export and import of the
-// same events as an iCalendar file.
+// edited copies of a list with their base, the export and import of the
+// same events as an iCalendar file, and the occurrences of random repetition
+// rules: 10,000 over a year, and 1,000 caught up after a year away.
 //
 //     build/bench/bench/event_file_bench [--benchmark_filter=...]
 
@@ -19,6 +20,7 @@
 #include "PosixSystemServices.h"
 #include "PosixTimeZones.h"
 #include "RandomEvents.h"
+#include "RecurrenceRule.h"
 #include "ReminderSchedule.h"
 #include "Windows1252.h"
 
@@ -31,6 +33,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,6 +260,81 @@ struct Import : Operation {
     }
 };
 
+// `count` random rules of the events' vocabulary (as tests/check-recurrence-rules
+// makes them) with their start days, from 1900 to 2026.
+std::vector<std::pair<RecurrenceRule, long>> randomRules(int count)
+{
+    std::mt19937 engine(5545);
+    const auto number = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine); };
+    const char* const weekdays[] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+    const char* const frequencies[] = {"DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
+    std::vector<std::pair<RecurrenceRule, long>> rules;
+    while (static_cast<int>(rules.size()) < count) {
+        const int frequency = number(0, 3);
+        std::string text = std::string("FREQ=") + frequencies[frequency];
+        if (number(0, 2) == 0)
+            text += ";INTERVAL=" + std::to_string(number(2, 5));
+        if (number(0, 1) == 0) {
+            text += ";BYDAY=";
+            for (int i = number(1, 3); i > 0; --i) {
+                if (frequency >= 2 && number(0, 1) == 0)
+                    text += std::to_string(number(1, 4) * (number(0, 1) ? 1 : -1));
+                text += weekdays[number(0, 6)] + std::string(i > 1 ? "," : "");
+            }
+        }
+        if (frequency != 1 && number(0, 2) == 0)
+            text += ";BYMONTHDAY=" + std::to_string(number(1, 31) * (number(0, 1) ? 1 : -1));
+        if (number(0, 3) == 0)
+            text += ";BYMONTH=" + std::to_string(number(1, 12));
+        if (text.find(";BY") != std::string::npos && number(0, 3) == 0)
+            text += ";BYSETPOS=" + std::to_string(number(1, 3) * (number(0, 1) ? 1 : -1));
+        const long start = dayNumber(number(1900, 2026), number(1, 12), number(1, 28));
+        if (number(0, 3) == 0)
+            text += ";COUNT=" + std::to_string(number(1, 1000));
+        else if (number(0, 2) == 0)
+            text += ";UNTIL=" + std::to_string(number(2026, 2030)) + "1231";
+        RecurrenceRule rule;
+        if (rule.parse(text) && rule.inVocabulary())
+            rules.emplace_back(rule, start);
+    }
+    return rules;
+}
+
+// Each rule's occurrences over 2026, as the agenda of a year shows them.
+struct RuleAgenda : Operation {
+    std::vector<std::pair<RecurrenceRule, long>> rules;
+    std::vector<long> days;
+    void prepare(int count) override { rules = randomRules(count); }
+    void run() override
+    {
+        std::size_t found = 0;
+        for (const auto& [rule, start] : rules) {
+            long budget = 10000000;
+            if (!rule.occurrences(start, dayNumber(2026, 1, 1), dayNumber(2026, 12, 31), days, budget, 540))
+                std::abort();
+            found += days.size();
+        }
+        benchmark::DoNotOptimize(found);
+    }
+};
+
+// Back after a year away: each rule's occurrences missed in 2025, and its next one.
+struct RuleCatchUp : RuleAgenda {
+    void run() override
+    {
+        long sum = 0;
+        for (const auto& [rule, start] : rules) {
+            long budget = 10000000;
+            if (!rule.occurrences(start, dayNumber(2025, 1, 1), dayNumber(2025, 12, 31), days, budget, 540))
+                std::abort();
+            sum += rule.nextOccurrenceFrom(start, dayNumber(2026, 1, 1), budget, 540);
+            if (budget < 0)
+                std::abort();
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+};
+
 template <typename Kind>
 void timeOperation(benchmark::State& state)
 {
@@ -280,6 +358,16 @@ void registerBenchmarks()
     for (auto* registered : {benchmark::RegisterBenchmark("calendar_export", timeOperation<Export>),
                              benchmark::RegisterBenchmark("calendar_import", timeOperation<Import>)})
         registered->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("rule_agenda", timeOperation<RuleAgenda>)
+        ->Arg(10000)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("rule_catch_up", timeOperation<RuleCatchUp>)
+        ->Arg(1000)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
     benchmark::RegisterBenchmark("merge", timeOperation<Merge>)
         ->Arg(10000)
         ->Unit(benchmark::kMillisecond)

@@ -4,6 +4,7 @@
 #include "EventFrequency.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -19,11 +20,13 @@ long long floorDivide(long long value, long long divisor)
     return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
 }
 
+const char* const weekdayCodes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+const char* const frequencyNames[] = {"SECONDLY", "MINUTELY", "HOURLY", "DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
+
 int weekdayCode(std::string_view text)
 {
-    static const char* const codes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
     for (int day = 0; day < 7; ++day) {
-        if (sameText(text, codes[day]))
+        if (sameText(text, weekdayCodes[day]))
             return day;
     }
     return -1;
@@ -227,11 +230,9 @@ bool RecurrenceRule::parse(std::string_view text)
         long number = 0;
         bool ok = true;
         if (sameText(name, "FREQ")) {
-            static const char* const names[] = {"SECONDLY", "MINUTELY", "HOURLY", "DAILY",
-                                                "WEEKLY",   "MONTHLY",  "YEARLY"};
             frequency = Frequency::None;
             for (int i = 0; i < 7; ++i) {
-                if (sameText(value, names[i]))
+                if (sameText(value, frequencyNames[i]))
                     frequency = static_cast<Frequency>(i + 1);
             }
             ok = frequency != Frequency::None;
@@ -424,4 +425,193 @@ long RecurrenceRule::nextOccurrence(const Stamp& start, long long now, const Clo
 bool RecurrenceRule::collect(long startDay, long long period, std::vector<long>& days, long& budget) const
 {
     return Days(*this, startDay, budget).collect(period, days);
+}
+
+bool RecurrenceRule::inVocabulary() const
+{
+    // RFC 5545 forbids BYMONTHDAY in a weekly rule, and a BYSETPOS alone.
+    return frequency >= Frequency::Daily && !timeParts && count <= maxCount && (count == 0 || !hasUntil) &&
+           (frequency != Frequency::Weekly || !hasMonthDays()) &&
+           (!hasPositions || hasDays() || hasMonthDays() || months != 0);
+}
+
+std::string RecurrenceRule::text() const
+{
+    if (frequency == Frequency::None)
+        return {};
+    std::string out = "FREQ=";
+    out += frequencyNames[static_cast<int>(frequency) - 1];
+    std::string items;
+    const auto item = [&](long number, const char* suffix = "") {
+        items += items.empty() ? "" : ",";
+        items += std::to_string(number) + suffix;
+    };
+    const auto part = [&](const char* name) {
+        if (!items.empty())
+            out += std::string(";") + name + "=" + items;
+        items.clear();
+    };
+    if (every != 1)
+        out += ";INTERVAL=" + std::to_string(every);
+    for (int i = 1; i <= 7; ++i) {
+        if (weekdays >> (i % 7) & 1u)
+            items += (items.empty() ? "" : ",") + std::string(weekdayCodes[i % 7]);
+    }
+    for (long sign : {1, -1}) {
+        // Through a pointer: g++ 12 with -fsanitize=undefined misreads
+        // `(sign > 0 ? nth : nthFromEnd)[i]` here.
+        const std::uint64_t* ordinals = sign > 0 ? nth : nthFromEnd;
+        for (int n = 1; n <= 53; ++n) {
+            for (int i = 1; i <= 7; ++i) {
+                if (ordinals[i % 7] >> n & 1u)
+                    item(sign * n, weekdayCodes[i % 7]);
+            }
+        }
+    }
+    part("BYDAY");
+    for (long sign : {1, -1}) {
+        for (int d = 1; d <= 31; ++d) {
+            if ((sign > 0 ? monthDays : monthDaysFromEnd) >> d & 1u)
+                item(sign * d);
+        }
+    }
+    part("BYMONTHDAY");
+    for (int m = 1; m <= 12; ++m) {
+        if (months >> m & 1u)
+            item(m);
+    }
+    part("BYMONTH");
+    for (long sign : {1, -1}) {
+        const std::bitset<367>& at = sign > 0 ? positions : positionsFromEnd;
+        for (std::size_t n = 1; n <= 366; ++n) {
+            if (at[n])
+                item(sign * static_cast<long>(n));
+        }
+    }
+    part("BYSETPOS");
+    if (count != 0)
+        out += ";COUNT=" + std::to_string(count);
+    if (hasUntil) {
+        SystemTime date;
+        setDayNumber(date, untilStamp.day);
+        char stamp[32];
+        const int hour = static_cast<int>(untilStamp.second / 3600);
+        const int minute = static_cast<int>(untilStamp.second / 60 % 60);
+        if (untilStamp.date)
+            std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", date.wYear, date.wMonth, date.wDay);
+        else
+            std::snprintf(stamp, sizeof stamp, "%04d%02d%02dT%02d%02d00%s", date.wYear, date.wMonth, date.wDay,
+                          hour, minute, untilStamp.utc ? "Z" : "");
+        out += std::string(";UNTIL=") + stamp;
+    }
+    if (weekStart != 1)
+        out += std::string(";WKST=") + weekdayCodes[weekStart];
+    return out;
+}
+
+bool RecurrenceRule::operator==(const RecurrenceRule& other) const
+{
+    const auto sameUntil = [&] {
+        return !hasUntil || (untilStamp.day == other.untilStamp.day && untilStamp.second == other.untilStamp.second &&
+                             untilStamp.date == other.untilStamp.date && untilStamp.utc == other.untilStamp.utc);
+    };
+    return frequency == other.frequency && every == other.every && count == other.count &&
+           hasUntil == other.hasUntil && sameUntil() && months == other.months && monthDays == other.monthDays &&
+           monthDaysFromEnd == other.monthDaysFromEnd && weekdays == other.weekdays &&
+           std::equal(std::begin(nth), std::end(nth), std::begin(other.nth)) &&
+           std::equal(std::begin(nthFromEnd), std::end(nthFromEnd), std::begin(other.nthFromEnd)) &&
+           positions == other.positions && positionsFromEnd == other.positionsFromEnd &&
+           hasPositions == other.hasPositions && hasNth == other.hasNth && timeParts == other.timeParts &&
+           weekStart == other.weekStart;
+}
+
+template <typename Take>
+bool RecurrenceRule::walk(long startDay, int minute, long fromDay, long toDay, long& budget, Take take) const
+{
+    if (startDay > toDay)
+        return true;
+    if (startDay >= fromDay && !take(startDay))
+        return true;
+    if (frequency == Frequency::None || count == 1)
+        return true;
+    long end = toDay;
+    if (hasUntil) {
+        const bool untilDayCounts = untilStamp.date || minute * 60LL <= untilStamp.second;
+        end = std::min(end, untilDayCounts ? untilStamp.day : untilStamp.day - 1);
+    }
+    // Finer than daily is taken by the day.
+    const RecurrenceRule* rule = this;
+    RecurrenceRule byDay;
+    if (frequency < Frequency::Daily) {
+        byDay = *this;
+        byDay.frequency = Frequency::Daily;
+        byDay.every = 1;
+        rule = &byDay;
+    }
+    // The periods' days repeat after 400 years: so many days, weeks, months
+    // or years, each `step` periods long, and one more for the start's own.
+    const long long cycle = rule->frequency == Frequency::Yearly    ? 400
+                            : rule->frequency == Frequency::Monthly ? 4800
+                            : rule->frequency == Frequency::Weekly  ? daysIn400Years / 7
+                                                                    : daysIn400Years;
+    const long step = rule->every;
+    Days periods(*rule, startDay, budget);
+    // COUNT needs every earlier occurrence; otherwise start at `fromDay`.
+    long long period = 0;
+    if (count == 0) {
+        period = periods.periodOf(fromDay);
+        period -= period % step;
+    }
+    std::vector<long> days;
+    long seen = 1;
+    long long empty = 0;
+    for (;; period += step) {
+        long first = 0;
+        long last = 0;
+        if (!periods.range(period, first, last) || first > end)
+            return true;
+        if (!periods.collect(period, days))
+            return false;
+        bool found = false;
+        for (const long day : days) {
+            if (day <= startDay)
+                continue;
+            if (day > end)
+                return true;
+            found = true;
+            if (day >= fromDay && !take(day))
+                return true;
+            if (count != 0 && ++seen == count)
+                return true;
+        }
+        if (found)
+            empty = 0;
+        else if (++empty > cycle)
+            return true;
+    }
+}
+
+bool RecurrenceRule::occurrences(long startDay, long fromDay, long toDay, std::vector<long>& days, long& budget,
+                                 int minute) const
+{
+    days.clear();
+    return walk(startDay, minute, fromDay, toDay, budget, [&](long day) {
+        days.push_back(day);
+        return true;
+    });
+}
+
+long RecurrenceRule::nextOccurrenceFrom(long startDay, long day, long& budget, int minute) const
+{
+    long next = noDay;
+    walk(startDay, minute, day, LONG_MAX, budget, [&](long found) {
+        next = found;
+        return false;
+    });
+    return next;
+}
+
+bool RecurrenceRule::hasEnded(long startDay, long day, long& budget, int minute) const
+{
+    return nextOccurrenceFrom(startDay, day + 1, budget, minute) == noDay && budget >= 0;
 }

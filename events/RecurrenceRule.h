@@ -3,8 +3,10 @@
 #include "ValueText.h"
 
 #include <bitset>
+#include <climits>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -48,9 +50,55 @@ public:
     // `budget` is spent.
     bool collect(long startDay, long long period, std::vector<long>& days, long& budget) const;
 
+    // What an event's own rule may say: FREQ DAILY to YEARLY, INTERVAL,
+    // BYDAY, BYMONTHDAY (not in a weekly rule), BYMONTH, BYSETPOS beside
+    // another BY part, COUNT up to maxCount or UNTIL, WKST. Nothing finer
+    // than a day: parse takes more, for what a calendar file holds. COUNT is
+    // counted from the start each time, so it is kept to what a walk of a
+    // few hundred years does in a moment.
+    bool inVocabulary() const;
+    static constexpr long maxCount = 100000;
+
+    // The rule as RRULE text, its parts in one order: FREQ, INTERVAL (not
+    // 1), BYDAY, BYMONTHDAY, BYMONTH, BYSETPOS, COUNT, UNTIL, WKST (not MO).
+    // UNTIL loses its seconds, as parse drops them; BYHOUR, BYMINUTE and
+    // BYSECOND are not kept.
+    std::string text() const;
+    bool operator==(const RecurrenceRule& other) const;
+    bool operator!=(const RecurrenceRule& other) const { return !(*this == other); }
+
+    // The occurrences of an event that starts on `startDay` at `minute` of
+    // the day (0 without a time). The start is always the first, counted by
+    // COUNT, whether the rule would give it or not (RFC 5545 section 3.3.10,
+    // and Google's and Apple's calendars; python-dateutil leaves such a
+    // start out). UNTIL is a moment on the event's wall clock, a UTC one
+    // too: whoever reads it from a calendar makes it local first. An UNTIL
+    // that is a date takes that whole day. Without COUNT the walk starts at
+    // the period of the day asked about; with it, at the start. `budget`
+    // bounds the days looked at: a search that finds nothing looks at about
+    // 150,000; below 0 afterwards when it ran out, and the answer is then
+    // short.
+
+    // The occurrences within [fromDay, toDay], in order; false when the
+    // budget ran out.
+    bool occurrences(long startDay, long fromDay, long toDay, std::vector<long>& days, long& budget,
+                     int minute = 0) const;
+    static constexpr long noDay = LONG_MIN;
+    // The first occurrence on or after `day`; noDay when there is none: the
+    // rule has ended, or gives no day (its days repeat after 400 years and
+    // a whole number of periods, so a search ends there).
+    long nextOccurrenceFrom(long startDay, long day, long& budget, int minute = 0) const;
+    // True when no occurrence comes after `day`; false when the budget ran out.
+    bool hasEnded(long startDay, long day, long& budget, int minute = 0) const;
+
 private:
     enum class Frequency { None, Secondly, Minutely, Hourly, Daily, Weekly, Monthly, Yearly };
     class Days;
+
+    // Calls `take` with each occurrence from `fromDay` on, in order, until it
+    // returns false or the periods pass `toDay`; false when the budget ran out.
+    template <typename Take>
+    bool walk(long startDay, int minute, long fromDay, long toDay, long& budget, Take take) const;
 
     bool hasDays() const { return weekdays != 0 || hasNth; }
     bool hasMonthDays() const { return monthDays != 0 || monthDaysFromEnd != 0; }
