@@ -88,6 +88,16 @@ public:
     // rule has ended, or gives no day (its days repeat after 400 years and
     // a whole number of periods, so a search ends there).
     long nextOccurrenceFrom(long startDay, long day, long& budget, int minute = 0) const;
+    // The same rule re-started `passed` occurrences later: COUNT reduced by
+    // them (an event carried forward to a later occurrence); UNTIL kept.
+    RecurrenceRule afterOccurrences(long passed) const
+    {
+        RecurrenceRule later = *this;
+        if (later.count > 0)
+            later.count = later.count > passed ? later.count - passed : 1;
+        return later;
+    }
+    bool hasCount() const { return count > 0; }
     // True when no occurrence comes after `day`; false when the budget ran out.
     bool hasEnded(long startDay, long day, long& budget, int minute = 0) const;
 

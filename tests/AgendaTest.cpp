@@ -64,6 +64,17 @@ TEST(Agenda, AgreesWithTheCatchUpDayByDay)
             e.remindBefore.clear();
             e.rule.clear();
             e.skippedDays.clear();
+            static const char* const rules[] = {"FREQ=MONTHLY;BYDAY=2TU", "FREQ=DAILY;INTERVAL=3;COUNT=40",
+                                                "FREQ=WEEKLY;BYDAY=MO,FR;UNTIL=20270301", "FREQ=MONTHLY;BYMONTHDAY=-1",
+                                                "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29"};
+            if (random.number(0, 2) == 0) {
+                e.when.wYear = 2026; // begun before the window, going on in it
+                e.when.wMonth = static_cast<std::uint16_t>(random.number(10, 12));
+                e.when.wDay = static_cast<std::uint16_t>(random.number(1, 28));
+                e.frequency = Once;
+                e.rule = rules[random.number(0, 4)];
+                e.skippedDays = {dayNumber(2026, 12, random.number(1, 31)), dayNumber(2027, 2, 28)};
+            }
             events.push_back(e);
         }
         const long first = dayNumber(2026, 12, 1);

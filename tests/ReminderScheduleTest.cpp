@@ -1,4 +1,5 @@
 #include "AllocationFailure.h"
+#include "Calendar.h"
 #include "EventFileWriter.h"
 #include "ReminderSchedule.h"
 #include "ReminderTestKit.h"
@@ -165,6 +166,59 @@ TEST_F(ReminderScheduleTest, ALongNoteIsCopiedOnlyForTheOccurrencesKept)
     ASSERT_TRUE(ReminderSchedule::catchUpEvents(kit.events, kit.system.now));
     EXPECT_EQ(kit.events.size(), 1u + 366 + 1);
     EXPECT_LT(EventFileWriter::write(kit.events.all()).size(), 40u * 1024 * 1024) << "was 960 MB";
+}
+
+TEST_F(ReminderScheduleTest, CatchUpCarriesRulesForwardWithTheirCountAndSkippedDays)
+{
+    at(2026, 12, 7, 8, 0); // Monday 7 December 2026
+    const auto series = [](Event e, const char* rule, std::vector<long> skipped = {}) {
+        e.rule = rule;
+        e.skippedDays = std::move(skipped);
+        return e;
+    };
+    // Each event as "date time rule [skipped days]".
+    const auto shown = [](const EventList& list) {
+        std::vector<std::string> out;
+        for (const Event& e : list) {
+            std::string line = describe(e).substr(0, 16) + " " + e.rule;
+            for (const long day : e.skippedDays) {
+                SystemTime date;
+                setDayNumber(date, day);
+                line += " -" + std::to_string(date.wMonth) + "/" + std::to_string(date.wDay);
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    const struct {
+        const char* what;
+        Event event;
+        std::vector<std::string> after;
+    } cases[] = {
+        {"weekly, three times: ended today", series(timedEvent("w", 2026, 11, 23, 9, 0), "FREQ=WEEKLY;COUNT=3"),
+         {"2026-11-23 09:00 ", "2026-11-30 09:00 ", "2026-12-07 09:00 "}},
+        {"weekly, five times: two left", series(timedEvent("w", 2026, 11, 23, 9, 0), "FREQ=WEEKLY;COUNT=5"),
+         {"2026-11-23 09:00 ", "2026-11-30 09:00 ", "2026-12-07 09:00 ", "2026-12-14 09:00 FREQ=WEEKLY;COUNT=2"}},
+        {"the second Tuesday until June", series(timedEvent("m", 2026, 10, 13, 9, 0), "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630"),
+         {"2026-10-13 09:00 ", "2026-11-10 09:00 ", "2026-12-08 09:00 FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630"}},
+        {"every three days, a past and a coming day skipped",
+         series(untimedEvent("d", 2026, 11, 28), "FREQ=DAILY;INTERVAL=3", {dayNumber(2026, 12, 1), dayNumber(2026, 12, 10)}),
+         {"2026-11-28 --:-- ", "2026-12-04 --:-- ", "2026-12-07 --:-- FREQ=DAILY;INTERVAL=3 -12/10"}},
+        {"the next occurrence skipped: the one after it",
+         series(timedEvent("t", 2026, 11, 30, 9, 0), "FREQ=WEEKLY;BYDAY=MO,TH", {dayNumber(2026, 12, 10)}),
+         {"2026-11-30 09:00 ", "2026-12-03 09:00 ", "2026-12-07 09:00 ", "2026-12-14 09:00 FREQ=WEEKLY;BYDAY=MO,TH"}},
+        {"a rule it cannot read: kept as it is", series(timedEvent("x", 2026, 11, 1, 9, 0), "FREQ=SOMETIMES"),
+         {"2026-11-01 09:00 FREQ=SOMETIMES"}},
+        {"daily, a day skipped", series(untimedEvent("s", 2026, 12, 3, Daily), "", {dayNumber(2026, 12, 5)}),
+         {"2026-12-03 --:-- ", "2026-12-04 --:-- ", "2026-12-06 --:-- ", "2026-12-07 --:-- "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReminderTestKit fresh;
+        fresh.events.add(c.event);
+        ReminderSchedule::catchUpEvents(fresh.events, kit.system.now);
+        EXPECT_EQ(shown(fresh.events), c.after);
+    }
 }
 
 TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMovesEverySeriesOn)

@@ -1,6 +1,7 @@
 #include "Agenda.h"
 
 #include "Calendar.h"
+#include "RecurrenceRule.h"
 #include "ReminderSchedule.h"
 
 #include <algorithm>
@@ -25,6 +26,19 @@ void Agenda::occurrences(const Event& event, long fromDay, long toDay, std::vect
             days.push_back(day);
     };
     const long first = dayOf(event.when);
+    if (!event.rule.empty()) {
+        RecurrenceRule rule;
+        if (!rule.parse(event.rule) || !rule.inVocabulary()) {
+            keep(first); // a rule it cannot read: the event is taken as once
+            return;
+        }
+        long budget = 4 * 146097;
+        std::vector<long> ruled;
+        rule.occurrences(first, fromDay, toDay, ruled, budget, event.noTime ? 0 : event.when.wHour * 60 + event.when.wMinute);
+        for (const long day : ruled)
+            keep(day);
+        return;
+    }
     long step = 0;
     switch (event.frequency) {
     case Daily:

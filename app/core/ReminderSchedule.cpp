@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 #include "EventList.h"
+#include "RecurrenceRule.h"
 
 #include <algorithm>
 #include <iterator>
@@ -76,6 +77,26 @@ ReminderSchedule::ReminderSchedule(const SystemTime& start)
 
 namespace {
 
+// Days looked at for one rule's occurrences in one catch-up: a rule whose
+// pattern gives no day stops there.
+constexpr long ruleBudget = 2 * 146097;
+
+long dayOf(const SystemTime& date)
+{
+    return dayNumber(date.wYear, date.wMonth, date.wDay);
+}
+
+// The occurrence of `series` on `day`, as a one-time event of its own.
+Event oneTime(const Event& series, long day)
+{
+    Event past = series;
+    setDayNumber(past.when, day);
+    past.frequency = Once;
+    past.rule.clear();
+    past.skippedDays.clear();
+    return past;
+}
+
 // What one copy of `event` adds to the file, about: its texts and the
 // elements around them.
 std::size_t writtenSize(const Event& event)
@@ -97,29 +118,70 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
     const long today = dayNumber(now.wYear, now.wMonth, now.wDay);
 
     // Walks the past occurrences of each series: `past(i, day)` for each one
-    // kept (from the last year), `ended(i, next)` with the date it moves on to.
+    // kept (from the last year), `ended(i, next)` with the event it moves
+    // on to, if it has one.
     const auto walk = [&](auto past, auto ended) {
         for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
             const Event& series = events[i];
             if (!series.repeats())
                 continue;
-            // Only the date moves on; the event is copied only where it is kept.
-            SystemTime date = series.when;
-            const auto beforeToday = [&](const SystemTime& when) {
-                return dateBefore(when, now) || (sameDate(when, now) && !series.noTime);
+            const long lastPast = series.noTime ? today - 1 : today; // a timed event of today counts as past
+            const long start = dayNumber(series.when.wYear, series.when.wMonth, series.when.wDay);
+            if (!isValidDate(series.when) || start > lastPast)
+                continue;
+            const auto skipped = [&](long day) {
+                return std::binary_search(series.skippedDays.begin(), series.skippedDays.end(), day);
             };
-            bool first = true;
-            while (beforeToday(date)) {
-                const SystemTime next = Event::nextDate(date, series.frequency);
-                if (!dateBefore(date, next))
-                    break; // not a real date, or the year overflowed: it cannot move on
-                if (!first && !dateBefore(date, oldestKept))
-                    past(i, date);
-                first = false;
-                date = next;
+            const auto upcomingAt = [&](long day) {
+                Event upcoming = series;
+                setDayNumber(upcoming.when, day);
+                // Skipped days that are past now say nothing more.
+                upcoming.skippedDays.erase(upcoming.skippedDays.begin(),
+                                           std::lower_bound(upcoming.skippedDays.begin(), upcoming.skippedDays.end(), day));
+                return upcoming;
+            };
+            if (series.rule.empty()) {
+                // Only the date moves on; the event is copied only where it is kept.
+                SystemTime date = series.when;
+                bool first = true;
+                while (dayNumber(date.wYear, date.wMonth, date.wDay) <= lastPast || skipped(dayOf(date))) {
+                    const SystemTime next = Event::nextDate(date, series.frequency);
+                    if (!dateBefore(date, next))
+                        break; // not a real date, or the year overflowed: it cannot move on
+                    const long day = dayOf(date);
+                    if (!first && day >= firstDay && day <= lastPast && !skipped(day))
+                        past(i, day);
+                    first = false;
+                    date = next;
+                }
+                if (!first)
+                    ended(i, upcomingAt(dayOf(date)));
+                continue;
             }
-            if (!first)
-                ended(i, date);
+            RecurrenceRule rule;
+            if (!rule.parse(series.rule) || !rule.inVocabulary())
+                continue; // kept as it is: taken as once
+            const int minute = series.noTime ? 0 : series.when.wHour * 60 + series.when.wMinute;
+            long budget = ruleBudget;
+            std::vector<long> days;
+            rule.occurrences(start, std::max(start + 1, firstDay), lastPast, days, budget, minute);
+            for (const long day : days)
+                if (!skipped(day))
+                    past(i, day);
+            long next = rule.nextOccurrenceFrom(start, lastPast + 1, budget, minute);
+            while (next != RecurrenceRule::noDay && skipped(next))
+                next = rule.nextOccurrenceFrom(start, next + 1, budget, minute);
+            if (next == RecurrenceRule::noDay) {
+                ended(i, Event()); // the rule has ended: the event stays, once
+                continue;
+            }
+            Event upcoming = upcomingAt(next);
+            if (rule.hasCount()) {
+                std::vector<long> passed;
+                rule.occurrences(start, start, next - 1, passed, budget, minute);
+                upcoming.rule = rule.afterOccurrences(static_cast<long>(passed.size())).text();
+            }
+            ended(i, std::move(upcoming));
         }
     };
 
@@ -128,12 +190,12 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
     std::vector<std::size_t> countOn(static_cast<std::size_t>(today - firstDay + 1));
     std::vector<std::size_t> bytesOn(countOn.size());
     walk(
-        [&](std::size_t i, const SystemTime& date) {
-            const auto day = static_cast<std::size_t>(dayNumber(date.wYear, date.wMonth, date.wDay) - firstDay);
-            ++countOn[day];
-            bytesOn[day] += writtenSize(events[i]);
+        [&](std::size_t i, long day) {
+            const auto at = static_cast<std::size_t>(day - firstDay);
+            ++countOn[at];
+            bytesOn[at] += writtenSize(events[i]);
         },
-        [](std::size_t, const SystemTime&) {});
+        [](std::size_t, const Event&) {});
     long cutoff = firstDay - 1; // occurrences of days before it are not kept
     std::size_t countLeft = maxPastOccurrencesAdded, bytesLeft = maxPastBytesAdded;
     for (long day = today; day >= firstDay; --day) {
@@ -148,8 +210,7 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
 
     CatchUp result;
     walk(
-        [&](std::size_t i, const SystemTime& date) {
-            const long day = dayNumber(date.wYear, date.wMonth, date.wDay);
+        [&](std::size_t i, long day) {
             if (day < cutoff)
                 return;
             if (day == cutoff) {
@@ -159,16 +220,12 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
                 --countLeft;
                 bytesLeft -= size;
             }
-            Event past = events[i];
-            past.when = date;
-            past.frequency = Once;
-            result.added.push_back(std::move(past));
+            result.added.push_back(oneTime(events[i], day));
         },
-        [&](std::size_t i, const SystemTime& date) {
+        [&](std::size_t i, Event upcoming) {
             result.endedSeries.push_back(i);
-            Event upcoming = events[i];
-            upcoming.when = date;
-            result.added.push_back(std::move(upcoming));
+            if (upcoming.repeats())
+                result.added.push_back(std::move(upcoming));
         });
     return result;
 }
@@ -186,8 +243,12 @@ void ReminderSchedule::catchUpEvents(std::vector<Event>& events, const SystemTim
 {
     CatchUp result = catchUp(events, now);
     events.reserve(events.size() + result.added.size());
-    for (const std::size_t position : result.endedSeries)
+    // A past occurrence, once: the rule and its skipped days go on in the next.
+    for (const std::size_t position : result.endedSeries) {
         events[position].frequency = Once;
+        events[position].rule.clear();
+        events[position].skippedDays.clear();
+    }
     events.insert(events.end(), std::make_move_iterator(result.added.begin()),
                   std::make_move_iterator(result.added.end()));
     std::stable_sort(events.begin(), events.end());
