@@ -60,6 +60,7 @@ TEST(EventEdit, AnEditOfACarriedForwardEventMovesItsSeriesNotThePastOccurrence)
         int daysCarried;  // the ticks while the editor was open, one a day
         void (*edit)(Event&);
         std::vector<std::string> after;
+        const char* rule = ""; // the series' rule after the edit
     } cases[] = {
         {"an hour later",
          timedEvent("stand-up", 2026, 12, 7, 9, 0, Daily),
@@ -87,6 +88,16 @@ TEST(EventEdit, AnEditOfACarriedForwardEventMovesItsSeriesNotThePastOccurrence)
          0,
          [](Event& e) { e.frequency = Weekly; },
          {"2026-12-07 09:00 yoga", "2026-12-08 09:00 yoga (repeats 2)"}},
+        {"ten times by a rule, renamed after two days: the count goes on",
+         [] {
+             Event e = timedEvent("course", 2026, 12, 7, 9, 0);
+             e.rule = "FREQ=DAILY;COUNT=10";
+             return e;
+         }(),
+         2,
+         [](Event& e) { e.description = "class"; },
+         {"2026-12-07 09:00 course", "2026-12-08 09:00 course", "2026-12-09 09:00 course", "2026-12-10 09:00 class"},
+         "FREQ=DAILY;COUNT=7"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -104,6 +115,7 @@ TEST(EventEdit, AnEditOfACarriedForwardEventMovesItsSeriesNotThePastOccurrence)
         }
         apply(kit.events, EventEdit::place(kit.events.all(), 0, original, edited));
         EXPECT_EQ(listing(kit.events), c.after);
+        EXPECT_EQ(kit.events.all().back().rule, c.rule);
     }
 }
 

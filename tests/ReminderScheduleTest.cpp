@@ -1,6 +1,8 @@
 #include "AllocationFailure.h"
 #include "Calendar.h"
+#include "EventFileReader.h"
 #include "EventFileWriter.h"
+#include "Windows1252.h"
 #include "ReminderSchedule.h"
 #include "ReminderTestKit.h"
 
@@ -218,6 +220,21 @@ TEST_F(ReminderScheduleTest, CatchUpCarriesRulesForwardWithTheirCountAndSkippedD
         fresh.events.add(c.event);
         ReminderSchedule::catchUpEvents(fresh.events, kit.system.now);
         EXPECT_EQ(shown(fresh.events), c.after);
+
+        // An older version reads the file without the new elements: every
+        // event, the next occurrence too, is once, on the same dates.
+        std::string text = EventFileWriter::write(fresh.events.all());
+        for (const char* element : {"<rule>", "<skip>", "<remind>"}) {
+            for (std::size_t at; (at = text.find(element)) != std::string::npos;)
+                text.erase(text.rfind('\n', at) + 1, text.find('\n', at) - text.rfind('\n', at));
+        }
+        std::vector<Event> seen;
+        ASSERT_TRUE(EventFileReader::read(text, seen, Windows1252()));
+        ASSERT_EQ(seen.size(), c.after.size());
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(describe(seen[i]).substr(0, 16), c.after[i].substr(0, 16));
+            EXPECT_FALSE(seen[i].repeats() && !c.event.rule.empty());
+        }
     }
 }
 

@@ -4,14 +4,24 @@
 
 namespace {
 
-// The same event but for its date and time, and for the rule, which a
-// carry-forward takes from it.
-bool sameApartFrom(const Event& candidate, const Event& original, const SystemTime& when, EventFrequency frequency)
+// The same event but for its date and time and for what a carry-forward
+// changes: the repetition (taken from a past occurrence, a COUNT reduced in
+// the next) and the skipped days (those past dropped).
+bool sameApartFromRepetition(const Event& candidate, const Event& original)
 {
     Event comparable = candidate;
-    comparable.when = when;
-    comparable.frequency = frequency;
+    comparable.when = original.when;
+    comparable.frequency = original.frequency;
+    comparable.rule = original.rule;
+    comparable.skippedDays = original.skippedDays;
     return comparable == original;
+}
+
+// `candidate` goes on repeating as `original` did.
+bool continuesSeries(const Event& candidate, const Event& original)
+{
+    return candidate.repeats() && candidate.frequency == original.frequency &&
+           candidate.rule.empty() == original.rule.empty() && sameApartFromRepetition(candidate, original);
 }
 
 long minutesOf(const SystemTime& when)
@@ -45,11 +55,11 @@ SystemTime movedLikeTheEdit(const SystemTime& when, const Event& original, const
 long EventEdit::locate(const std::vector<Event>& events, std::size_t position, const Event& original)
 {
     const auto isIt = [&](const Event& candidate) {
-        if (candidate.frequency == original.frequency)
-            return candidate == original;
-        // Only events of its own minute can be the one carried forward.
-        return !(candidate < original) && !(original < candidate) &&
-               sameApartFrom(candidate, original, original.when, original.frequency);
+        if (candidate == original)
+            return true;
+        // Only a one-time event of its own minute can be the one carried forward.
+        return original.repeats() && !candidate.repeats() && !(candidate < original) && !(original < candidate) &&
+               sameApartFromRepetition(candidate, original);
     };
     if (position < events.size() && isIt(events[position]))
         return static_cast<long>(position);
@@ -71,21 +81,27 @@ EventEdit::Change EventEdit::place(const std::vector<Event>& events, std::size_t
     change.action = Action::Replace;
     change.position = static_cast<std::size_t>(found);
     const Event& now = events[change.position];
-    if (now.frequency == original.frequency || !original.repeats())
+    if (now == original || !original.repeats())
         return change;
     // Carried forward: the series goes on in the newest occurrence that
     // still carries the rule.
     long current = -1;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const Event& candidate = events[i];
-        if (candidate.frequency == original.frequency && original < candidate &&
-            sameApartFrom(candidate, original, original.when, original.frequency) &&
+        if (original < candidate && continuesSeries(candidate, original) &&
             (current < 0 || events[static_cast<std::size_t>(current)] < candidate))
             current = static_cast<long>(i);
     }
     if (current < 0)
         return change;
     change.position = static_cast<std::size_t>(current);
-    change.event.when = movedLikeTheEdit(events[change.position].when, original, edited);
+    const Event& series = events[change.position];
+    change.event.when = movedLikeTheEdit(series.when, original, edited);
+    // A repetition the edit left as it was goes on as the series has it now
+    // (a COUNT reduced, past skipped days dropped).
+    if (edited.rule == original.rule && edited.skippedDays == original.skippedDays) {
+        change.event.rule = series.rule;
+        change.event.skippedDays = series.skippedDays;
+    }
     return change;
 }
