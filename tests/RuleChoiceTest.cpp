@@ -152,6 +152,44 @@ TEST(RuleChoice, TheDialogStartsFromTheEventsRepetitionOrItsRule)
     }
 }
 
+TEST(RuleChoice, OnlyTheNumbersInUseAreChecked)
+{
+    using Problem = RuleChoice::Problem;
+    using Unit = RuleChoice::Unit;
+    using MonthDay = RuleChoice::MonthDay;
+    using Ending = RuleChoice::Ending;
+    const struct {
+        Unit unit;
+        int interval;
+        MonthDay monthDay;
+        int date;
+        Ending ending;
+        int count;
+        Problem problem;
+    } cases[] = {
+        {Unit::Days, 999, MonthDay::Date, 0, Ending::Never, 0, Problem::None},
+        {Unit::Days, 0, MonthDay::Date, 0, Ending::AfterCount, 0, Problem::Interval},
+        {Unit::Weeks, 1000, MonthDay::Date, 1, Ending::Never, 1, Problem::Interval},
+        {Unit::Months, 1, MonthDay::Date, 0, Ending::AfterCount, 0, Problem::Date},
+        {Unit::Months, 1, MonthDay::Date, 32, Ending::Never, 1, Problem::Date},
+        {Unit::Months, 1, MonthDay::Weekday, 0, Ending::Never, 1, Problem::None},
+        {Unit::Months, 1, MonthDay::Date, 31, Ending::AfterCount, 0, Problem::Count},
+        {Unit::Years, 1, MonthDay::Date, 0, Ending::AfterCount, 1000, Problem::Count},
+        {Unit::Years, 1, MonthDay::Date, 0, Ending::OnDate, 0, Problem::None},
+        {Unit::Years, 1, MonthDay::Date, 0, Ending::AfterCount, 999, Problem::None},
+    };
+    for (const auto& c : cases) {
+        RuleChoice choice;
+        choice.unit = c.unit;
+        choice.interval = c.interval;
+        choice.monthDay = c.monthDay;
+        choice.date = c.date;
+        choice.ending = c.ending;
+        choice.count = c.count;
+        EXPECT_EQ(choice.firstProblem(), c.problem) << choice.toRule();
+    }
+}
+
 TEST(RuleChoice, AMonthsWeekdayChoiceStartsAtTheStartsPlaceInItsMonth)
 {
     const struct {

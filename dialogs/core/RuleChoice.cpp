@@ -240,6 +240,17 @@ std::string RuleChoice::toRule() const
     return text;
 }
 
+RuleChoice::Problem RuleChoice::firstProblem() const
+{
+    if (interval < 1 || interval > maxInterval)
+        return Problem::Interval;
+    if (unit == Unit::Months && monthDay == MonthDay::Date && (date < 1 || date > 31))
+        return Problem::Date;
+    if (ending == Ending::AfterCount && (count < 1 || count > maxCount))
+        return Problem::Count;
+    return Problem::None;
+}
+
 std::optional<RuleChoice> RuleChoice::ofEvent(const Event& event)
 {
     const long start = dayNumber(event.when.wYear, event.when.wMonth, event.when.wDay);

@@ -19,6 +19,8 @@ public:
     // Where in the month a monthly repetition falls.
     enum class MonthDay { Date, Weekday, LastDay };
     enum class Ending { Never, OnDate, AfterCount };
+    // A number the dialog refuses on OK.
+    enum class Problem { None, Interval, Date, Count };
 
     // What the dialog's number fields take; a rule beyond them is not shown.
     static constexpr int maxInterval = 999;
@@ -52,6 +54,10 @@ public:
     // COUNT or UNTIL (a DATE). The skipped days are the event's, not the
     // rule's.
     std::string toRule() const;
+
+    // The first number out of its field's range, in the dialog's order;
+    // only the fields that the unit, the month's choice and the end use.
+    Problem firstProblem() const;
 
     // What the dialog starts from for `event`: its rule or its repetition,
     // with its skipped days, or startingOn for an event that does not
