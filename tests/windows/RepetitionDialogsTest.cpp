@@ -15,6 +15,8 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
