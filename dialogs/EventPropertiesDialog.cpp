@@ -1,12 +1,17 @@
 #include "EventPropertiesDialog.h"
 
 #include "AddressBookDialog.h"
+#include "Calendar.h"
+#include "EarlyRemindersDialog.h"
 #include "EventCheck.h"
 #include "EventPropertiesDialogRes.h"
 #include "PictureIds.h"
+#include "RepeatDialog.h"
 #include "ResourceText.h"
+#include "RuleChoice.h"
 #include "StringIds.h"
 #include "Win32Time.h"
+#include "WordTexts.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -14,6 +19,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -54,6 +61,7 @@ void EventPropertiesDialog::onInit()
 {
     const HWND dialog = window();
     setTitleIcon(IDI_TODAY);
+    ruleTexts = loadRuleTexts(instance());
     ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH.mm"));
     const struct {
         int id;
@@ -77,8 +85,7 @@ void EventPropertiesDialog::fillControls()
     ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
     ::SendDlgItemMessageA(dialog, IDC_TIME, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
 
-    const int frequency = event.frequency >= Once && event.frequency <= Fortnightly ? event.frequency : Once;
-    ::CheckRadioButton(dialog, IDC_ONCE, IDC_FORTNIGHTLY, IDC_ONCE + frequency);
+    showRepetition();
 
     ::CheckDlgButton(dialog, IDC_NO_TIME, event.noTime ? BST_CHECKED : BST_UNCHECKED);
     ::EnableWindow(::GetDlgItem(dialog, IDC_TIME), !event.noTime);
@@ -98,6 +105,53 @@ void EventPropertiesDialog::fillControls()
     ::EnableWindow(::GetDlgItem(dialog, IDC_BROWSE), event.launchProgram);
 
     ::SetDlgItemTextA(dialog, IDC_PROPERTIES_NOTE, event.note.c_str());
+}
+
+void EventPropertiesDialog::showRepetition()
+{
+    const HWND dialog = window();
+    // A rule is none of the five.
+    const int frequency = event.frequency >= Once && event.frequency <= Fortnightly ? event.frequency : Once;
+    for (int id = IDC_ONCE; id <= IDC_FORTNIGHTLY; ++id) {
+        const bool chosen = event.rule.empty() && id == IDC_ONCE + frequency;
+        ::CheckDlgButton(dialog, id, chosen ? BST_CHECKED : BST_UNCHECKED);
+    }
+    ::SetDlgItemTextA(dialog, IDC_PROPERTIES_RULE_WORDS, RuleWords::of(event, ruleTexts).c_str());
+}
+
+void EventPropertiesDialog::chooseFrequency(int button)
+{
+    const auto frequency = static_cast<EventFrequency>(button - IDC_ONCE);
+    // The skipped dates belong to the rule or the repetition they were chosen for.
+    if (!event.rule.empty() || frequency != event.frequency)
+        event.skippedDays.clear();
+    event.rule.clear();
+    event.frequency = frequency;
+    showRepetition();
+}
+
+void EventPropertiesDialog::chooseRule()
+{
+    readControls();
+    const long start = dayNumber(event.when.wYear, event.when.wMonth, event.when.wDay);
+    const std::optional<RuleChoice> current = RuleChoice::ofEvent(event);
+    const std::optional<RuleChoice> chosen =
+        RepeatDialog::ask(instance(), window(), current ? *current : RuleChoice::startingOn(start), start, !current);
+    if (!chosen)
+        return;
+    chosen->applyTo(event);
+    // The start may have moved onto the rule's first day.
+    SYSTEMTIME when = toWin32Time(event.when);
+    ::SendDlgItemMessageA(window(), IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
+    showRepetition();
+}
+
+void EventPropertiesDialog::chooseEarlyReminders()
+{
+    readControls();
+    if (std::optional<std::vector<std::int32_t>> chosen =
+            EarlyRemindersDialog::ask(instance(), window(), event.remindBefore, event.noTime))
+        event.remindBefore = std::move(*chosen);
 }
 
 void EventPropertiesDialog::readControls()
@@ -238,6 +292,20 @@ void EventPropertiesDialog::onCommand(int id)
         break;
     case IDC_SELECT_ADDRESS:
         selectAddress();
+        break;
+    case IDC_ONCE:
+    case IDC_DAILY:
+    case IDC_WEEKLY:
+    case IDC_MONTHLY:
+    case IDC_YEARLY:
+    case IDC_FORTNIGHTLY:
+        chooseFrequency(id);
+        break;
+    case IDC_PROPERTIES_REPEAT:
+        chooseRule();
+        break;
+    case IDC_PROPERTIES_EARLY:
+        chooseEarlyReminders();
         break;
     default:
         break;

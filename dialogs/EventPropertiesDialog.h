@@ -2,13 +2,16 @@
 
 #include "Event.h"
 #include "ModalDialog.h"
+#include "RuleWords.h"
 
 #include <optional>
 #include <string>
 
-// The modal editor of one event: description, date and time, repetition,
-// reminders, the two actions and the note. It edits a working copy, which
-// only OK with valid input gives back.
+// The modal editor of one event: description, date and time, repetition
+// (one of the five, or a rule from the "Repeat" dialog, said in words under
+// them), reminders (with the "Early reminders" dialog), the two actions and
+// the note. It edits a working copy, which only OK with valid input gives
+// back.
 class EventPropertiesDialog : public ModalDialog {
 public:
     // Edits a copy of `edited`, modal to `owner`: the copy after OK, nothing
@@ -20,6 +23,10 @@ private:
     void onInit() override;
     void onCommand(int id) override;
     void fillControls();
+    void showRepetition();
+    void chooseFrequency(int button);
+    void chooseRule();
+    void chooseEarlyReminders();
     void readControls();
     bool validate();
     void toggleTime();
@@ -31,4 +38,5 @@ private:
     void complain(unsigned message, int field);
 
     Event event;
+    RuleTexts ruleTexts;
 };

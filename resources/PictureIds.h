@@ -12,3 +12,5 @@
 #define IDB_ALERT_BANNER 117      // 437 x 60
 #define IDB_ABOUT_BANNER 120      // 454 x 117
 #define IDB_REMINDERS_BANNER 132  // 458 x 60
+#define IDB_REPEAT_BANNER 140     // 500 x 60
+#define IDB_EARLY_BANNER 141      // 390 x 60

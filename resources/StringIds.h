@@ -53,3 +53,30 @@
 #define IDS_IMPORT_ALARMS 56
 #define IDS_IMPORT_REFUSED 57
 #define IDS_CALENDAR_PROBLEM_FIRST 58 // the reader's problems, 58 to 63, in their order
+#define IDS_EVERY_FIRST 64 // "Every day" to "Every year", 64 to 67
+#define IDS_EVERY_N_FIRST 68 // "Every %1 days" to "Every %1 years", 68 to 71
+#define IDS_ON_WEEKDAYS 72
+#define IDS_LIST_COMMA 73
+#define IDS_LIST_AND 74
+#define IDS_ON_NTH_WEEKDAY 75
+#define IDS_ON_DATE 76
+#define IDS_ON_LAST_DAY 77
+#define IDS_ORDINAL_FIRST 78 // "first" to "fourth", then "last", 78 to 82
+#define IDS_WEEKDAY_FIRST 83 // Sunday to Saturday, 83 to 89
+#define IDS_MONTH_FIRST 90 // January to December, 90 to 101
+#define IDS_UNTIL 102
+#define IDS_TIMES 103
+#define IDS_ONCE 104
+#define IDS_SKIPPED 105
+#define IDS_SKIPPED_ONE 106
+#define IDS_OTHER_RULE 107
+#define IDS_BEFORE_ONE_FIRST 108 // "%1 minute before" to "%1 week before", 108 to 111
+#define IDS_BEFORE_MANY_FIRST 112 // "%1 minutes before" to "%1 weeks before", 112 to 115
+#define IDS_AT_TIME 116
+#define IDS_UNIT_FIRST 117 // "minutes", "hours", "days", "weeks", "months", "years", 117 to 122
+#define IDS_RULE_REPLACED 123
+#define IDS_NEED_INTERVAL 124
+#define IDS_NEED_MONTH_DATE 125
+#define IDS_NEED_COUNT 126
+#define IDS_NEED_DISTANCE 127
+#define IDS_REMINDER_COLUMN 128

@@ -6,6 +6,9 @@
 #include "AboutDialogRes.h"
 #include "AlertDialog.h"
 #include "AlertDialogRes.h"
+#include "Calendar.h"
+#include "EarlyRemindersDialog.h"
+#include "EarlyRemindersDialogRes.h"
 #include "EventFileWriter.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialog.h"
@@ -13,6 +16,8 @@
 #include "ProcessResources.h"
 #include "ReminderApp.h"
 #include "ReminderTestKit.h"
+#include "RepeatDialog.h"
+#include "RepeatDialogRes.h"
 #include "TemporaryFolder.h"
 #include "WindowsTestSupport.h"
 
@@ -109,6 +114,25 @@ TEST(ResourceLeakTest, TheEventEditor)
         openAndCancel("Event properties ",
                       [] { EventPropertiesDialog::edit(::GetModuleHandleA(nullptr), nullptr, sampleEvent()); });
     }, bareTemplateGrowth(IDD_EVENT_PROPERTIES, "Event properties ", times));
+}
+
+TEST(ResourceLeakTest, TheRepeatDialog)
+{
+    const long start = dayNumber(2027, 3, 14);
+    RuleChoice choice = RuleChoice::startingOn(start);
+    choice.skippedDays = {start + 28, start + 56};
+    expectNoResourceGrowth("the Repeat dialog", times, [&] {
+        openAndCancel("Repeat", [&] { RepeatDialog::ask(::GetModuleHandleA(nullptr), nullptr, choice, start, false); });
+    }, bareTemplateGrowth(IDD_REPEAT, "Repeat", times));
+}
+
+TEST(ResourceLeakTest, TheEarlyRemindersDialog)
+{
+    expectNoResourceGrowth("the Early reminders dialog", times, [] {
+        openAndCancel("Early reminders", [] {
+            EarlyRemindersDialog::ask(::GetModuleHandleA(nullptr), nullptr, {15, 1440, 9540}, false);
+        });
+    }, bareTemplateGrowth(IDD_EARLY_REMINDERS, "Early reminders", times));
 }
 
 // The manager and the menu belong to a running application with events of

@@ -1,0 +1,13 @@
+#pragma once
+
+// The "Early reminders" dialog.
+#define IDD_EARLY_REMINDERS 143
+#define IDC_EARLY_LIST 1100
+#define IDC_EARLY_NUMBER 1101
+#define IDC_EARLY_NUMBER_SPIN 1102
+#define IDC_EARLY_UNIT 1103
+#define IDC_EARLY_AT_LABEL 1104
+#define IDC_EARLY_AT 1105
+#define IDC_EARLY_ADD 1106
+#define IDC_EARLY_CHANGE 1107
+#define IDC_EARLY_REMOVE 1108
