@@ -150,10 +150,10 @@ std::optional<RuleChoice> RuleChoice::fromRule(std::string_view text, long start
                 weekdays |= 1u << day;
                 return true;
             }
-            long week = 0;
-            if (!numberIn(item, -1, 4, week))
+            long ordinal = 0;
+            if (!numberIn(item, -1, 4, ordinal))
                 return false;
-            nthWeek = static_cast<int>(week);
+            nthWeek = static_cast<int>(ordinal);
             nthWeekday = day;
             return true;
         });
