@@ -133,7 +133,7 @@ void EventPropertiesDialog::chooseFrequency(int button)
 void EventPropertiesDialog::chooseRule()
 {
     readControls();
-    const long start = dayNumber(event.when.wYear, event.when.wMonth, event.when.wDay);
+    const long start = dayNumber(event.when);
     const std::optional<RuleChoice> current = RuleChoice::ofEvent(event);
     const std::optional<RuleChoice> chosen =
         RepeatDialog::ask(instance(), window(), current ? *current : RuleChoice::startingOn(start), start, !current);

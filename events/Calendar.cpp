@@ -87,7 +87,7 @@ int weekdayOf(long days)
 
 long long secondsOf(const SystemTime& time)
 {
-    return static_cast<long long>(dayNumber(time.wYear, time.wMonth, time.wDay)) * secondsPerDay +
+    return static_cast<long long>(dayNumber(time)) * secondsPerDay +
            time.wHour * 3600LL + time.wMinute * 60LL + time.wSecond;
 }
 

@@ -23,6 +23,10 @@ bool sameDate(const SystemTime& a, const SystemTime& b);
 
 // Days since 1 January 1970 of a real calendar date (negative before it).
 long dayNumber(int year, int month, int day);
+inline long dayNumber(const SystemTime& date)
+{
+    return dayNumber(date.wYear, date.wMonth, date.wDay);
+}
 
 // The date of a day number: its year, month and day; the rest of `date` is
 // left as it is.

@@ -27,7 +27,7 @@ long daysFromCivil(long y, long m, long d)
     return era * 146097 + doe - 719468;
 }
 
-long dayNumber(const SystemTime& t)
+long civilDay(const SystemTime& t)
 {
     return daysFromCivil(t.wYear, t.wMonth, t.wDay);
 }
@@ -49,11 +49,11 @@ TEST(Calendar, LeapYears)
 TEST(Calendar, EveryDayFrom1980To2100FollowsTheCivilCalendarBothWays)
 {
     SystemTime day = date(1980, 1, 1);
-    const long first = dayNumber(day);
+    const long first = civilDay(day);
     for (long n = 1; day.wYear <= 2100; ++n) {
         addDays(day, 1);
         ASSERT_TRUE(isValidDate(day)) << day.wYear << "-" << day.wMonth << "-" << day.wDay;
-        ASSERT_EQ(dayNumber(day), first + n) << day.wYear << "-" << day.wMonth << "-" << day.wDay;
+        ASSERT_EQ(civilDay(day), first + n) << day.wYear << "-" << day.wMonth << "-" << day.wDay;
         SystemTime back{};
         setDayNumber(back, first + n);
         ASSERT_TRUE(sameDate(back, day)) << "the day number gives the date back";
@@ -69,7 +69,7 @@ TEST(Calendar, LongStepsCrossLeapAndCommonYears)
             addDays(moved, count);
             SCOPED_TRACE(testing::Message() << start.wYear << "-" << start.wMonth << "-" << start.wDay << " + " << count);
             EXPECT_TRUE(isValidDate(moved));
-            EXPECT_EQ(dayNumber(moved), dayNumber(start) + count);
+            EXPECT_EQ(civilDay(moved), civilDay(start) + count);
         }
     }
 }
@@ -140,7 +140,7 @@ TEST(Calendar, SecondsSince1970AndWeekdays)
         EXPECT_EQ(secondsOf(c.time), c.seconds);
         const SystemTime back = timeAt(c.seconds);
         EXPECT_TRUE(std::memcmp(&back, &c.time, sizeof back) == 0);
-        EXPECT_EQ(weekdayOf(dayNumber(c.time)), c.weekday);
+        EXPECT_EQ(weekdayOf(civilDay(c.time)), c.weekday);
     }
 }
 

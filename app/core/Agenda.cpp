@@ -1,7 +1,6 @@
 #include "Agenda.h"
 
-#include "Calendar.h"
-#include "RecurrenceRule.h"
+#include "Occurrences.h"
 #include "ReminderSchedule.h"
 
 #include <algorithm>
@@ -10,72 +9,7 @@ namespace {
 
 constexpr long minutesPerDay = 24 * 60;
 
-long dayOf(const SystemTime& date)
-{
-    return dayNumber(date.wYear, date.wMonth, date.wDay);
-}
-
 } // namespace
-
-void Agenda::occurrences(const Event& event, long fromDay, long toDay, std::vector<long>& days)
-{
-    if (!isValidDate(event.when))
-        return;
-    const auto keep = [&](long day) {
-        if (day >= fromDay && day <= toDay && !std::binary_search(event.skippedDays.begin(), event.skippedDays.end(), day))
-            days.push_back(day);
-    };
-    const long first = dayOf(event.when);
-    if (!event.rule.empty()) {
-        RecurrenceRule rule;
-        if (!rule.parse(event.rule) || !rule.inVocabulary()) {
-            keep(first); // a rule it cannot read: the event is taken as once
-            return;
-        }
-        long budget = 4 * 146097;
-        std::vector<long> ruled;
-        rule.occurrences(first, fromDay, toDay, ruled, budget, event.noTime ? 0 : event.when.wHour * 60 + event.when.wMinute);
-        for (const long day : ruled)
-            keep(day);
-        return;
-    }
-    long step = 0;
-    switch (event.frequency) {
-    case Daily:
-        step = 1;
-        break;
-    case Weekly:
-        step = 7;
-        break;
-    case Fortnightly:
-        step = 14;
-        break;
-    case Monthly:
-    case Yearly: {
-        // Step by step: a clamped day of the month is kept from then on, as
-        // the catch-up keeps it.
-        SystemTime date = event.when;
-        for (long day = first; day <= toDay;) {
-            keep(day);
-            const SystemTime next = Event::nextDate(date, event.frequency);
-            if (!dateBefore(date, next))
-                break;
-            date = next;
-            day = dayOf(date);
-        }
-        return;
-    }
-    default:
-        keep(first);
-        return;
-    }
-    // Straight to the first occurrence in the window.
-    long day = first;
-    if (day < fromDay)
-        day += (fromDay - day + step - 1) / step * step;
-    for (; day <= toDay; day += step)
-        keep(day);
-}
 
 std::vector<Agenda::Line> Agenda::of(const std::vector<Event>& events, long fromDay, long days)
 {
@@ -96,7 +30,9 @@ std::vector<Agenda::Line> Agenda::of(const std::vector<Event>& events, long from
                 lines.push_back(Line{static_cast<long>(moment / minutesPerDay), static_cast<int>(moment % minutesPerDay),
                                      kind, &event});
         };
-        forEachOccurrence(event, fromDay, lastDay, [&](long day) {
+        std::vector<long> occurrenceDays;
+        Occurrences(event).within(fromDay, lastDay, occurrenceDays);
+        for (const long day : occurrenceDays) {
             const long long start = static_cast<long long>(day) * minutesPerDay +
                                     (event.noTime ? 0 : event.when.wHour * 60 + event.when.wMinute);
             if (event.noTime) {
@@ -109,7 +45,7 @@ std::vector<Agenda::Line> Agenda::of(const std::vector<Event>& events, long from
             }
             for (const std::int32_t before : event.remindBefore)
                 add(start - before, Kind::Reminder);
-        });
+        }
     }
     // Time order; on one day the events without a time after the timed
     // lines, as the program lists them; equal moments in list order.

@@ -2,13 +2,13 @@
 
 #include "Event.h"
 
-#include <string>
 #include <vector>
 
 // What will happen, day by day: every occurrence of every event and every
 // reminder balloon ahead of one (the hour before, and the early ones), in
 // time order, as the program will hand them out. The events are taken as
-// the file holds them: a repeating event's first occurrence is its date.
+// the file holds them: a repeating event's first occurrence is its date
+// (Occurrences).
 class Agenda {
 public:
     enum class Kind { Event, Reminder };
@@ -22,22 +22,4 @@ public:
     // The lines of the `days` days from 00:00 of `fromDay`; the day of an
     // event without a time counts whole.
     static std::vector<Line> of(const std::vector<Event>& events, long fromDay, long days);
-
-    // Calls `visit(day)` for each day from `fromDay` to `toDay` on which
-    // `event` occurs, in order: its date, and for a repeating event each
-    // date it repeats on, but the skipped ones.
-    template <typename Visit>
-    static void forEachOccurrence(const Event& event, long fromDay, long toDay, Visit visit);
-
-private:
-    static void occurrences(const Event& event, long fromDay, long toDay, std::vector<long>& days);
 };
-
-template <typename Visit>
-void Agenda::forEachOccurrence(const Event& event, long fromDay, long toDay, Visit visit)
-{
-    std::vector<long> days;
-    occurrences(event, fromDay, toDay, days);
-    for (const long day : days)
-        visit(day);
-}

@@ -2,7 +2,7 @@
 
 #include "Calendar.h"
 #include "EventList.h"
-#include "RecurrenceRule.h"
+#include "Occurrences.h"
 
 #include <algorithm>
 #include <iterator>
@@ -67,7 +67,7 @@ std::int64_t ReminderSchedule::minuteNumber(const SystemTime& time)
 {
     if (!isValidDate(time) || time.wHour > 23 || time.wMinute > 59)
         return -1;
-    return dayNumber(time.wYear, time.wMonth, time.wDay) * minutesPerDay + time.wHour * 60 + time.wMinute;
+    return dayNumber(time) * minutesPerDay + time.wHour * 60 + time.wMinute;
 }
 
 ReminderSchedule::ReminderSchedule(const SystemTime& start)
@@ -76,15 +76,6 @@ ReminderSchedule::ReminderSchedule(const SystemTime& start)
 }
 
 namespace {
-
-// Days looked at for one rule's occurrences in one catch-up: a rule whose
-// pattern gives no day stops there.
-constexpr long ruleBudget = 2 * 146097;
-
-long dayOf(const SystemTime& date)
-{
-    return dayNumber(date.wYear, date.wMonth, date.wDay);
-}
 
 // The occurrence of `series` on `day`, as a one-time event of its own.
 Event oneTime(const Event& series, long day)
@@ -114,8 +105,8 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
     // Older occurrences are not kept: a repeating event typed with a wrong
     // year would otherwise become hundreds of thousands of events.
     const SystemTime oldestKept = oneYearBefore(now);
-    const long firstDay = dayNumber(oldestKept.wYear, oldestKept.wMonth, oldestKept.wDay);
-    const long today = dayNumber(now.wYear, now.wMonth, now.wDay);
+    const long firstDay = dayNumber(oldestKept);
+    const long today = dayNumber(now);
 
     // Walks the past occurrences of each series: `past(i, day)` for each one
     // kept (from the last year), `ended(i, next)` with the event it moves
@@ -123,65 +114,22 @@ ReminderSchedule::CatchUp ReminderSchedule::catchUp(const std::vector<Event>& ev
     const auto walk = [&](auto past, auto ended) {
         for (std::size_t i = 0; i < events.size() && events[i] < probe; ++i) {
             const Event& series = events[i];
-            if (!series.repeats())
-                continue;
+            const Occurrences occurrences(series);
+            if (!series.repeats() || !occurrences.repeat())
+                continue; // once, or by a rule it cannot read: kept as it is
             const long lastPast = series.noTime ? today - 1 : today; // a timed event of today counts as past
-            const long start = dayNumber(series.when.wYear, series.when.wMonth, series.when.wDay);
-            if (!isValidDate(series.when) || start > lastPast)
+            const long start = dayNumber(series.when);
+            if (start > lastPast)
                 continue;
-            const auto skipped = [&](long day) {
-                return std::binary_search(series.skippedDays.begin(), series.skippedDays.end(), day);
-            };
-            const auto upcomingAt = [&](long day) {
-                Event upcoming = series;
-                setDayNumber(upcoming.when, day);
-                // Skipped days that are past now say nothing more.
-                upcoming.skippedDays.erase(upcoming.skippedDays.begin(),
-                                           std::lower_bound(upcoming.skippedDays.begin(), upcoming.skippedDays.end(), day));
-                return upcoming;
-            };
-            if (series.rule.empty()) {
-                // Only the date moves on; the event is copied only where it is kept.
-                SystemTime date = series.when;
-                bool first = true;
-                while (dayNumber(date.wYear, date.wMonth, date.wDay) <= lastPast || skipped(dayOf(date))) {
-                    const SystemTime next = Event::nextDate(date, series.frequency);
-                    if (!dateBefore(date, next))
-                        break; // not a real date, or the year overflowed: it cannot move on
-                    const long day = dayOf(date);
-                    if (!first && day >= firstDay && day <= lastPast && !skipped(day))
-                        past(i, day);
-                    first = false;
-                    date = next;
-                }
-                if (!first)
-                    ended(i, upcomingAt(dayOf(date)));
-                continue;
-            }
-            RecurrenceRule rule;
-            if (!rule.parse(series.rule) || !rule.inVocabulary())
-                continue; // kept as it is: taken as once
-            const int minute = series.noTime ? 0 : series.when.wHour * 60 + series.when.wMinute;
-            long budget = ruleBudget;
+            const long next = occurrences.nextFrom(lastPast + 1);
+            if (next == Occurrences::noDay && series.rule.empty())
+                continue; // the year overflowed: it cannot move on
             std::vector<long> days;
-            rule.occurrences(start, std::max(start + 1, firstDay), lastPast, days, budget, minute);
+            occurrences.within(std::max(start + 1, firstDay), lastPast, days);
             for (const long day : days)
-                if (!skipped(day))
-                    past(i, day);
-            long next = rule.nextOccurrenceFrom(start, lastPast + 1, budget, minute);
-            while (next != RecurrenceRule::noDay && skipped(next))
-                next = rule.nextOccurrenceFrom(start, next + 1, budget, minute);
-            if (next == RecurrenceRule::noDay) {
-                ended(i, Event()); // the rule has ended: the event stays, once
-                continue;
-            }
-            Event upcoming = upcomingAt(next);
-            if (rule.hasCount()) {
-                std::vector<long> passed;
-                rule.occurrences(start, start, next - 1, passed, budget, minute);
-                upcoming.rule = rule.afterOccurrences(static_cast<long>(passed.size())).text();
-            }
-            ended(i, std::move(upcoming));
+                past(i, day);
+            // A rule that has ended leaves the event, once, and adds nothing more.
+            ended(i, next == Occurrences::noDay ? Event() : occurrences.movedTo(next));
         }
     };
 

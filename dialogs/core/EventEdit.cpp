@@ -26,7 +26,7 @@ bool continuesSeries(const Event& candidate, const Event& original)
 
 long minutesOf(const SystemTime& when)
 {
-    return dayNumber(when.wYear, when.wMonth, when.wDay) * 1440 + when.wHour * 60 + when.wMinute;
+    return dayNumber(when) * 1440 + when.wHour * 60 + when.wMinute;
 }
 
 // `when` moved by as much as the edit moved the original, in whole days for
@@ -35,9 +35,7 @@ SystemTime movedLikeTheEdit(const SystemTime& when, const Event& original, const
 {
     if (!isValidDate(when) || !isValidDate(original.when) || !isValidDate(edited.when))
         return edited.when;
-    const long shift = edited.noTime ? (dayNumber(edited.when.wYear, edited.when.wMonth, edited.when.wDay) -
-                                        dayNumber(original.when.wYear, original.when.wMonth, original.when.wDay)) *
-                                           1440
+    const long shift = edited.noTime ? (dayNumber(edited.when) - dayNumber(original.when)) * 1440
                                      : minutesOf(edited.when) - minutesOf(original.when);
     const long moved = minutesOf(when) + shift;
     const long day = moved >= 0 ? moved / 1440 : -((-moved + 1439) / 1440);

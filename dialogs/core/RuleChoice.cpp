@@ -253,7 +253,7 @@ RuleChoice::Problem RuleChoice::firstProblem() const
 
 std::optional<RuleChoice> RuleChoice::ofEvent(const Event& event)
 {
-    const long start = dayNumber(event.when.wYear, event.when.wMonth, event.when.wDay);
+    const long start = dayNumber(event.when);
     std::optional<RuleChoice> choice;
     if (!event.rule.empty()) {
         choice = fromRule(event.rule, start);
@@ -284,7 +284,7 @@ std::optional<RuleChoice> RuleChoice::ofEvent(const Event& event)
 
 void RuleChoice::applyTo(Event& event) const
 {
-    long start = dayNumber(event.when.wYear, event.when.wMonth, event.when.wDay);
+    long start = dayNumber(event.when);
     const long first = firstDayFrom(start);
     if (ending != Ending::OnDate || first <= untilDay) {
         start = first;

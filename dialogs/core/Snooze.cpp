@@ -23,7 +23,7 @@ Event Snooze::again(const Event& due, const SystemTime& now, Choice choice)
     snoozed.sendEmail = due.sendEmail;
     snoozed.launchProgram = due.launchProgram;
     const std::int64_t minute =
-        dayNumber(now.wYear, now.wMonth, now.wDay) * 24 * 60 + now.wHour * 60 + now.wMinute + minutesOf(choice);
+        dayNumber(now) * 24 * 60 + now.wHour * 60 + now.wMinute + minutesOf(choice);
     const std::int64_t day = minute / (24 * 60); // a real present: after 1970
     setDayNumber(snoozed.when, static_cast<long>(day));
     snoozed.when.wHour = static_cast<std::uint16_t>((minute % (24 * 60)) / 60);
