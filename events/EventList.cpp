@@ -51,6 +51,13 @@ void EventList::remove(std::size_t position)
 
 void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::vector<Event> next)
 {
+    carryForward(events, endedSeries, std::move(next));
+    ++changes;
+}
+
+void EventList::carryForward(std::vector<Event>& events, const std::vector<std::size_t>& endedSeries,
+                             std::vector<Event> next)
+{
     // The only step that can fail comes first; the rest moves, and sorts
     // without throwing (a stable sort or merge short of memory works in place).
     events.reserve(events.size() + next.size());
@@ -68,7 +75,6 @@ void EventList::carryForward(const std::vector<std::size_t>& endedSeries, std::v
     const auto added = events.begin() + before;
     std::stable_sort(added, events.end());
     std::inplace_merge(events.begin(), added, events.end());
-    ++changes;
 }
 
 void EventList::sortEvents()

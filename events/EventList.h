@@ -30,6 +30,10 @@ public:
     // `endedSeries` become one-time events and `next` joins the list. Either
     // all of it happens or, when memory runs out, nothing.
     void carryForward(const std::vector<std::size_t>& endedSeries, std::vector<Event> next);
+    // The same for sorted events held elsewhere (another program's version
+    // of the file).
+    static void carryForward(std::vector<Event>& events, const std::vector<std::size_t>& endedSeries,
+                             std::vector<Event> next);
 
     std::size_t size() const { return events.size(); }
     bool empty() const { return events.empty(); }

@@ -5,7 +5,6 @@
 #include "Occurrences.h"
 
 #include <algorithm>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -190,16 +189,7 @@ bool ReminderSchedule::catchUpEvents(EventList& events, const SystemTime& now)
 void ReminderSchedule::catchUpEvents(std::vector<Event>& events, const SystemTime& now)
 {
     CatchUp result = catchUp(events, now);
-    events.reserve(events.size() + result.added.size());
-    // A past occurrence, once: the rule and its skipped days go on in the next.
-    for (const std::size_t position : result.endedSeries) {
-        events[position].frequency = Once;
-        events[position].rule.clear();
-        events[position].skippedDays.clear();
-    }
-    events.insert(events.end(), std::make_move_iterator(result.added.begin()),
-                  std::make_move_iterator(result.added.end()));
-    std::stable_sort(events.begin(), events.end());
+    EventList::carryForward(events, result.endedSeries, std::move(result.added));
 }
 
 ReminderSchedule::Due ReminderSchedule::takeDue(const std::vector<Event>& events, const SystemTime& now)
