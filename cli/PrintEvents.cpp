@@ -165,16 +165,6 @@ int exportEvents(SystemServices& system, FileSystem& files, EventStore& store, c
     return 0;
 }
 
-// The tool's own notices: it asks nothing and says what it has to say itself.
-class SilentNotices : public FileNotices {
-public:
-    void tell(const std::string&) override {}
-    void mention(const std::string&) override {}
-    bool askRetry(const std::string&) override { return false; }
-    bool askYesNo(const std::string&) override { return false; }
-    void inform(const std::string&) override {}
-};
-
 int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zones, const std::string& calendar,
                  const std::string& eventFile)
 {
@@ -182,7 +172,7 @@ int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zon
     if (!readCalendar(files, calendar, text))
         return 1;
     EventList list;
-    SilentNotices notices;
+    UnheardNotices notices; // the tool says what it has to say itself
     EventFileKeeper keeper(list, system, files, notices, FileTexts{});
     const EventStore::Loaded loaded = keeper.loadFrom(eventFile);
     if (loaded != EventStore::Loaded::Read && loaded != EventStore::Loaded::Missing) {

@@ -24,6 +24,17 @@ public:
     virtual void inform(const std::string& message) = 0;
 };
 
+// Notices no one hears: for a caller that says what it has to say itself
+// (the command-line tool) and answers every question No.
+class UnheardNotices : public FileNotices {
+public:
+    void tell(const std::string&) override {}
+    void mention(const std::string&) override {}
+    bool askRetry(const std::string&) override { return false; }
+    bool askYesNo(const std::string&) override { return false; }
+    void inform(const std::string&) override {}
+};
+
 // The texts of those notices, from the string table. %1 stands for the event
 // file, %2 for the system's reason, %3 for where the events went instead.
 struct FileTexts {

@@ -11,15 +11,6 @@
 #include <cstdio>
 #include <string>
 
-// The event file's notices, heard by no one.
-struct UnheardNotices : FileNotices {
-    void tell(const std::string&) override {}
-    void mention(const std::string&) override {}
-    bool askRetry(const std::string&) override { return false; }
-    bool askYesNo(const std::string&) override { return false; }
-    void inform(const std::string&) override {}
-};
-
 // An event list with its file on a fake disk, and a clock set by the test.
 struct ReminderTestKit {
     FakeSystemServices system;
