@@ -20,17 +20,7 @@ long long floorDivide(long long value, long long divisor)
     return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
 }
 
-const char* const weekdayCodes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
 const char* const frequencyNames[] = {"SECONDLY", "MINUTELY", "HOURLY", "DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
-
-int weekdayCode(std::string_view text)
-{
-    for (int day = 0; day < 7; ++day) {
-        if (sameText(text, weekdayCodes[day]))
-            return day;
-    }
-    return -1;
-}
 
 bool signedInRange(std::string_view item, long limit, long& value)
 {
@@ -216,17 +206,7 @@ private:
 bool RecurrenceRule::parse(std::string_view text)
 {
     *this = RecurrenceRule{};
-    while (!text.empty()) {
-        const std::size_t semicolon = text.find(';');
-        const std::string_view part = text.substr(0, semicolon);
-        text = semicolon == std::string_view::npos ? std::string_view() : text.substr(semicolon + 1);
-        if (part.empty())
-            continue;
-        const std::size_t equals = part.find('=');
-        if (equals == std::string_view::npos)
-            return false;
-        const std::string_view name = part.substr(0, equals);
-        const std::string_view value = part.substr(equals + 1);
+    const bool read = ValueText::forEachPart(text, [&](std::string_view name, std::string_view value) {
         long number = 0;
         bool ok = true;
         if (sameText(name, "FREQ")) {
@@ -258,7 +238,7 @@ bool RecurrenceRule::parse(std::string_view text)
             });
         } else if (sameText(name, "BYDAY")) {
             ok = ValueText::forEachItem(value, [&](std::string_view item) {
-                const int day = item.size() >= 2 ? weekdayCode(item.substr(item.size() - 2)) : -1;
+                const int day = item.size() >= 2 ? ValueText::weekdayOfCode(item.substr(item.size() - 2)) : -1;
                 if (day < 0)
                     return false;
                 item.remove_suffix(2);
@@ -282,18 +262,17 @@ bool RecurrenceRule::parse(std::string_view text)
                 return true;
             });
         } else if (sameText(name, "WKST")) {
-            weekStart = weekdayCode(value);
+            weekStart = ValueText::weekdayOfCode(value);
             ok = weekStart >= 0;
         } else if (sameText(name, "BYHOUR") || sameText(name, "BYMINUTE") || sameText(name, "BYSECOND")) {
             timeParts = true;
         } else if (name.size() < 2 || !sameText(name.substr(0, 2), "X-")) {
             return false; // BYWEEKNO, BYYEARDAY and what no rule knows
         }
-        if (!ok)
-            return false;
-    }
+        return ok;
+    });
     // An nth weekday has a meaning only within a month or a year.
-    return frequency != Frequency::None &&
+    return read && frequency != Frequency::None &&
            (!hasNth || frequency == Frequency::Monthly || frequency == Frequency::Yearly);
 }
 
@@ -455,7 +434,7 @@ std::string RecurrenceRule::text() const
         out += ";INTERVAL=" + std::to_string(every);
     for (int i = 1; i <= 7; ++i) {
         if (weekdays >> (i % 7) & 1u)
-            items += (items.empty() ? "" : ",") + std::string(weekdayCodes[i % 7]);
+            items += (items.empty() ? "" : ",") + std::string(ValueText::weekdayCode(i % 7));
     }
     for (long sign : {1, -1}) {
         // Through a pointer: g++ 12 with -fsanitize=undefined misreads
@@ -464,7 +443,7 @@ std::string RecurrenceRule::text() const
         for (int n = 1; n <= 53; ++n) {
             for (int i = 1; i <= 7; ++i) {
                 if (ordinals[i % 7] >> n & 1u)
-                    item(sign * n, weekdayCodes[i % 7]);
+                    item(sign * n, ValueText::weekdayCode(i % 7));
             }
         }
     }
@@ -505,7 +484,7 @@ std::string RecurrenceRule::text() const
         out += std::string(";UNTIL=") + stamp;
     }
     if (weekStart != 1)
-        out += std::string(";WKST=") + weekdayCodes[weekStart];
+        out += std::string(";WKST=") + ValueText::weekdayCode(weekStart);
     return out;
 }
 

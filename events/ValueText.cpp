@@ -171,3 +171,18 @@ std::string ValueText::durationText(long long seconds)
         text += "T0S";
     return text;
 }
+
+const char* ValueText::weekdayCode(int day)
+{
+    static const char* const codes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+    return codes[day];
+}
+
+int ValueText::weekdayOfCode(std::string_view code)
+{
+    for (int day = 0; day < 7; ++day) {
+        if (sameText(code, weekdayCode(day)))
+            return day;
+    }
+    return -1;
+}

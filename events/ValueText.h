@@ -41,6 +41,30 @@ public:
         }
     }
 
+    // Calls `take(name, value)` with each NAME=VALUE part of a list such as
+    // a rule's text (FREQ=WEEKLY;BYDAY=TU), empty parts passed over; false
+    // when a part has no "=" or is refused.
+    template <typename Take>
+    static bool forEachPart(std::string_view list, Take take)
+    {
+        while (!list.empty()) {
+            const std::size_t semicolon = list.find(';');
+            const std::string_view part = list.substr(0, semicolon);
+            list = semicolon == std::string_view::npos ? std::string_view() : list.substr(semicolon + 1);
+            if (part.empty())
+                continue;
+            const std::size_t equals = part.find('=');
+            if (equals == std::string_view::npos || !take(part.substr(0, equals), part.substr(equals + 1)))
+                return false;
+        }
+        return true;
+    }
+
+    // The two-letter code of a weekday (0 Sunday to 6 Saturday): SU, MO, ...
+    static const char* weekdayCode(int day);
+    // The weekday of a two-letter code, in any case; -1 for none.
+    static int weekdayOfCode(std::string_view code);
+
     // `count` decimal digits at `at`.
     static bool digitsAt(std::string_view text, std::size_t at, std::size_t count, int& value);
     // A whole number of at most nine digits, signed when `withSign`.

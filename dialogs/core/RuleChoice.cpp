@@ -9,18 +9,6 @@
 
 namespace {
 
-// RFC 5545's weekday codes, by wDayOfWeek.
-constexpr const char* weekdayCodes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
-
-int weekdayOfCode(std::string_view code)
-{
-    for (int day = 0; day < 7; ++day) {
-        if (ValueText::sameText(code, weekdayCodes[day]))
-            return day;
-    }
-    return -1;
-}
-
 // A whole number within [low, high], with a sign when `low` is negative.
 bool numberIn(std::string_view text, long low, long high, long& value)
 {
@@ -51,16 +39,7 @@ struct RuleParts {
 
     bool read(std::string_view text)
     {
-        while (!text.empty()) {
-            const std::size_t semicolon = text.find(';');
-            const std::string_view part = text.substr(0, semicolon);
-            text = semicolon == std::string_view::npos ? std::string_view() : text.substr(semicolon + 1);
-            if (part.empty())
-                continue;
-            const std::size_t equals = part.find('=');
-            if (equals == std::string_view::npos)
-                return false;
-            const std::string_view name = part.substr(0, equals);
+        const bool ok = ValueText::forEachPart(text, [&](std::string_view name, std::string_view value) {
             std::string_view* slot = nullptr;
             const struct {
                 const char* name;
@@ -73,11 +52,12 @@ struct RuleParts {
                     slot = known.value;
             }
             // Any other part (BYSETPOS, BYHOUR, X- names) is more than the dialog shows.
-            if (!slot || !slot->empty() || equals + 1 == part.size())
+            if (!slot || !slot->empty() || value.empty())
                 return false;
-            *slot = part.substr(equals + 1);
-        }
-        return !freq.empty();
+            *slot = value;
+            return true;
+        });
+        return ok && !freq.empty();
     }
 };
 
@@ -142,7 +122,7 @@ std::optional<RuleChoice> RuleChoice::fromRule(std::string_view text, long start
     if (!parts.byDay.empty()) {
         const bool read = ValueText::forEachItem(parts.byDay, [&](std::string_view item) {
             ++items;
-            const int day = item.size() >= 2 ? weekdayOfCode(item.substr(item.size() - 2)) : -1;
+            const int day = item.size() >= 2 ? ValueText::weekdayOfCode(item.substr(item.size() - 2)) : -1;
             if (day < 0)
                 return false;
             item.remove_suffix(2);
@@ -216,7 +196,7 @@ std::string RuleChoice::toRule() const
             const int day = i % 7;
             if (weekdays & (1u << day)) {
                 text += text.back() == '=' ? "" : ",";
-                text += weekdayCodes[day];
+                text += ValueText::weekdayCode(day);
             }
         }
     }
@@ -226,7 +206,7 @@ std::string RuleChoice::toRule() const
             text += ";BYMONTHDAY=" + std::to_string(date);
             break;
         case MonthDay::Weekday:
-            text += ";BYDAY=" + std::to_string(week) + weekdayCodes[weekday];
+            text += ";BYDAY=" + std::to_string(week) + ValueText::weekdayCode(weekday);
             break;
         case MonthDay::LastDay:
             text += ";BYMONTHDAY=-1";
