@@ -74,10 +74,15 @@ std::string oneLine(const std::string& text)
     return out;
 }
 
+void printDate(const SystemTime& date, char after)
+{
+    std::printf("%04u-%02u-%02u%c", date.wYear, date.wMonth, date.wDay, after);
+}
+
 void print(const Event& event)
 {
     const SystemTime& when = event.when;
-    std::printf("%04u-%02u-%02u ", when.wYear, when.wMonth, when.wDay);
+    printDate(when, ' ');
     if (event.noTime)
         std::printf("      ");
     else
@@ -145,17 +150,24 @@ bool readCalendar(FileSystem& files, const std::string& path, std::string& text)
     return false;
 }
 
+// The file's events in the program's order.
+EventStore::Loaded loadInOrder(EventStore& store, const std::string& path, std::vector<Event>& events)
+{
+    const EventStore::Loaded loaded = store.load(path, events);
+    std::stable_sort(events.begin(), events.end());
+    return loaded;
+}
+
 int exportEvents(SystemServices& system, FileSystem& files, EventStore& store, const std::string& eventFile,
                  const std::string& calendar)
 {
     std::vector<Event> events;
-    const EventStore::Loaded loaded = store.load(eventFile, events);
+    const EventStore::Loaded loaded = loadInOrder(store, eventFile, events);
     if (loaded != EventStore::Loaded::Read) {
         std::fprintf(stderr, "vellumere-events: %s: %s\n", eventFile.c_str(),
                      loaded == EventStore::Loaded::Missing ? "no such file" : "not an event file it can read");
         return 1;
     }
-    std::stable_sort(events.begin(), events.end()); // the program's order
     const std::string text = ICalendarWriter::write(events, utcNow(), system.codePage(), VELLUMERE_VERSION);
     if (!files.replaceFile(calendar, text)) {
         std::fprintf(stderr, "vellumere-events: %s: %s\n", calendar.c_str(), files.lastError().c_str());
@@ -235,16 +247,15 @@ int printAgenda(EventStore& store, const std::string& from, const std::string& c
         return 2;
     }
     std::vector<Event> events;
-    const EventStore::Loaded loaded = store.load(path, events);
+    const EventStore::Loaded loaded = loadInOrder(store, path, events);
     if (loaded != EventStore::Loaded::Read && loaded != EventStore::Loaded::Missing) {
         std::fprintf(stderr, "vellumere-events: %s: not an event file it can read\n", path.c_str());
         return 1;
     }
-    std::stable_sort(events.begin(), events.end()); // the program's order
     for (const Agenda::Line& line : Agenda::of(events, fromDay, days)) {
         SystemTime date;
         setDayNumber(date, line.day);
-        std::printf("%04u-%02u-%02u\t", date.wYear, date.wMonth, date.wDay);
+        printDate(date, '\t');
         if (line.minute < 0)
             std::printf("-");
         else
@@ -291,8 +302,7 @@ int main(int argc, char** argv)
     }
     const std::string path = argc > 1 ? argv[1] : store.locateFile();
     std::vector<Event> events;
-    store.load(path, events);
-    std::stable_sort(events.begin(), events.end());
+    loadInOrder(store, path, events);
     std::printf("%s: %zu event%s\n", path.c_str(), events.size(), events.size() == 1 ? "" : "s");
     for (const Event& event : events)
         print(event);
