@@ -32,7 +32,8 @@ bool Event::operator==(const Event& other) const
            remind3Days == other.remind3Days && remind1Day == other.remind1Day && remind1Hour == other.remind1Hour &&
            sendEmail == other.sendEmail && launchProgram == other.launchProgram && description == other.description &&
            emailAddress == other.emailAddress && programPath == other.programPath && note == other.note &&
-           rule == other.rule && skippedDays == other.skippedDays && remindBefore == other.remindBefore;
+           rule == other.rule && skippedDays == other.skippedDays && remindBefore == other.remindBefore &&
+           uid == other.uid && movedFrom == other.movedFrom;
 }
 
 bool Event::fieldsBefore(const Event& a, const Event& b)
@@ -41,9 +42,20 @@ bool Event::fieldsBefore(const Event& a, const Event& b)
         return std::tie(e.when.wYear, e.when.wMonth, e.when.wDay, e.when.wHour, e.when.wMinute, e.frequency,
                         e.noTime, e.remind3Days, e.remind1Day, e.remind1Hour, e.sendEmail, e.launchProgram,
                         e.description, e.emailAddress, e.programPath, e.note, e.rule, e.skippedDays,
-                        e.remindBefore);
+                        e.remindBefore, e.uid, e.movedFrom);
     };
     return fields(a) < fields(b);
+}
+
+Event Event::withoutExtensions() const
+{
+    Event plain = *this;
+    plain.rule.clear();
+    plain.skippedDays.clear();
+    plain.remindBefore.clear();
+    plain.uid.clear();
+    plain.movedFrom.clear();
+    return plain;
 }
 
 bool Event::repeats() const

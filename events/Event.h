@@ -38,7 +38,12 @@ public:
     // Repeats by one of the five frequencies or by a rule.
     bool repeats() const;
     // Holds anything beyond what the first versions of the file stored.
-    bool hasExtensions() const { return !rule.empty() || !skippedDays.empty() || !remindBefore.empty(); }
+    bool hasExtensions() const
+    {
+        return !rule.empty() || !skippedDays.empty() || !remindBefore.empty() || !uid.empty() || !movedFrom.empty();
+    }
+    // A copy with none of that: what an older version keeps of the event.
+    Event withoutExtensions() const;
 
     std::string description;
     EventFrequency frequency = Once;
@@ -66,4 +71,11 @@ public:
     // Early reminders, each that many minutes before the start (an untimed
     // event starts at 00:00 of its day), in order.
     std::vector<std::int32_t> remindBefore;
+    // The UID of the calendar event this event was read from or is known
+    // by elsewhere; a series and its moved occurrences share it.
+    std::string uid;
+    // For an occurrence moved out of its series (the event with the same
+    // uid): the start it had there, as an RFC 5545 DATE (untimed) or local
+    // DATE-TIME. The series skips that day.
+    std::string movedFrom;
 };

@@ -88,11 +88,7 @@ void EventMerge::keepWhatOlderVersionsDrop(const std::vector<Event>& base, std::
             inTheirs.erase(found); // still there as it was
             continue;
         }
-        Event plain = e;
-        plain.rule.clear();
-        plain.skippedDays.clear();
-        plain.remindBefore.clear();
-        stripped.push_back(std::move(plain));
+        stripped.push_back(e.withoutExtensions());
         whole.push_back(&e);
     }
     std::multimap<const Event*, const Event*, AllFieldsLess> dropped;

@@ -69,13 +69,16 @@ TEST(EventFileWriter, WhatOlderVersionsDoNotKnowComesAfterTheNoteAndIsReadBack)
     meeting.rule = "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630";
     meeting.skippedDays = {dayNumber(2026, 4, 14), dayNumber(2026, 5, 12)};
     meeting.remindBefore = {15, 9585}; // a quarter of an hour; 6 days 15 hours 45 minutes
+    meeting.uid = "040000008200E00074C5B7101A82E008";
+    meeting.movedFrom = "20260310T093000";
     std::string text = EventFileWriter::write({meeting});
     const std::string written = text;
     const std::string afterNote = "        <note>Bring the card|*Ask about the bill</note>\r\n";
     EXPECT_EQ(written.substr(written.find(afterNote) + afterNote.size()),
               lines({"        <rule>FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630</rule>", "        <skip>20260414</skip>",
                      "        <skip>20260512</skip>", "        <remind>-PT15M</remind>",
-                     "        <remind>-P6DT15H45M</remind>", "    </event>", "</eventlist>"}));
+                     "        <remind>-P6DT15H45M</remind>", "        <uid>040000008200E00074C5B7101A82E008</uid>",
+                     "        <moved-from>20260310T093000</moved-from>", "    </event>", "</eventlist>"}));
     std::vector<Event> back;
     ASSERT_TRUE(EventFileReader::read(text, back, Windows1252()));
     ASSERT_EQ(back.size(), 1u);
@@ -92,10 +95,13 @@ TEST(EventFileWriter, UnreadableNewValuesKeepTheEventAndTheRuleItsText)
         return events.empty() ? Event() : events[0];
     };
     const Event odd = readOne("<rule>FREQ=SOMETIMES</rule><skip>2026-04-14</skip><skip>20260230</skip>"
-                              "<remind>PT15M</remind><remind>soon</remind><remind>-P2D</remind><skip>20260101</skip>");
+                              "<remind>PT15M</remind><remind>soon</remind><remind>-P2D</remind><skip>20260101</skip>"
+                              "<moved-from>20260310T093000Z</moved-from>");
     EXPECT_EQ(odd.rule, "FREQ=SOMETIMES");
     EXPECT_EQ(odd.skippedDays, std::vector<long>{dayNumber(2026, 1, 1)});
     EXPECT_EQ(odd.remindBefore, std::vector<std::int32_t>{2 * 24 * 60}) << "only distances before the start";
+    EXPECT_EQ(odd.movedFrom, "") << "a start in the series is local time";
+    EXPECT_EQ(readOne("<moved-from>20260230</moved-from>").movedFrom, "");
 }
 
 TEST(EventFileWriter, EmptyList)

@@ -84,6 +84,7 @@ TEST(EventMergeTest, WhatAnOlderVersionDropsIsNoOnesEdit)
                 out[i].rule = "FREQ=MONTHLY;BYDAY=2TU";
                 out[i].skippedDays = {1};
                 out[i].remindBefore = {60};
+                out[i].uid = "series@example.com";
             }
         }
         return out;

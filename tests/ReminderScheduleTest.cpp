@@ -176,6 +176,7 @@ TEST_F(ReminderScheduleTest, CatchUpCarriesRulesForwardWithTheirCountAndSkippedD
     const auto series = [](Event e, const char* rule, std::vector<long> skipped = {}) {
         e.rule = rule;
         e.skippedDays = std::move(skipped);
+        e.uid = "series";
         return e;
     };
     // Each event as "date time rule [skipped days]".
@@ -220,6 +221,12 @@ TEST_F(ReminderScheduleTest, CatchUpCarriesRulesForwardWithTheirCountAndSkippedD
         fresh.events.add(c.event);
         ReminderSchedule::catchUpEvents(fresh.events, kit.system.now);
         EXPECT_EQ(shown(fresh.events), c.after);
+        // The series keeps its identity in its next occurrence alone; past
+        // occurrences and a series that has ended have none.
+        const std::vector<Event>& all = fresh.events.all();
+        const bool goesOn = all.back().repeats() || all.size() == 1;
+        EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const Event& e) { return !e.uid.empty(); }), goesOn ? 1 : 0);
+        EXPECT_EQ(all.back().uid, goesOn ? "series" : "");
 
         // An older version reads the file without the new elements: every
         // event, the next occurrence too, is once, on the same dates.

@@ -84,6 +84,7 @@ Event oneTime(const Event& series, long day)
     past.frequency = Once;
     past.rule.clear();
     past.skippedDays.clear();
+    past.uid.clear(); // the series keeps its identity; this occurrence is past
     return past;
 }
 

@@ -145,6 +145,11 @@ void readExtensions(const TiXmlElement& element, Event& event)
             event.remindBefore.push_back(static_cast<std::int32_t>(-seconds / 60));
     }
     std::sort(event.remindBefore.begin(), event.remindBefore.end());
+    event.uid = childText(element, "uid");
+    ValueText::Stamp start;
+    const std::string movedFrom = childText(element, "moved-from");
+    if (ValueText::parseStamp(movedFrom, start) && !start.utc)
+        event.movedFrom = movedFrom;
 }
 
 void readEvent(const TiXmlElement& element, Event& event)

@@ -146,6 +146,10 @@ void appendEvent(std::string& out, const Event& event)
         appendTextElement(out, "        ", "skip", ValueText::dateText(day));
     for (const std::int32_t minutes : event.remindBefore)
         appendTextElement(out, "        ", "remind", ValueText::durationText(-60LL * minutes));
+    if (!event.uid.empty())
+        appendTextElement(out, "        ", "uid", event.uid);
+    if (!event.movedFrom.empty())
+        appendTextElement(out, "        ", "moved-from", event.movedFrom);
     out += "    </event>";
     out += lineEnd;
 }
