@@ -290,6 +290,11 @@ int RecurrenceRule::plainFrequency(long startDay) const
                             (yearly && months == 0))) ||
         (months != 0 && (!yearly || months != 1u << start.wMonth)))
         return -1;
+    // Vellumere's months and years move a day that a month lacks to its last
+    // day and keep that; a rule skips such months.
+    if ((frequency == Frequency::Monthly && start.wDay > 28) ||
+        (yearly && start.wMonth == 2 && start.wDay == 29))
+        return -1;
     if (every == 2 && weekly)
         return Fortnightly;
     if (every != 1)

@@ -4,6 +4,8 @@
 #include "FixedTimeZones.h"
 #include "ICalendarWriter.h"
 #include "RandomEvents.h"
+#include "ReminderSchedule.h"
+#include "ValueText.h"
 #include "Windows1252.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +80,14 @@ std::string describe(const Event& event)
         out += " mail:" + event.emailAddress + (event.sendEmail ? "!" : "");
     if (!event.programPath.empty())
         out += " run:" + event.programPath + (event.launchProgram ? "!" : "");
+    if (!event.rule.empty())
+        out += " rule:" + event.rule;
+    for (const long day : event.skippedDays)
+        out += " -" + ValueText::dateText(day);
+    for (const std::int32_t minutes : event.remindBefore)
+        out += " " + std::to_string(minutes) + "m";
+    if (!event.movedFrom.empty())
+        out += " from:" + event.movedFrom + (event.uid.empty() ? "" : "@" + event.uid);
     return out;
 }
 
@@ -138,50 +148,74 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"no start", "DESCRIPTION:x", "", {}},
         {"no such date", "DTSTART:20260230T100000\nBEGIN:VALARM\nEND:VALARM", "", {}},
         {"hour 24", "DTSTART:20260301T240000", "", {}},
-        // Rules Vellumere has, in the words programs use
-        {"daily", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;INTERVAL=1", "2026-01-01 09:00 A daily", {}},
+        // Vellumere's own repetitions, in the words programs use: at the next
+        // occurrence from now (a timed one earlier today is past)
+        {"daily", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;INTERVAL=1", "2026-03-13 09:00 A daily", {}},
         {"weekly, weekday restated", "DTSTART:20260101T090000\nRRULE:FREQ=WEEKLY;BYDAY=TH;WKST=SU",
-         "2026-01-01 09:00 A weekly", {}},
+         "2026-03-19 09:00 A weekly", {}},
         {"every two weeks", "DTSTART:20260101T090000\nRRULE:FREQ=WEEKLY;INTERVAL=2",
-         "2026-01-01 09:00 A fortnightly", {}},
+         "2026-03-26 09:00 A fortnightly", {}},
         {"monthly, day restated", "DTSTART:20260115T090000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=15",
-         "2026-01-15 09:00 A monthly", {}},
+         "2026-03-15 09:00 A monthly", {}},
         {"yearly, date restated", "DTSTART;VALUE=DATE:19900305\nRRULE:FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=5",
-         "1990-03-05 00:00 untimed A yearly", {}},
-        // Rules it lacks: their next occurrence, once
+         "2027-03-05 00:00 untimed A yearly", {}},
+        {"every other day is no fortnight", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;INTERVAL=2",
+         "2026-03-14 09:00 A rule:FREQ=DAILY;INTERVAL=2", {}},
+        {"monthly from the 31st skips short months", "DTSTART:20260131T090000\nRRULE:FREQ=MONTHLY",
+         "2026-03-31 09:00 A rule:FREQ=MONTHLY", {}},
+        {"yearly from 29 February", "DTSTART;VALUE=DATE:20240229\nRRULE:FREQ=YEARLY",
+         "2028-02-29 00:00 untimed A rule:FREQ=YEARLY", {}},
+        // Rules of the calendars: the event keeps them, at the next occurrence
         {"several weekdays", "DTSTART:20260105T090000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR",
-         "2026-03-13 09:00 A", {0, 1, 0}},
+         "2026-03-13 09:00 A rule:FREQ=WEEKLY;BYDAY=MO,WE,FR", {}},
+        {"blanks in the rule, as some write it", "DTSTART:20260105T090000\nRRULE:FREQ=WEEKLY; BYDAY=MO, WE,FR",
+         "2026-03-13 09:00 A rule:FREQ=WEEKLY;BYDAY=MO,WE,FR", {}},
         {"later today", "DTSTART:20260101T180000\nRRULE:FREQ=WEEKLY;UNTIL=20261231;BYDAY=TH,SU",
-         "2026-03-12 18:00 A", {0, 1, 0}},
+         "2026-03-12 18:00 A rule:FREQ=WEEKLY;BYDAY=TH,SU;UNTIL=20261231", {}},
         {"untimed today", "DTSTART;VALUE=DATE:20260101\nRRULE:FREQ=WEEKLY;BYDAY=TH,SU",
-         "2026-03-12 00:00 untimed A", {0, 1, 0}},
-        {"count ended", "DTSTART:20260301T090000\nRRULE:FREQ=DAILY;COUNT=3", "2026-03-03 09:00 A", {0, 1, 0}},
+         "2026-03-12 00:00 untimed A rule:FREQ=WEEKLY;BYDAY=TH,SU", {}},
+        {"count reduced by the occurrences passed", "DTSTART:20260302T090000\nRRULE:FREQ=WEEKLY;COUNT=4",
+         "2026-03-16 09:00 A rule:FREQ=WEEKLY;COUNT=2", {}},
+        {"until in UTC made local", "DTSTART;TZID=Europe/Berlin:20260105T070000\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH;"
+         "UNTIL=20260402T055959Z", "2026-03-16 07:00 A rule:FREQ=WEEKLY;BYDAY=MO,TH;UNTIL=20260402T065900", {}},
+        {"second Tuesday", "DTSTART:20260113T190000\nRRULE:FREQ=MONTHLY;BYDAY=2TU",
+         "2026-04-14 19:00 A rule:FREQ=MONTHLY;BYDAY=2TU", {}},
+        {"last weekday of the month", "DTSTART:20260130T170000\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1",
+         "2026-03-31 17:00 A rule:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1", {}},
+        {"yearly on a weekday of a month", "DTSTART:20201126T120000\nRRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH",
+         "2026-11-26 12:00 A rule:FREQ=YEARLY;BYDAY=4TH;BYMONTH=11", {}},
+        {"yearly in two months", "DTSTART:20250310T090000\nRRULE:FREQ=YEARLY;BYMONTH=3,9",
+         "2026-09-10 09:00 A rule:FREQ=YEARLY;BYMONTH=3,9", {}},
+        {"every three years", "DTSTART:20240312T110000\nRRULE:FREQ=YEARLY;INTERVAL=3",
+         "2027-03-12 11:00 A rule:FREQ=YEARLY;INTERVAL=3", {}},
+        {"skipped dates, one of them the next", "DTSTART;VALUE=DATE:20260101\nRRULE:FREQ=WEEKLY;BYDAY=TH,SU\n"
+         "EXDATE;VALUE=DATE:20260312,20260101\nEXDATE;VALUE=DATE:20260319",
+         "2026-03-15 00:00 untimed A rule:FREQ=WEEKLY;BYDAY=TH,SU -20260319", {}},
+        {"a skipped time in a zone", "DTSTART;TZID=Europe/Berlin:20260105T233000\nRRULE:FREQ=DAILY;INTERVAL=3\n"
+         "EXDATE;TZID=Europe/Berlin:20260315T233000\nEXDATE:20260318T223000Z",
+         "2026-03-12 23:30 A rule:FREQ=DAILY;INTERVAL=3 -20260315 -20260318", {}},
+        // Ended, or beyond what an event's rule says: once, at the last
+        // or the next occurrence
+        {"count ended", "DTSTART:20260301T090000\nRRULE:FREQ=DAILY;COUNT=3", "2026-03-03 09:00 A", {}},
         {"count skips 29 February", "DTSTART;VALUE=DATE:20200229\nRRULE:FREQ=YEARLY;COUNT=2",
-         "2024-02-29 00:00 untimed A", {0, 1, 0}},
+         "2024-02-29 00:00 untimed A", {}},
         {"until ended", "DTSTART;TZID=Europe/Berlin:20260105T070000\nRRULE:FREQ=WEEKLY;UNTIL=20260302T055959Z",
-         "2026-02-23 07:00 A", {0, 1, 0}},
+         "2026-02-23 07:00 A", {}},
         {"until ended, started decades before",
          "DTSTART;TZID=Europe/Berlin:19770206T150000\nRRULE:FREQ=WEEKLY;UNTIL=20260302T055959Z", "2026-03-01 15:00 A",
-         {0, 1, 0}},
-        {"second Tuesday", "DTSTART:20260113T190000\nRRULE:FREQ=MONTHLY;BYDAY=2TU", "2026-04-14 19:00 A", {0, 1, 0}},
-        {"last weekday of the month",
-         "DTSTART:20260130T170000\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1", "2026-03-31 17:00 A", {0, 1, 0}},
-        {"yearly on a weekday of a month", "DTSTART:20201126T120000\nRRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH",
-         "2026-11-26 12:00 A", {0, 1, 0}},
-        {"yearly in two months", "DTSTART:20250310T090000\nRRULE:FREQ=YEARLY;BYMONTH=3,9",
-         "2026-09-10 09:00 A", {0, 1, 0}},
-        {"yearly on a day of each month", "DTSTART:20260105T090000\nRRULE:FREQ=YEARLY;BYMONTHDAY=5",
-         "2026-04-05 09:00 A", {0, 1, 0}},
-        {"every three years", "DTSTART:20240312T110000\nRRULE:FREQ=YEARLY;INTERVAL=3", "2027-03-12 11:00 A", {0, 1, 0}},
+         {}},
+        {"never again", "DTSTART:20250101T080000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=30;BYMONTH=2",
+         "2025-01-01 08:00 A", {}},
         {"hourly, by the day", "DTSTART:20260301T080000\nRRULE:FREQ=HOURLY;INTERVAL=5",
          "2026-03-13 08:00 A", {0, 1, 0}},
-        {"never again", "DTSTART:20250101T080000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=30;BYMONTH=2",
-         "2025-01-01 08:00 A", {0, 1, 0}},
+        {"another day here", "DTSTART;TZID=Eastern Standard Time:20260105T200000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE",
+         "2026-03-17 02:00 A", {0, 1, 0}},
         {"unreadable rule", "DTSTART:20250101T080000\nRRULE:FREQ=FORTNIGHTLY", "2025-01-01 08:00 A", {0, 1, 0}},
         {"Vellumere's frequency wins", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;COUNT=3\nX-VELLUMERE-FREQUENCY:5",
-         "2026-01-01 09:00 A fortnightly", {}},
-        {"one changed occurrence", "DTSTART:20260306T100000\nRECURRENCE-ID:20260305T090000\nRRULE:FREQ=DAILY",
-         "2026-03-06 10:00 A", {}},
+         "2026-03-26 09:00 A fortnightly", {}},
+        {"a later stretch of Vellumere's series", "DTSTART:20260228T090000\nX-VELLUMERE-CONTINUES:x", "", {}},
+        {"a changed occurrence whose series is not here", "DTSTART:20260306T100000\nRECURRENCE-ID:20260305T090000\n"
+         "UID:s\nRRULE:FREQ=DAILY", "2026-03-06 10:00 A", {}},
         // Alarms
         {"alarms Vellumere has",
          "DTSTART:20260401T090000" + alarm("TRIGGER:-PT60M") + alarm("TRIGGER;RELATED=START:-PT24H") +
@@ -190,10 +224,15 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"the same in other words",
          "DTSTART:20260401T090000" + alarm("TRIGGER:-P0DT1H0M0S") + alarm("TRIGGER:-PT1440M"),
          "2026-04-01 09:00 A 1h 1d", {}},
+        {"alarms at other distances before, shown or heard, once each",
+         "DTSTART:20260401T090000" + alarm("TRIGGER:-PT15M") + alarm("TRIGGER:-P1W\nACTION:AUDIO") +
+             alarm("TRIGGER:-PT900S") + alarm("TRIGGER:PT0S"),
+         "2026-04-01 09:00 A 15m 10080m", {}},
         {"alarms it lacks",
-         "DTSTART:20260401T090000" + alarm("TRIGGER:-PT15M") + alarm("TRIGGER:PT1H") + alarm("TRIGGER;RELATED=END:-PT1H") +
-             alarm("TRIGGER;VALUE=DATE-TIME:20260401T070000Z") + alarm("TRIGGER:-P1W") + alarm("ACTION:AUDIO"),
-         "2026-04-01 09:00 A", {0, 0, 6}},
+         "DTSTART:20260401T090000" + alarm("TRIGGER:PT1H") + alarm("TRIGGER;RELATED=END:-PT1H") +
+             alarm("TRIGGER;VALUE=DATE-TIME:20260401T070000Z") + alarm("ACTION:AUDIO") +
+             alarm("TRIGGER:-PT1H\nACTION:EMAIL") + alarm("TRIGGER:-PT30S") + alarm("TRIGGER:-P400D"),
+         "2026-04-01 09:00 A", {0, 0, 7}},
         // Texts
         {"escapes", "DTSTART:20260401T090000\nSUMMARY:Tea\\, cakes\\; more \\\\ done\\n\nDESCRIPTION:1\\n2\\N3\\x",
          "2026-04-01 09:00 Tea, cakes; more \\ done\r\n note:1\r\n2\r\n3\\x", {}},
@@ -313,27 +352,27 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
 {
     const SampleCase cases[] = {
         {"outlook.ics",
-         {"2026-04-16 08:30 Quarterly review note:Agenda: budget, hiring\r\nRoom 4.12\r\n",
-          "2026-05-01 00:00 untimed Company holiday 1d", "2026-01-06 08:00 Team sync weekly 1h",
-          "2026-03-27 17:00 Month-end drinks"},
-         {0, 1, 1}},
+         {"2026-04-16 08:30 Quarterly review note:Agenda: budget, hiring\r\nRoom 4.12\r\n 15m",
+          "2026-05-01 00:00 untimed Company holiday 1d", "2026-03-17 08:00 Team sync weekly 1h",
+          "2026-03-27 17:00 Month-end drinks rule:FREQ=MONTHLY;BYDAY=-1FR"},
+         {0, 0, 0}},
         {"google.ics",
          {"2026-03-20 18:30 Dentist note:Bring the insurance card and the list of medicines. The practice moved to "
           "the second floor of the same building; the lift is at the back, past the pharmacy.\r\nParking: "
           "M\xFCllerstra\xDF"
-          "e 12.",
-          "2026-03-16 18:00 Swimming 1h", "2026-01-07 16:00 Piano lesson weekly", "2026-07-04 14:00 Garden party 1d",
+          "e 12. 30m",
+          "2026-03-16 18:00 Swimming 1h rule:FREQ=WEEKLY;BYDAY=MO,WE", "2026-03-18 16:00 Piano lesson weekly", "2026-07-04 14:00 Garden party 1d",
           "2026-09-14 00:00 untimed Wedding anniversary yearly"},
-         {0, 1, 1}},
+         {0, 0, 0}},
         {"thunderbird.ics",
-         {"1960-08-22 00:00 untimed Mum's birthday yearly 1d", "2026-01-09 07:00 Recycling collection fortnightly",
+         {"2026-08-22 00:00 untimed Mum's birthday yearly 1d", "2026-03-20 07:00 Recycling collection fortnightly 720m",
           "2026-10-05 08:00 Conference 3d note:Hall B; badge at the entrance", "2026-03-10 19:30 Book club"},
-         {0, 1, 1}},
+         {0, 0, 0}},
         {"apple.ics",
-         {"2026-03-12 17:30 Lunch at Caf\xE9 Zo\xEB 1h", "1990-03-05 00:00 untimed Zo\xEB's birthday ? yearly",
+         {"2026-03-12 17:30 Lunch at Caf\xE9 Zo\xEB 1h", "2027-03-05 00:00 untimed Zo\xEB's birthday ? yearly",
           "2026-06-02 15:00 Flight ? Boston 1h note:Gate closes 30 minutes before.\r\nSeat 14C",
           "2026-02-23 13:00 Yoga"},
-         {0, 1, 1}},
+         {0, 0, 1}},
     };
     for (const SampleCase& test : cases) {
         SCOPED_TRACE(test.file);
@@ -342,13 +381,41 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
 }
 
 // Vellumere's own export loses nothing: times, untimed events' times,
-// every frequency, texts with escapes and line breaks, the other fields.
+// every frequency and rule, skipped days, a moved occurrence, early
+// reminders, texts with escapes and line breaks, the other fields.
 TEST(ICalendarReader, ReadsBackWhatVellumereWrites)
 {
     RandomEvents random(11);
     std::vector<Event> events;
-    for (int i = 0; i < 300; ++i)
-        events.push_back(random.typical());
+    const char* const rules[] = {"FREQ=WEEKLY;BYDAY=MO,TH", "FREQ=MONTHLY;BYDAY=-1FR;COUNT=40",
+                                 "FREQ=DAILY;INTERVAL=3;UNTIL=20290101", "FREQ=YEARLY;BYDAY=1SU;BYMONTH=6",
+                                 "FREQ=MONTHLY;BYMONTHDAY=-1", "FREQ=MONTH"};
+    for (std::size_t i = 0; i < 300; ++i) {
+        Event e = random.typical();
+        if (i % 3 == 0) {
+            e.frequency = Once;
+            e.rule = rules[i / 3 % std::size(rules)];
+            e.skippedDays = {dayNumber(e.when) + 30, dayNumber(e.when) + 400};
+            e.remindBefore = {15, 7 * 24 * 60 - 9 * 60};
+        }
+        events.push_back(e);
+    }
+    // A series whose next occurrence was moved to the evening.
+    Event series;
+    series.description = "Choir";
+    series.when = SystemTime{2026, 3, 1, 16, 9, 0, 0, 0};
+    series.frequency = Weekly;
+    series.uid = "choir@example.org";
+    series.skippedDays = {dayNumber(2026, 3, 23)};
+    Event moved = series;
+    moved.when = SystemTime{2026, 3, 1, 23, 19, 0, 0, 0};
+    moved.frequency = Once;
+    moved.skippedDays.clear();
+    moved.movedFrom = "20260323T090000";
+    events.insert(events.end(), {series, moved});
+    // What a list holds after a start: every series at its next occurrence.
+    std::stable_sort(events.begin(), events.end());
+    ReminderSchedule::catchUpEvents(events, now);
     const ICalendarReader::Result result = read(ICalendarWriter::write(events, now, Windows1252(), "1.3.0.2"));
     EXPECT_EQ(result.problem, Problem::None);
     EXPECT_EQ(result.changes.zoneTakenAsLocal + result.changes.ruleToOnce + result.changes.alarmsDropped, 0u);

@@ -1,9 +1,11 @@
 #include "ICalendarWriter.h"
+#include "Calendar.h"
 #include "ReminderTestKit.h"
 #include "Windows1252.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,7 +66,7 @@ TEST(ICalendarWriterTest, EveryFieldAsTheCalendarsWriteIt)
                                                         "RRULE:FREQ=DAILY\r\nX-VELLUMERE-SEND-EMAIL:FALSE\r\n"
                                                         "X-VELLUMERE-LAUNCH-PROGRAM:FALSE\r\n"
                                                         "X-VELLUMERE-FREQUENCY:1\r\n"},
-        {timedEvent("Monthly", 2026, 12, 31, 23, 59, Monthly), "DTSTART:20261231T235900\r\nSUMMARY:Monthly\r\n"
+        {timedEvent("Monthly", 2026, 12, 28, 23, 59, Monthly), "DTSTART:20261228T235900\r\nSUMMARY:Monthly\r\n"
                                                                "RRULE:FREQ=MONTHLY\r\nX-VELLUMERE-SEND-EMAIL:FALSE\r\n"
                                                                "X-VELLUMERE-LAUNCH-PROGRAM:FALSE\r\n"
                                                                "X-VELLUMERE-FREQUENCY:3\r\n"},
@@ -79,6 +81,80 @@ TEST(ICalendarWriterTest, EveryFieldAsTheCalendarsWriteIt)
                      "CALSCALE:GREGORIAN\r\nEND:VCALENDAR\r\n");
     EXPECT_NE(ICalendarWriter::write({weekly}, stamp, Windows1252(), "1").find("\r\nDTSTAMP:20261207T180509Z\r\n"),
               std::string::npos);
+}
+
+// Of each VEVENT of the export, the lines that say when it occurs and
+// reminds, and whose part it is (a UID of the events' own, from "s");
+// VEVENTs apart by " | ".
+std::string timing(const std::vector<Event>& events)
+{
+    const std::string text = ICalendarWriter::write(events, stamp, Windows1252(), "1");
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t next = text.find("\r\n", at) + 2;
+        const std::string line = text.substr(at, next - at - 2);
+        at = next;
+        if (line == "END:VEVENT")
+            out += " | ";
+        for (const char* name : {"DTSTART", "RRULE", "EXDATE", "RECURRENCE-ID", "TRIGGER", "UID:s"}) {
+            if (line.compare(0, std::strlen(name), name) == 0)
+                out += line + ";";
+        }
+        for (const char* name : {"X-VELLUMERE-CONTINUES", "X-VELLUMERE-RULE"}) {
+            if (line.compare(0, std::strlen(name), name) == 0)
+                out += std::string(name) + ";";
+        }
+    }
+    return out;
+}
+
+TEST(ICalendarWriterTest, RulesSkippedAndMovedOccurrencesAndRemindersAsOtherProgramsFollowThem)
+{
+    const auto with = [](Event e, const char* rule, std::vector<long> skipped = {}, std::vector<std::int32_t> before = {}) {
+        e.rule = rule;
+        e.skippedDays = std::move(skipped);
+        e.remindBefore = std::move(before);
+        return e;
+    };
+    Event series = with(timedEvent("Choir", 2027, 1, 12, 19, 30), "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630",
+                        {dayNumber(2027, 2, 9), dayNumber(2027, 3, 9)});
+    series.uid = "s1";
+    Event moved = timedEvent("Choir", 2027, 3, 10, 18, 0);
+    moved.uid = "s1";
+    moved.movedFrom = "20270309T193000";
+    Event orphan = moved;
+    orphan.uid = "s2";
+    const struct {
+        const char* what;
+        std::vector<Event> events;
+        const char* timing;
+    } cases[] = {
+        {"a rule, its UNTIL made a date-time of the day's end, skipped days",
+         {with(timedEvent("x", 2027, 1, 12, 19, 30), "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630", {dayNumber(2027, 2, 9)})},
+         "DTSTART:20270112T193000;RRULE:FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630T235959;EXDATE:20270209T193000; | "},
+        {"untimed, with early reminders",
+         {with(untimedEvent("x", 2027, 5, 1), "FREQ=YEARLY;COUNT=3", {dayNumber(2028, 5, 1)}, {15, 9540})},
+         "DTSTART;VALUE=DATE:20270501;RRULE:FREQ=YEARLY;COUNT=3;EXDATE;VALUE=DATE:20280501;TRIGGER:-PT15M;"
+         "TRIGGER:-P6DT15H; | "},
+        {"a moved occurrence: under the series' UID, not excluded",
+         {series, moved},
+         "UID:s1;DTSTART:20270112T193000;RRULE:FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270630T235959;EXDATE:20270209T193000; | "
+         "UID:s1;DTSTART:20270310T180000;RECURRENCE-ID:20270309T193000; | "},
+        {"a moved occurrence whose series is gone: an event of its own", {orphan}, "UID:s2;DTSTART:20270310T180000; | "},
+        {"a rule no one follows is kept for Vellumere alone", {with(timedEvent("x", 2027, 1, 1, 9, 0), "FREQ=SOMETIMES")},
+         "DTSTART:20270101T090000;X-VELLUMERE-RULE; | "},
+        // Vellumere's months keep a day a short month lacks, in stretches.
+        {"monthly from the 31st", {timedEvent("x", 2027, 1, 31, 9, 0, Monthly)},
+         "DTSTART:20270131T090000; | DTSTART:20270228T090000;RRULE:FREQ=MONTHLY;"
+         "X-VELLUMERE-CONTINUES; | "},
+        {"monthly from the 31st, through the 30th and a leap February", {timedEvent("x", 2027, 12, 31, 9, 0, Monthly)},
+         "DTSTART:20271231T090000;RRULE:FREQ=MONTHLY;COUNT=2; | DTSTART:20280229T090000;RRULE:FREQ=MONTHLY;COUNT=12;"
+         "X-VELLUMERE-CONTINUES; | DTSTART:20290228T090000;RRULE:FREQ=MONTHLY;X-VELLUMERE-CONTINUES; | "},
+        {"yearly from 29 February", {untimedEvent("x", 2028, 2, 29, Yearly)},
+         "DTSTART;VALUE=DATE:20280229; | DTSTART;VALUE=DATE:20290228;RRULE:FREQ=YEARLY;X-VELLUMERE-CONTINUES; | "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(timing(c.events), c.timing) << c.what;
 }
 
 TEST(ICalendarWriterTest, LinesFoldAt75OctetsBetweenCharacters)

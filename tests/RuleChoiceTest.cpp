@@ -97,8 +97,10 @@ TEST(RuleChoice, TakenIntoAnEventAPlainRepetitionStaysOneAndTheStartMovesOntoThe
         // Its first day would lie past its end: the start stays.
         {"FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270320", sunday, Once, "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270320", sunday},
         {"FREQ=MONTHLY;BYDAY=-1FR", day(2027, 3, 27), Once, "FREQ=MONTHLY;BYDAY=-1FR", day(2027, 4, 30)},
-        // Moved onto its date, a month's date is the plain repetition.
-        {"FREQ=MONTHLY;BYMONTHDAY=31", day(2027, 4, 5), Monthly, "", day(2027, 5, 31)},
+        // Moved onto its date, a month's date is the plain repetition; the
+        // 31st skips the short months, which the plain one does not.
+        {"FREQ=MONTHLY;BYMONTHDAY=12", day(2027, 4, 5), Monthly, "", day(2027, 4, 12)},
+        {"FREQ=MONTHLY;BYMONTHDAY=31", day(2027, 4, 5), Once, "FREQ=MONTHLY;BYMONTHDAY=31", day(2027, 5, 31)},
         {"FREQ=MONTHLY;BYMONTHDAY=-1", day(2027, 2, 10), Once, "FREQ=MONTHLY;BYMONTHDAY=-1", day(2027, 2, 28)},
         {"FREQ=MONTHLY;BYMONTHDAY=29;COUNT=3", day(2027, 2, 10), Once, "FREQ=MONTHLY;BYMONTHDAY=29;COUNT=3",
          day(2027, 3, 29)},

@@ -3,19 +3,42 @@
 #include "Calendar.h"
 #include "CodePage.h"
 #include "ICalendarLines.h"
+#include "Occurrences.h"
 #include "ValueText.h"
 #include "RecurrenceRule.h"
 #include "TimeZoneRules.h"
 #include "TimeZones.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
 using Kind = ICalendarLines::Kind;
 using Stamp = ValueText::Stamp;
 constexpr auto sameText = &ValueText::sameText;
+
+// Blanks inside a rule or a list of dates, which some programs write after
+// a comma, and other readers pass over.
+std::string withoutBlanks(std::string_view value)
+{
+    std::string out;
+    for (const char c : value) {
+        if (c != ' ' && c != '\t')
+            out += c;
+    }
+    return out;
+}
+
+// The day of a moment in seconds since 1970.
+long dayOf(long long seconds)
+{
+    return static_cast<long>((seconds - ((seconds % secondsPerDay + secondsPerDay) % secondsPerDay)) / secondsPerDay);
+}
 
 // Days a whole import may look at to compute repetitions and time zone
 // changes (a tenth of a second or so): far more than any real calendar
@@ -35,13 +58,17 @@ public:
     }
 
     ICalendarReader::Changes changes;
+    // Occurrences a series' calendar cancelled: the series skips them.
+    std::vector<Event> cancelled;
 
     void begin(Kind kind) override
     {
-        if (kind == Kind::Event)
+        if (kind == Kind::Event) {
             text = EventText{};
-        else if (kind == Kind::Alarm)
+        } else if (kind == Kind::Alarm) {
             triggerBefore = -1;
+            alarmShown = true;
+        }
     }
 
     void property(Kind kind, const ICalendarLines::ContentLine& line) override
@@ -55,6 +82,8 @@ public:
                 triggerBefore = !sameText(line.related, "END") && ValueText::parseDuration(line.value, seconds)
                                     ? -seconds
                                     : -1;
+            else if (sameText(line.name, "ACTION")) // a mail or a program to run is no reminder here
+                alarmShown = sameText(line.value, "DISPLAY") || sameText(line.value, "AUDIO");
             return;
         }
         if (kind != Kind::Event)
@@ -72,10 +101,22 @@ public:
         } else if (sameText(name, "RRULE")) {
             text.rule = value;
             text.hasRule = true;
+        } else if (sameText(name, "UID")) {
+            text.uid = value;
         } else if (sameText(name, "RECURRENCE-ID")) {
-            // One occurrence of another event, changed: Vellumere holds it
-            // as an event of its own, once.
+            // One occurrence of a series, changed: an event of its own,
+            // once, which its series skips.
+            text.recurrenceId = value;
+            text.recurrenceZone = TimeZoneRules::zoneName(line.zone);
             text.overridesOne = true;
+        } else if (sameText(name, "EXDATE")) {
+            text.exceptions.push_back({value, std::string(TimeZoneRules::zoneName(line.zone))});
+        } else if (sameText(name, "STATUS")) {
+            text.cancelled = sameText(value, "CANCELLED");
+        } else if (sameText(name, "X-VELLUMERE-RULE")) {
+            text.unfollowedRule = value;
+        } else if (sameText(name, "X-VELLUMERE-CONTINUES")) {
+            text.continuation = true;
         } else if (sameText(name, "X-VELLUMERE-EMAIL")) {
             text.email = value;
         } else if (sameText(name, "X-VELLUMERE-SEND-EMAIL")) {
@@ -89,21 +130,30 @@ public:
         } else if (sameText(name, "X-VELLUMERE-FREQUENCY")) {
             text.frequency = value;
         }
-        // EXDATE and RDATE are not followed: an event repeats by its rule alone.
+        // RDATE is not followed: an event repeats by its rule alone.
     }
 
     void end(Kind kind) override
     {
         if (kind == Kind::Alarm) {
-            if (triggerBefore == 3600)
+            constexpr long long longest = 366LL * secondsPerDay; // as the event file takes them
+            if (triggerBefore == 0)
+                return; // at the start: the alert itself
+            if (!alarmShown || triggerBefore < 0 || triggerBefore > longest || triggerBefore % 60 != 0)
+                ++text.alarmsDropped;
+            else if (triggerBefore == 3600)
                 text.remind1Hour = true;
             else if (triggerBefore == secondsPerDay)
                 text.remind1Day = true;
             else if (triggerBefore == 3 * secondsPerDay)
                 text.remind3Days = true;
             else
-                ++text.alarmsDropped;
+                text.remindBefore.push_back(static_cast<std::int32_t>(triggerBefore / 60));
         } else if (kind == Kind::Event) {
+            // The later stretches of a series Vellumere wrote in several: the
+            // first says it whole.
+            if (text.continuation)
+                return;
             Event event;
             if (convert(event))
                 events.push_back(std::move(event));
@@ -124,6 +174,18 @@ private:
         std::string launchProgram;
         std::string time;
         std::string frequency;
+        std::string uid;
+        std::string recurrenceId;
+        std::string recurrenceZone;
+        std::string unfollowedRule;
+        struct Exception {
+            std::string values;
+            std::string zone;
+        };
+        std::vector<Exception> exceptions;
+        std::vector<std::int32_t> remindBefore;
+        bool cancelled = false;
+        bool continuation = false;
         bool hasStart = false;
         bool hasRule = false;
         bool overridesOne = false;
@@ -151,38 +213,38 @@ private:
         ICalendarReader::Changes found;
         found.alarmsDropped = text.alarmsDropped;
 
-        Frame frame;
-        if (start.utc) {
-            frame.clock = Frame::Utc;
-        } else if (!start.date && !text.startZone.empty()) {
-            SystemTime utc;
-            if (zones.has(text.startZone)) {
-                frame.clock = Frame::FileZone;
-                frame.zone = text.startZone;
-            } else if (timeZones.utcFromZone(text.startZone, timeAt(start.seconds()), utc)) {
-                frame.clock = Frame::SystemZone;
-                frame.zone = text.startZone;
-            } else {
-                ++found.zoneTakenAsLocal;
-            }
-        }
+        const Frame frame = frameOf(start, text.startZone);
+        if (!start.utc && !start.date && !text.startZone.empty() && frame.clock == Frame::AsWritten)
+            ++found.zoneTakenAsLocal;
 
         event.noTime = start.date;
         long day = start.day;
         int frequency = -1;
         long explicitFrequency = 0;
-        if (ValueText::parseNumber(text.frequency, explicitFrequency, false) &&
-            explicitFrequency <= Fortnightly) {
+        const bool exact = ValueText::parseNumber(text.frequency, explicitFrequency, false) &&
+                           explicitFrequency <= Fortnightly && (explicitFrequency != Once || !text.hasRule);
+        RecurrenceRule rule;
+        bool ruled = false;
+        if (exact) {
             frequency = static_cast<int>(explicitFrequency); // the exporter's own: exact
         } else if (text.hasRule && !text.overridesOne) {
-            RecurrenceRule rule;
-            if (!rule.parse(text.rule)) {
+            if (!rule.parse(withoutBlanks(text.rule))) {
                 ++found.ruleToOnce;
             } else if ((frequency = rule.plainFrequency(start.day)) < 0) {
-                ++found.ruleToOnce;
-                const RecurrenceRule::Clocks clocks{[&](long long time) { return toLocal(frame, time); },
-                                                    [&](long long time) { return fromUtc(time); }};
-                day = rule.nextOccurrence(start, nowSeconds, clocks, budget);
+                // The event follows the rule on its own days. Where they are
+                // other days on the user's clock, or the rule has ended, it
+                // comes once, at its next occurrence or its last.
+                const bool followed = rule.inVocabulary() && sameDayHere(frame, start);
+                long left = budget;
+                ruled = followed && !rule.hasEnded(start.day, dayOf(nowSeconds), left,
+                                                   static_cast<int>(start.second / 60));
+                if (!ruled) {
+                    if (!followed)
+                        ++found.ruleToOnce;
+                    const RecurrenceRule::Clocks clocks{[&](long long time) { return toLocal(frame, time); },
+                                                        [&](long long time) { return fromUtc(time); }};
+                    day = rule.nextOccurrence(start, nowSeconds, clocks, budget);
+                }
             }
         }
         event.frequency = static_cast<EventFrequency>(frequency < 0 ? Once : frequency);
@@ -203,6 +265,27 @@ private:
         // Only what a four-digit year can say, after the shift between zones.
         if (!isValidDate(event.when) || event.when.wYear < 1 || event.when.wYear > 9999)
             return false;
+        if (ruled)
+            event.rule = localRule(rule);
+        else if (exact && explicitFrequency == Once)
+            event.rule = ICalendarLines::unescaped(text.unfollowedRule);
+        event.skippedDays = exceptionDays(frame);
+        event.uid = text.uid;
+        if (text.overridesOne) {
+            Stamp original;
+            if (!ValueText::parseStamp(text.recurrenceId, original))
+                return false; // an occurrence of no known start
+            const Frame originalFrame = frameOf(original, text.recurrenceZone);
+            event.movedFrom = localText(originalFrame, original);
+            if (text.cancelled) {
+                cancelled.push_back(event);
+                return false;
+            }
+        }
+        std::sort(text.remindBefore.begin(), text.remindBefore.end());
+        text.remindBefore.erase(std::unique(text.remindBefore.begin(), text.remindBefore.end()),
+                                text.remindBefore.end());
+        event.remindBefore = text.remindBefore;
 
         event.description = codePage.fromUtf8(ICalendarLines::unescaped(text.summary));
         event.note = codePage.fromUtf8(ICalendarLines::unescaped(text.description));
@@ -218,6 +301,92 @@ private:
         changes.ruleToOnce += found.ruleToOnce;
         changes.alarmsDropped += found.alarmsDropped;
         return true;
+    }
+
+    Frame frameOf(const Stamp& start, const std::string& zone)
+    {
+        Frame frame;
+        SystemTime utc;
+        if (start.utc) {
+            frame.clock = Frame::Utc;
+        } else if (start.date || zone.empty()) {
+        } else if (zones.has(zone)) {
+            frame.clock = Frame::FileZone;
+            frame.zone = zone;
+        } else if (timeZones.utcFromZone(zone, timeAt(start.seconds()), utc)) {
+            frame.clock = Frame::SystemZone;
+            frame.zone = zone;
+        }
+        return frame;
+    }
+
+    // `stamp` on the user's clock: a DATE as it is, a DATE-TIME local.
+    long long localSeconds(const Frame& frame, const Stamp& stamp)
+    {
+        return stamp.date ? stamp.seconds() : toLocal(frame, stamp.seconds());
+    }
+
+    std::string localText(const Frame& frame, const Stamp& stamp)
+    {
+        if (stamp.date)
+            return ValueText::dateText(stamp.day);
+        const long long local = localSeconds(frame, stamp);
+        const long day = dayOf(local);
+        const long long second = local - static_cast<long long>(day) * secondsPerDay;
+        char time[16];
+        std::snprintf(time, sizeof time, "T%02d%02d%02d", static_cast<int>(second / 3600),
+                      static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
+        return ValueText::dateText(day) + time;
+    }
+
+    // Whether the start falls on the same day on the user's clock as on its own.
+    bool sameDayHere(const Frame& frame, const Stamp& start)
+    {
+        return dayOf(localSeconds(frame, start)) == start.day;
+    }
+
+    // The rule on the user's wall clock, on which the event follows it: an
+    // UNTIL in UTC made local, and one at the day's last minute the day, as
+    // Vellumere writes it (the event's minute never passes it).
+    std::string localRule(const RecurrenceRule& rule)
+    {
+        const std::string written = rule.text();
+        const Stamp* until = rule.until();
+        if (!until || until->date)
+            return written;
+        Frame utc;
+        utc.clock = Frame::Utc;
+        const Frame& frame = until->utc ? utc : Frame{};
+        const long long local = localSeconds(frame, *until);
+        const std::string untilText = local - static_cast<long long>(dayOf(local)) * secondsPerDay >= secondsPerDay - 60
+                                          ? ValueText::dateText(dayOf(local))
+                                          : localText(frame, *until);
+        std::string out;
+        ValueText::forEachPart(written, [&](std::string_view name, std::string_view value) {
+            out += (out.empty() ? "" : ";") + std::string(name) + "=" +
+                   (sameText(name, "UNTIL") ? untilText : std::string(value));
+            return true;
+        });
+        return out;
+    }
+
+    // The days of the EXDATEs, on the user's clock, in order.
+    std::vector<long> exceptionDays(const Frame& eventFrame)
+    {
+        std::vector<long> days;
+        for (const EventText::Exception& exception : text.exceptions) {
+            ValueText::forEachItem(withoutBlanks(exception.values), [&](std::string_view item) {
+                Stamp stamp;
+                if (!ValueText::parseStamp(item, stamp))
+                    return true; // one unreadable date leaves the others
+                const Frame frame = exception.zone.empty() && !stamp.utc ? eventFrame : frameOf(stamp, exception.zone);
+                days.push_back(dayOf(localSeconds(frame, stamp)));
+                return true;
+            });
+        }
+        std::sort(days.begin(), days.end());
+        days.erase(std::unique(days.begin(), days.end()), days.end());
+        return days;
     }
 
     long long fromUtc(long long utc) const { return secondsOf(timeZones.localFromUtc(timeAt(utc))); }
@@ -249,8 +418,79 @@ private:
     long long nowSeconds = 0;
     long budget = workBudget;
     EventText text;
+    bool alarmShown = true;
     long long triggerBefore = -1; // seconds before the start; -1 for none of ours
 };
+
+// Each series skips the days its occurrences were moved from or cancelled
+// on, and keeps its UID only to know them by; an occurrence whose series is
+// not in the calendar is an event like any other.
+void linkMovedOccurrences(std::vector<Event>& events, const std::vector<Event>& cancelled)
+{
+    std::unordered_map<std::string, Event*> series;
+    for (Event& e : events) {
+        if (!e.uid.empty() && e.movedFrom.empty() && e.repeats())
+            series.emplace(e.uid, &e);
+    }
+    std::unordered_set<std::string> linked;
+    const auto skip = [&](const Event& occurrence) {
+        const auto found = series.find(occurrence.uid);
+        Stamp from;
+        if (found == series.end() || !ValueText::parseStamp(occurrence.movedFrom, from))
+            return false;
+        std::vector<long>& days = found->second->skippedDays;
+        days.insert(std::lower_bound(days.begin(), days.end(), from.day), from.day);
+        days.erase(std::unique(days.begin(), days.end()), days.end());
+        linked.insert(occurrence.uid);
+        return true;
+    };
+    for (const Event& e : cancelled)
+        skip(e);
+    for (Event& e : events) {
+        if (!e.movedFrom.empty() && !skip(e)) {
+            e.movedFrom.clear();
+            e.uid.clear();
+        }
+    }
+    for (Event& e : events) {
+        if (e.movedFrom.empty() && linked.count(e.uid) == 0)
+            e.uid.clear();
+    }
+}
+
+int minuteOfDay(const SystemTime& when)
+{
+    return when.wHour * 60 + when.wMinute;
+}
+
+// A series comes in at its next occurrence: what it brings from before now
+// is no occurrence the user had, and neither is an occurrence moved to a
+// time that has passed.
+void comeInFromNow(std::vector<Event>& events, const SystemTime& now)
+{
+    const long today = dayNumber(now);
+    const auto past = [&](const Event& e, long day) {
+        return day < today || (day == today && !e.noTime && minuteOfDay(e.when) < minuteOfDay(now));
+    };
+    std::vector<Event> kept;
+    kept.reserve(events.size());
+    for (Event& e : events) {
+        if (!e.movedFrom.empty() && past(e, dayNumber(e.when)))
+            continue;
+        const Occurrences occurrences(e);
+        if (e.repeats() && occurrences.repeat()) {
+            long next = occurrences.nextFrom(today);
+            if (next != Occurrences::noDay && past(e, next))
+                next = occurrences.nextFrom(today + 1);
+            if (next != Occurrences::noDay && next != dayNumber(e.when)) {
+                Event moved = occurrences.movedTo(next);
+                e = std::move(moved);
+            }
+        }
+        kept.push_back(std::move(e));
+    }
+    events = std::move(kept);
+}
 
 } // namespace
 
@@ -270,6 +510,8 @@ ICalendarReader::Result ICalendarReader::read(const std::string& text, const Sys
         return result;
     EventCollector events(now, codePage, timeZones, zones, result.events);
     ICalendarLines::walk(text, events);
+    linkMovedOccurrences(result.events, events.cancelled);
+    comeInFromNow(result.events, now);
     result.changes = events.changes;
     return result;
 }

@@ -1,11 +1,16 @@
 #include "ICalendarWriter.h"
 
+#include "Calendar.h"
 #include "CodePage.h"
 #include "Fnv1a.h"
+#include "RecurrenceRule.h"
+#include "ValueText.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -115,21 +120,117 @@ std::uint64_t hashOf(const Event& e)
     return hash.value();
 }
 
-void addEvent(std::string& out, const Event& e, unsigned twin, const std::string& stamp, const CodePage& codePage)
+// A stretch of an event's occurrences that one RRULE says: from `start`,
+// `count` of them (0: no end).
+struct Stretch {
+    SystemTime start;
+    int count = 0;
+};
+
+// A monthly event from the 29th to the 31st, or a yearly one from 29
+// February, moves to the last day a short month has and keeps that day from
+// then on, which no one RRULE says; other programs would skip the short
+// months. So the export says it in stretches of one day of the month each,
+// the last without end: at most four, as the day only falls to the 28th.
+std::vector<Stretch> stretchesOf(const Event& e)
+{
+    const bool clamps = (e.frequency == Monthly && e.when.wDay > 28) ||
+                        (e.frequency == Yearly && e.when.wMonth == 2 && e.when.wDay == 29);
+    std::vector<Stretch> out{{e.when, 0}};
+    if (!clamps || !isValidDate(e.when))
+        return out;
+    SystemTime at = e.when;
+    int count = 1;
+    while (out.back().start.wDay > 28 || (e.frequency == Yearly && out.back().start.wDay == 29)) {
+        const SystemTime next = Event::nextDate(at, e.frequency);
+        if (!dateBefore(at, next))
+            break; // the last year: nothing comes after it
+        if (next.wDay != at.wDay) {
+            out.back().count = count;
+            out.push_back({next, 0});
+            count = 0;
+        }
+        at = next;
+        ++count;
+    }
+    return out;
+}
+
+// `rule` with an UNTIL of the start's kind, as RFC 5545 asks: a date for an
+// event without a time, else a floating date-time (a date's whole day).
+std::string ruleFor(const Event& e, const RecurrenceRule& rule)
+{
+    std::string out;
+    ValueText::forEachPart(rule.text(), [&](std::string_view name, std::string_view value) {
+        std::string part(value);
+        const ValueText::Stamp* until = rule.until();
+        if (ValueText::sameText(name, "UNTIL") && until) {
+            part = ValueText::dateText(until->day);
+            if (!e.noTime) {
+                const long long second = until->date ? secondsPerDay - 1 : until->second;
+                part += "T" + number(static_cast<unsigned>(second / 3600), 2) +
+                        number(static_cast<unsigned>(second / 60 % 60), 2) + number(static_cast<unsigned>(second % 60), 2);
+            }
+        }
+        out += (out.empty() ? "" : ";") + std::string(name) + "=" + part;
+        return true;
+    });
+    return out;
+}
+
+// A day of the event's own, at its time: what EXDATE and RECURRENCE-ID say.
+std::string startOn(const Event& e, long day, const char* name)
+{
+    if (e.noTime)
+        return std::string(name) + ";VALUE=DATE:" + ValueText::dateText(day);
+    return std::string(name) + ":" + ValueText::dateText(day) + "T" + timeOf(e.when) + "00";
+}
+
+void addAlarm(std::string& out, const std::string& summary, const std::string& trigger)
+{
+    addLine(out, "BEGIN:VALARM");
+    addLine(out, "ACTION:DISPLAY");
+    addLine(out, "DESCRIPTION:" + summary);
+    addLine(out, "TRIGGER:" + trigger);
+    addLine(out, "END:VALARM");
+}
+
+// `continues`: for a later stretch, the UID of the first; `moved`: the days
+// of the series' occurrences written as events of their own, which the
+// series leaves to them rather than excluding them.
+void addEvent(std::string& out, const Event& e, const std::string& uid, const Stretch& stretch,
+              const std::string& continues, const std::set<long>& moved, const std::string& stamp,
+              const CodePage& codePage)
 {
     const std::string summary = escaped(codePage.toUtf8(e.description));
     addLine(out, "BEGIN:VEVENT");
-    addLine(out, "UID:" + ICalendarWriter::uidOf(e, twin));
+    addLine(out, "UID:" + uid);
     addLine(out, "DTSTAMP:" + stamp);
     if (e.noTime)
-        addLine(out, "DTSTART;VALUE=DATE:" + dateOf(e.when));
+        addLine(out, "DTSTART;VALUE=DATE:" + dateOf(stretch.start));
     else
-        addLine(out, "DTSTART:" + dateOf(e.when) + "T" + timeOf(e.when) + "00");
+        addLine(out, "DTSTART:" + dateOf(stretch.start) + "T" + timeOf(stretch.start) + "00");
+    ValueText::Stamp movedFrom;
+    if (!e.movedFrom.empty() && ValueText::parseStamp(e.movedFrom, movedFrom))
+        addLine(out, std::string(movedFrom.date ? "RECURRENCE-ID;VALUE=DATE:" : "RECURRENCE-ID:") + e.movedFrom);
     addLine(out, "SUMMARY:" + summary);
     if (!e.note.empty())
         addLine(out, "DESCRIPTION:" + escaped(codePage.toUtf8(e.note)));
-    if (const char* rule = ruleOf(e.frequency))
-        addLine(out, std::string("RRULE:") + rule);
+    RecurrenceRule rule;
+    if (!e.rule.empty() && rule.parse(e.rule) && rule.inVocabulary()) {
+        addLine(out, "RRULE:" + ruleFor(e, rule));
+    } else if (const char* plain = ruleOf(e.frequency)) {
+        if (stretch.count != 1)
+            addLine(out, std::string("RRULE:") + plain + (stretch.count ? ";COUNT=" + std::to_string(stretch.count) : ""));
+    }
+    for (const long day : e.skippedDays) {
+        if (moved.count(day) == 0)
+            addLine(out, startOn(e, day, "EXDATE"));
+    }
+    if (!e.rule.empty() && !rule.inVocabulary())
+        addLine(out, "X-VELLUMERE-RULE:" + escaped(e.rule)); // kept, though no one follows it
+    if (!continues.empty())
+        addLine(out, "X-VELLUMERE-CONTINUES:" + continues);
     if (!e.emailAddress.empty())
         addLine(out, "X-VELLUMERE-EMAIL:" + escaped(codePage.toUtf8(e.emailAddress)));
     addLine(out, std::string("X-VELLUMERE-SEND-EMAIL:") + (e.sendEmail ? "TRUE" : "FALSE"));
@@ -145,14 +246,11 @@ void addEvent(std::string& out, const Event& e, unsigned twin, const std::string
         const char* trigger;
     } alarms[] = {{e.remind1Hour, "-PT1H"}, {e.remind1Day, "-P1D"}, {e.remind3Days, "-P3D"}};
     for (const auto& alarm : alarms) {
-        if (!alarm.on)
-            continue;
-        addLine(out, "BEGIN:VALARM");
-        addLine(out, "ACTION:DISPLAY");
-        addLine(out, "DESCRIPTION:" + summary);
-        addLine(out, std::string("TRIGGER:") + alarm.trigger);
-        addLine(out, "END:VALARM");
+        if (alarm.on)
+            addAlarm(out, summary, alarm.trigger);
     }
+    for (const std::int32_t minutes : e.remindBefore)
+        addAlarm(out, summary, ValueText::durationText(-60LL * minutes));
     addLine(out, "END:VEVENT");
 }
 
@@ -175,10 +273,39 @@ std::string ICalendarWriter::write(const std::vector<Event>& events, const Syste
     addLine(out, "VERSION:2.0");
     addLine(out, "PRODID:-//Vellumere//Vellumere " + version + "//EN");
     addLine(out, "CALSCALE:GREGORIAN");
-    // Twins (equal events) share a hash: each gets its own UID by its rank.
+    // A series keeps the UID it came with, and its moved occurrences share
+    // it; an occurrence whose series is not here, and any other event, has
+    // one made of its fields. Twins (equal events) share a hash: each gets
+    // its own UID by its rank.
+    std::unordered_map<std::string, std::set<long>> series; // by UID, the days moved out of it
+    for (const Event& e : events) {
+        if (!e.uid.empty() && e.movedFrom.empty() && e.repeats())
+            series[e.uid];
+    }
+    for (const Event& e : events) {
+        ValueText::Stamp from;
+        const auto found = series.find(e.uid);
+        if (found != series.end() && ValueText::parseStamp(e.movedFrom, from))
+            found->second.insert(from.day);
+    }
+    const std::set<long> none;
+    std::unordered_set<std::string> taken;
     std::unordered_map<std::uint64_t, unsigned> seen;
-    for (const Event& e : events)
-        addEvent(out, e, seen[hashOf(e)]++, stamp, codePage);
+    for (const Event& e : events) {
+        const auto inSeries = series.find(e.uid);
+        const bool moved = !e.movedFrom.empty() && inSeries != series.end();
+        std::string uid = e.uid;
+        if (uid.empty() || (!moved && !taken.insert(uid).second))
+            uid = uidOf(e, seen[hashOf(e)]++);
+        Event written = e;
+        if (!moved)
+            written.movedFrom.clear();
+        const std::vector<Stretch> stretches = stretchesOf(e);
+        for (std::size_t i = 0; i < stretches.size(); ++i)
+            addEvent(out, written, i == 0 ? uid : uid + "-" + dateOf(stretches[i].start), stretches[i],
+                     i == 0 ? std::string() : uid, !moved && inSeries != series.end() ? inSeries->second : none,
+                     stamp, codePage);
+    }
     addLine(out, "END:VCALENDAR");
     return out;
 }
