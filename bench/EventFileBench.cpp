@@ -60,8 +60,17 @@ std::string folder()
     return path;
 }
 
+std::vector<Event> ruleEvents(int count);
+
+// Whether the file, save, export and import operations take events that
+// repeat by rules (with skipped days and early reminders) instead of
+// typical ones: the operations named "rule_...".
+bool withRules = false;
+
 std::vector<Event> makeEvents(int count)
 {
+    if (withRules)
+        return ruleEvents(count);
     RandomEvents random(static_cast<unsigned>(count));
     std::vector<Event> events;
     events.reserve(static_cast<std::size_t>(count));
@@ -72,14 +81,14 @@ std::vector<Event> makeEvents(int count)
 
 std::string fileWith(int count)
 {
-    const std::string path = folder() + "/events-" + std::to_string(count) + ".xml";
+    const std::string path = folder() + (withRules ? "/ruled-" : "/events-") + std::to_string(count) + ".xml";
     std::ofstream(path, std::ios::binary) << EventFileWriter::write(makeEvents(count));
     return path;
 }
 
 std::string pathFor(int count)
 {
-    const std::string path = folder() + "/events-" + std::to_string(count) + ".xml";
+    const std::string path = folder() + (withRules ? "/ruled-" : "/events-") + std::to_string(count) + ".xml";
     if (::access(path.c_str(), F_OK) != 0)
         fileWith(count);
     return path;
@@ -313,6 +322,7 @@ std::vector<Event> ruleEvents(int count)
         setDayNumber(event.when, start);
         event.when.wHour = 9;
         event.remindBefore = {15, 7 * 1440};
+        event.skippedDays = {start + 30, start + 365};
         events.push_back(event);
     }
     std::stable_sort(events.begin(), events.end());
@@ -401,8 +411,12 @@ struct Measurement {
 };
 
 // Runs the operation once in this (fresh) process.
-Measurement measureHere(const std::string& operation, int count)
+Measurement measureHere(std::string operation, int count)
 {
+    if (operation.compare(0, 5, "rule_") == 0 && operation != "rule_agenda") {
+        withRules = true;
+        operation.erase(0, 5);
+    }
     std::unique_ptr<Operation> chosen;
     if (operation == "bare_parse")
         chosen = std::make_unique<BareParse>();
@@ -433,8 +447,10 @@ Measurement measureHere(const std::string& operation, int count)
 // start: no memory left over from earlier cases to hide the cost of getting it.
 Measurement measureInFreshProcesses(const char* operation, int count, int runs = 5)
 {
-    if (std::string(operation) == "load" || std::string(operation) == "bare_parse")
+    withRules = std::string(operation) == "rule_load";
+    if (std::string(operation) == "load" || std::string(operation) == "bare_parse" || withRules)
         pathFor(count); // made here, not in the measured process
+    withRules = false;
     char self[4096] = {};
     if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
         return {};
@@ -499,6 +515,17 @@ int main(int argc, char** argv)
                 exported.milliseconds, exported.milliseconds / save.milliseconds, imported.milliseconds,
                 imported.milliseconds / load.milliseconds);
 
+    const Measurement ruleLoad = measureInFreshProcesses("rule_load", 10000);
+    const Measurement ruleSave = measureInFreshProcesses("rule_save", 10000);
+    const Measurement ruleExport = measureInFreshProcesses("rule_export", 10000);
+    const Measurement ruleImport = measureInFreshProcesses("rule_import", 10000);
+    std::printf("10,000 events with rules, skipped days and early reminders (fresh process, median of 5):\n");
+    for (const auto& [what, measured] : {std::pair<const char*, const Measurement&>{"event file read", ruleLoad},
+                                         {"event file written", ruleSave},
+                                         {"calendar written (export)", ruleExport},
+                                         {"calendar read (import)", ruleImport}})
+        std::printf("  %-28s %8.1f ms %9.1f MB\n", what, measured.milliseconds, measured.peakRiseMb);
+
     std::printf("\nThe catch-up of one daily event typed with a year long past (fresh process, median of 5):\n");
     const struct {
         const char* what;
@@ -512,6 +539,7 @@ int main(int argc, char** argv)
     std::printf("  %-32s %8.1f ms %9.1f MB  (read, carried forward, written)\n", "5,000 daily series of a year",
                 seriesStart.milliseconds, seriesStart.peakRiseMb);
     std::remove((folder() + "/series-5000.xml").c_str());
+    std::remove((folder() + "/ruled-10000.xml").c_str());
     for (const int count : sizes) {
         std::remove((folder() + "/events-" + std::to_string(count) + ".xml").c_str());
         std::remove((folder() + "/saved-" + std::to_string(count) + ".xml").c_str());
