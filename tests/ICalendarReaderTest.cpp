@@ -373,6 +373,14 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
           "2026-06-02 15:00 Flight ? Boston 1h note:Gate closes 30 minutes before.\r\nSeat 14C",
           "2026-02-23 13:00 Yoga"},
          {0, 0, 1}},
+        // A weekly meeting with an occurrence cancelled, two moved (one of
+        // them past) and one cancelled as Outlook sends it: the series at
+        // its next occurrence, which is neither.
+        {"outlook-series.ics",
+         {"2026-03-30 10:00 Team meeting weekly -20260406 15m",
+          "2026-03-24 14:00 Team meeting from:20260323T100000@040000008200E00074C5B7101A82E00800000000F1E2D3C4B5A6DC"
+          "0100000000000000001000000077665544332211009988776655443322"},
+         {0, 0, 0}},
     };
     for (const SampleCase& test : cases) {
         SCOPED_TRACE(test.file);
