@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 #include "CodePage.h"
+#include "Fnv1a.h"
 #include "ICalendarLines.h"
 #include "ValueText.h"
 #include "RecurrenceRule.h"
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -22,6 +24,32 @@ constexpr auto sameText = &ValueText::sameText;
 // needs, and a bound on a hostile one, whose further rules then give their
 // start.
 constexpr long workBudget = 5000000;
+
+// Every field of `event` and its UID, as one number: what tells an event
+// read twice from others cheaply.
+std::uint64_t hashOf(const std::string& uid, const Event& e)
+{
+    Fnv1a hash;
+    const auto addNumber = [&hash](long long value) {
+        for (int shift = 0; shift < 64; shift += 8)
+            hash.addByte(static_cast<unsigned char>(static_cast<unsigned long long>(value) >> shift));
+    };
+    for (const std::string* text : {&uid, &e.description, &e.emailAddress, &e.programPath, &e.note, &e.rule}) {
+        hash.add(*text);
+        hash.addByte(0);
+    }
+    for (const long long value : {static_cast<long long>(secondsOf(e.when)), static_cast<long long>(e.frequency)})
+        addNumber(value);
+    int flags = 0;
+    for (const bool flag : {e.noTime, e.remind3Days, e.remind1Day, e.remind1Hour, e.sendEmail, e.launchProgram})
+        flags = flags << 1 | static_cast<int>(flag);
+    addNumber(flags);
+    for (const long day : e.skippedDays)
+        addNumber(day);
+    for (const std::int32_t minutes : e.remindBefore)
+        addNumber(minutes);
+    return hash.value();
+}
 
 // The second walk: each VEVENT of the calendar, with its alarms, made into
 // an event.
@@ -69,9 +97,11 @@ public:
             text.summary = value;
         } else if (sameText(name, "DESCRIPTION")) {
             text.description = value;
+        } else if (sameText(name, "UID")) {
+            text.uid = value;
         } else if (sameText(name, "RRULE")) {
             text.rule = value;
-            text.hasRule = true;
+            text.hasRule = !value.empty(); // an empty rule is none
         } else if (sameText(name, "RECURRENCE-ID")) {
             // One occurrence of another event, changed: Vellumere holds it
             // as an event of its own, once.
@@ -105,7 +135,7 @@ public:
                 ++text.alarmsDropped;
         } else if (kind == Kind::Event) {
             Event event;
-            if (convert(event))
+            if (convert(event) && !readBefore(event))
                 events.push_back(std::move(event));
         }
     }
@@ -113,6 +143,7 @@ public:
 private:
     // The properties of one VEVENT as written, and its alarms as read.
     struct EventText {
+        std::string uid;
         std::string start;
         std::string startZone;
         std::string summary;
@@ -141,13 +172,16 @@ private:
         std::string zone;
     };
 
-    // False for an event without a readable start, or one beyond the years
-    // Vellumere holds: it is left out, uncounted, and the others still come.
+    // False for an event without a start, with one that cannot be, or one
+    // beyond the years Vellumere holds: it is left out, counted and named,
+    // and the others still come.
     bool convert(Event& event)
     {
         Stamp start;
-        if (!text.hasStart || !ValueText::parseStamp(text.start, start))
-            return false;
+        if (!text.hasStart || text.start.empty())
+            return leaveOut(changes.startMissing);
+        if (!ValueText::parseStamp(text.start, start))
+            return leaveOut(changes.startImpossible);
         ICalendarReader::Changes found;
         found.alarmsDropped = text.alarmsDropped;
 
@@ -202,12 +236,20 @@ private:
         }
         // Only what a four-digit year can say, after the shift between zones.
         if (!isValidDate(event.when) || event.when.wYear < 1 || event.when.wYear > 9999)
-            return false;
+            return leaveOut(changes.startImpossible);
 
-        event.description = codePage.fromUtf8(ICalendarLines::unescaped(text.summary));
-        event.note = codePage.fromUtf8(ICalendarLines::unescaped(text.description));
-        event.emailAddress = codePage.fromUtf8(ICalendarLines::unescaped(text.email));
-        event.programPath = codePage.fromUtf8(ICalendarLines::unescaped(text.program));
+        bool lost = false;
+        const auto inCodePage = [&](const std::string& value) {
+            bool lostHere = false;
+            std::string out = codePage.fromUtf8(ICalendarLines::unescaped(value), lostHere);
+            lost = lost || lostHere;
+            return out;
+        };
+        event.description = inCodePage(text.summary);
+        event.note = inCodePage(text.description);
+        event.emailAddress = inCodePage(text.email);
+        event.programPath = inCodePage(text.program);
+        found.charactersLost = lost ? 1 : 0;
         event.sendEmail = sameText(text.sendEmail, "TRUE");
         event.launchProgram = sameText(text.launchProgram, "TRUE");
         event.remind1Hour = text.remind1Hour;
@@ -217,7 +259,31 @@ private:
         changes.zoneTakenAsLocal += found.zoneTakenAsLocal;
         changes.ruleToOnce += found.ruleToOnce;
         changes.alarmsDropped += found.alarmsDropped;
+        changes.charactersLost += found.charactersLost;
         return true;
+    }
+
+    bool leaveOut(std::size_t& reason)
+    {
+        ++reason;
+        if (changes.leftOut.size() < ICalendarReader::namedLeftOut)
+            changes.leftOut.push_back(codePage.fromUtf8(ICalendarLines::unescaped(text.summary)));
+        return false;
+    }
+
+    // True when the file held `event` before, under the same UID (or none):
+    // one event written twice.
+    bool readBefore(const Event& event)
+    {
+        const std::uint64_t hash = hashOf(text.uid, event);
+        const auto same = seen.equal_range(hash);
+        for (auto it = same.first; it != same.second; ++it) {
+            const std::size_t at = it->second.position;
+            if (at < events.size() && it->second.uid == text.uid && events[at] == event)
+                return true;
+        }
+        seen.emplace(hash, Seen{text.uid, events.size()});
+        return false;
     }
 
     long long fromUtc(long long utc) const { return secondsOf(timeZones.localFromUtc(timeAt(utc))); }
@@ -250,6 +316,11 @@ private:
     long budget = workBudget;
     EventText text;
     long long triggerBefore = -1; // seconds before the start; -1 for none of ours
+    struct Seen {
+        std::string uid;
+        std::size_t position; // in `events`
+    };
+    std::unordered_multimap<std::uint64_t, Seen> seen; // by hashOf
 };
 
 } // namespace
