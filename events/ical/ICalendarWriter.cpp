@@ -1,5 +1,6 @@
 #include "ICalendarWriter.h"
 
+#include "Calendar.h"
 #include "CodePage.h"
 #include "Fnv1a.h"
 
@@ -165,6 +166,12 @@ std::string ICalendarWriter::uidOf(const Event& event, unsigned twin)
     return std::string(text) + (twin ? "-" + std::to_string(twin + 1) : "") + "@vellumere";
 }
 
+bool ICalendarWriter::writable(const Event& event)
+{
+    const SystemTime& when = event.when;
+    return isValidDate(when) && when.wYear >= 1 && when.wYear <= 9999 && when.wHour < 24 && when.wMinute < 60;
+}
+
 std::string ICalendarWriter::write(const std::vector<Event>& events, const SystemTime& stampUtc,
                                    const CodePage& codePage, const std::string& version)
 {
@@ -178,7 +185,8 @@ std::string ICalendarWriter::write(const std::vector<Event>& events, const Syste
     // Twins (equal events) share a hash: each gets its own UID by its rank.
     std::unordered_map<std::uint64_t, unsigned> seen;
     for (const Event& e : events)
-        addEvent(out, e, seen[hashOf(e)]++, stamp, codePage);
+        if (writable(e))
+            addEvent(out, e, seen[hashOf(e)]++, stamp, codePage);
     addLine(out, "END:VCALENDAR");
     return out;
 }
