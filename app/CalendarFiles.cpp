@@ -1,6 +1,7 @@
 #include "CalendarFiles.h"
 
 #include "CalendarTransfer.h"
+#include "CodePage.h"
 #include "EventFileKeeper.h"
 #include "ErrorMessage.h"
 #include "EventList.h"
@@ -62,14 +63,17 @@ void CalendarFiles::exportEvents(HWND owner)
         return;
     SYSTEMTIME now{};
     ::GetSystemTime(&now);
-    const std::string calendar =
-        CalendarTransfer::exportText(events, fromWin32Time(now), system.codePage(), VELLUMERE_VERSION_SHORT);
-    if (files.replaceFile(path, calendar))
-        showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_EXPORTED), {std::to_string(events.size()), path}),
-                           MB_ICONINFORMATION);
-    else
+    const CalendarTransfer::Exported exported =
+        CalendarTransfer::exportText(events.all(), fromWin32Time(now), system.codePage(), VELLUMERE_VERSION_SHORT);
+    if (files.replaceFile(path, exported.text)) {
+        std::string message = EventFileKeeper::fillIn(text(IDS_EXPORTED), {std::to_string(exported.written), path});
+        if (exported.leftOut > 0)
+            message += "\n" + EventFileKeeper::fillIn(text(IDS_EXPORT_LEFT_OUT), {std::to_string(exported.leftOut)});
+        showProgramMessage(owner, message, MB_ICONINFORMATION);
+    } else {
         showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_EXPORT_FAILED), {path, files.lastError()}),
                            MB_ICONWARNING);
+    }
 }
 
 std::vector<Event> CalendarFiles::importEvents(HWND owner)
@@ -102,10 +106,18 @@ std::vector<Event> CalendarFiles::importEvents(HWND owner)
         UINT id;
     } changes[] = {{imported.changes.zoneTakenAsLocal, IDS_IMPORT_ZONES},
                    {imported.changes.ruleToOnce, IDS_IMPORT_RULES},
-                   {imported.changes.alarmsDropped, IDS_IMPORT_ALARMS}};
+                   {imported.changes.alarmsDropped, IDS_IMPORT_ALARMS},
+                   {imported.changes.charactersLost, IDS_IMPORT_CHARACTERS},
+                   {imported.changes.startMissing, IDS_IMPORT_NO_START},
+                   {imported.changes.startImpossible, IDS_IMPORT_IMPOSSIBLE_START}};
     for (const auto& change : changes)
         if (change.count > 0)
             message += "\n" + EventFileKeeper::fillIn(text(change.id), {std::to_string(change.count)});
+    for (const std::string& name : imported.changes.leftOut)
+        message += "\n" + EventFileKeeper::fillIn(text(IDS_IMPORT_LEFT_OUT), {system.codePage().toUtf8(name)});
+    const std::size_t unnamed = imported.changes.leftOutCount() - imported.changes.leftOut.size();
+    if (unnamed > 0)
+        message += "\n" + EventFileKeeper::fillIn(text(IDS_IMPORT_LEFT_OUT_MORE), {std::to_string(unnamed)});
     showProgramMessage(owner, message, MB_ICONINFORMATION);
     return std::move(imported.addedEvents);
 }

@@ -22,7 +22,6 @@
 #include "EventFileKeeper.h"
 #include "EventList.h"
 #include "EventStore.h"
-#include "ICalendarWriter.h"
 
 #ifdef _WIN32
 #include "Win32FileSystem.h"
@@ -168,12 +167,15 @@ int exportEvents(SystemServices& system, FileSystem& files, EventStore& store, c
                      loaded == EventStore::Loaded::Missing ? "no such file" : "not an event file it can read");
         return 1;
     }
-    const std::string text = ICalendarWriter::write(events, utcNow(), system.codePage(), VELLUMERE_VERSION);
-    if (!files.replaceFile(calendar, text)) {
+    const CalendarTransfer::Exported exported =
+        CalendarTransfer::exportText(events, utcNow(), system.codePage(), VELLUMERE_VERSION);
+    if (!files.replaceFile(calendar, exported.text)) {
         std::fprintf(stderr, "vellumere-events: %s: %s\n", calendar.c_str(), files.lastError().c_str());
         return 1;
     }
-    std::printf("%zu event%s written to %s\n", events.size(), events.size() == 1 ? "" : "s", calendar.c_str());
+    std::printf("%zu event%s written to %s\n", exported.written, exported.written == 1 ? "" : "s", calendar.c_str());
+    if (exported.leftOut)
+        std::printf("%zu at a date or time that cannot be (such as 30 February), left out\n", exported.leftOut);
     return 0;
 }
 
@@ -216,6 +218,18 @@ int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zon
     if (changed.alarmsDropped)
         std::printf("%zu reminders at other times than 1 hour, 1 day or 3 days before, left out\n",
                     changed.alarmsDropped);
+    if (changed.charactersLost)
+        std::printf("%zu with characters the code page lacks, shown as ?\n", changed.charactersLost);
+    if (changed.startMissing)
+        std::printf("%zu without a start, left out\n", changed.startMissing);
+    if (changed.startImpossible)
+        std::printf("%zu starting at a date or time that cannot be (such as 30 February), left out\n",
+                    changed.startImpossible);
+    for (const std::string& name : changed.leftOut)
+        std::printf("left out: \"%s\"\n", oneLine(name).c_str());
+    const std::size_t unnamed = changed.leftOutCount() - changed.leftOut.size();
+    if (unnamed)
+        std::printf("and %zu more left out\n", unnamed);
     return 0;
 }
 

@@ -11,7 +11,12 @@ public:
     virtual ~CodePage() = default;
 
     // Characters the code page lacks become '?', as does a byte sequence
-    // that is not UTF-8.
-    virtual std::string fromUtf8(const std::string& text) const = 0;
+    // that is not UTF-8; `lost` tells whether any did.
+    virtual std::string fromUtf8(const std::string& text, bool& lost) const = 0;
+    std::string fromUtf8(const std::string& text) const
+    {
+        bool lost = false;
+        return fromUtf8(text, lost);
+    }
     virtual std::string toUtf8(const std::string& text) const = 0;
 };

@@ -2,8 +2,9 @@
 
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
-#include <set>
+#include <map>
 
 void EventList::assign(std::vector<Event> read)
 {
@@ -19,16 +20,31 @@ void EventList::add(const Event& event)
     sortEvents();
 }
 
-std::vector<Event> EventList::addAbsent(const std::vector<Event>& incoming)
+std::vector<Event> EventList::addAbsent(const std::vector<Event>& incoming, Event (*asStored)(Event))
 {
-    std::set<const Event*, bool (*)(const Event*, const Event*)> present(
+    // How many of each event the list holds; most are as they will be
+    // stored, the others (typed, not saved yet) are restated.
+    std::map<const Event*, std::size_t, bool (*)(const Event*, const Event*)> present(
         [](const Event* a, const Event* b) { return Event::fieldsBefore(*a, *b); });
-    for (const Event& e : events)
-        present.insert(&e);
+    std::deque<Event> restated;
+    for (const Event& e : events) {
+        Event stored = asStored(e);
+        const Event* held = &e;
+        if (stored != e) {
+            restated.push_back(std::move(stored));
+            held = &restated.back();
+        }
+        ++present[held];
+    }
     std::vector<Event> fresh;
-    for (const Event& e : incoming)
-        if (present.insert(&e).second)
-            fresh.push_back(e);
+    for (const Event& e : incoming) {
+        Event stored = asStored(e);
+        const auto held = present.find(&stored);
+        if (held != present.end() && held->second > 0)
+            --held->second;
+        else
+            fresh.push_back(std::move(stored));
+    }
     std::vector<Event> added = fresh;
     // Nothing is changed before this, the last step that can fail.
     events.reserve(events.size() + fresh.size());

@@ -19,10 +19,12 @@ public:
     void assign(std::vector<Event> read);
 
     void add(const Event& event);
-    // Adds, in one step, each of `events` not equal to one the list holds (or
-    // to one added before it); returns those added, in their order. Either
-    // all of it happens or, when memory runs out, nothing.
-    std::vector<Event> addAbsent(const std::vector<Event>& incoming);
+    // Adds, in one step, each of `incoming` the list does not hold yet, both
+    // compared as `asStored` makes them (what the file will hold): an event
+    // that comes twice is added twice, unless the list holds it twice
+    // already. Returns those added, as `asStored` made them, in their order.
+    // Either all of it happens or, when memory runs out, nothing.
+    std::vector<Event> addAbsent(const std::vector<Event>& incoming, Event (*asStored)(Event));
     void replace(std::size_t position, const Event& event);
     void remove(std::size_t position);
 

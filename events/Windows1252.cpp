@@ -90,12 +90,17 @@ char32_t decodeUtf8(const std::string& text, std::size_t& at)
 
 } // namespace
 
-std::string Windows1252::fromUtf8(const std::string& text) const
+std::string Windows1252::fromUtf8(const std::string& text, bool& lost) const
 {
+    lost = false;
     std::string out;
     out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();)
-        out += byteOf(decodeUtf8(text, at));
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t character = decodeUtf8(text, at);
+        const char byte = byteOf(character);
+        lost = lost || (byte == '?' && character != U'?');
+        out += byte;
+    }
     return out;
 }
 

@@ -7,6 +7,7 @@
 // stand-in wherever the system's own cannot be asked.
 class Windows1252 : public CodePage {
 public:
-    std::string fromUtf8(const std::string& text) const override;
+    using CodePage::fromUtf8;
+    std::string fromUtf8(const std::string& text, bool& lost) const override;
     std::string toUtf8(const std::string& text) const override;
 };

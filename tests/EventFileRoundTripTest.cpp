@@ -86,6 +86,7 @@ TEST(EventFileRoundTrip, EverythingSurvivesButTheWhiteSpaceCondensing)
             EXPECT_EQ(b.when.wDay, e.when.wDay);
             EXPECT_EQ(b.when.wHour, e.when.wHour);
             EXPECT_EQ(b.when.wMinute, e.when.wMinute);
+            EXPECT_TRUE(EventFileWriter::stored(e) == b) << "what the file gives back, known before the save";
         }
         // A second save of what was read gives the same bytes.
         EXPECT_EQ(EventFileWriter::write(back), written);
@@ -105,6 +106,7 @@ TEST(EventFileRoundTrip, TheDocumentedChanges)
     EXPECT_EQ(back[0].description, "two words\tand a tab");
     EXPECT_EQ(back[0].note, "typed \r\n here\r\nand a break");
     EXPECT_EQ(back[0].emailAddress, "");
+    EXPECT_TRUE(EventFileWriter::stored(event) == back[0]);
 }
 
 } // namespace

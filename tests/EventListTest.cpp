@@ -1,12 +1,17 @@
+#include "CalendarTransfer.h"
 #include "EventFileWriter.h"
 #include "EventList.h"
+#include "FixedTimeZones.h"
 #include "ReminderTestKit.h"
 #include "ReminderSchedule.h"
+#include "Windows1252.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -173,6 +178,59 @@ TEST_F(EventListTest, EqualEventsKeepTheirOrderSoAnUnchangedListSavesTheSameByte
     ASSERT_NE(added, list.end());
     EXPECT_EQ(std::prev(added)->description, "daily") << "an added event goes after the equal ones";
     EXPECT_TRUE(std::next(added)->noTime);
+}
+
+std::string calendarWith(const std::string& events)
+{
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + events + "END:VCALENDAR\r\n";
+}
+
+std::string vevent(const char* uid, const char* summary, const char* start)
+{
+    return std::string("BEGIN:VEVENT\r\nUID:") + uid + "\r\nSUMMARY:" + summary + "\r\nDTSTART:" + start +
+           "\r\nEND:VEVENT\r\n";
+}
+
+std::string sampleCalendar(const char* name)
+{
+    std::ifstream in(std::filesystem::path(CALENDAR_SAMPLES) / name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(EventListTest, AnImportAddsWhatTheFileDoesNotHoldYet)
+{
+    const std::string twins =
+        calendarWith(vevent("a", "Dentist", "20260306T090000") + vevent("b", "Dentist", "20260306T090000"));
+    const struct {
+        const char* name;
+        std::vector<Event> held;
+        std::string calendar;
+        std::vector<std::size_t> added; // by each import in turn
+        std::vector<std::string> after;
+    } cases[] = {
+        {"spaces the save condenses", {}, sampleCalendar("outlook-holidays.ics"), {2, 0},
+         {"Christmas Day", "Boxing Day (substitute day)"}},
+        {"typed with spaces, not saved yet", {event("Lunch  break ", 5, 12)},
+         calendarWith(vevent("a", "Lunch break", "20260305T120000")), {0}, {"Lunch  break "}},
+        {"equal events under two UIDs", {}, twins, {2, 0}, {"Dentist", "Dentist"}},
+        {"the same into a list holding one of them", {event("Dentist", 6)}, twins, {1, 0}, {"Dentist", "Dentist"}},
+        {"one event twice under its UID", {},
+         calendarWith(vevent("a", "Dentist", "20260306T090000") + vevent("a", "Dentist", "20260306T090000")), {1},
+         {"Dentist"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EventList list;
+        for (const Event& e : c.held)
+            list.add(e);
+        std::vector<std::size_t> added;
+        for (std::size_t i = 0; i < c.added.size(); ++i)
+            added.push_back(CalendarTransfer::importText(list, c.calendar, SystemTime{2026, 3, 0, 1, 12, 0, 0, 0},
+                                                         Windows1252(), FixedTimeZones(0))
+                                .added);
+        EXPECT_EQ(added, c.added);
+        EXPECT_EQ(descriptions(list), c.after);
+    }
 }
 
 TEST_F(EventListTest, SavingTwiceWritesTheCurrentList)

@@ -1,6 +1,7 @@
 #include "ICalendarReader.h"
 
 #include "Calendar.h"
+#include "EventFileWriter.h"
 #include "FixedTimeZones.h"
 #include "ICalendarWriter.h"
 #include "RandomEvents.h"
@@ -92,7 +93,7 @@ std::string describe(const Event& event)
 }
 
 struct Counts {
-    std::size_t zones, rules, alarms;
+    std::size_t zones = 0, rules = 0, alarms = 0, lost = 0, noStart = 0, impossible = 0;
 };
 
 void expectEvents(const ICalendarReader::Result& result, const std::vector<std::string>& expected, Counts counts)
@@ -103,10 +104,15 @@ void expectEvents(const ICalendarReader::Result& result, const std::vector<std::
         described.push_back(describe(event));
         EXPECT_EQ(event.when.wDayOfWeek + event.when.wSecond + event.when.wMilliseconds, 0);
     }
+    for (const std::string& name : result.changes.leftOut)
+        described.push_back("left out: " + name);
     EXPECT_EQ(described, expected);
     EXPECT_EQ(result.changes.zoneTakenAsLocal, counts.zones);
     EXPECT_EQ(result.changes.ruleToOnce, counts.rules);
     EXPECT_EQ(result.changes.alarmsDropped, counts.alarms);
+    EXPECT_EQ(result.changes.charactersLost, counts.lost);
+    EXPECT_EQ(result.changes.startMissing, counts.noStart);
+    EXPECT_EQ(result.changes.startImpossible, counts.impossible);
 }
 
 std::string alarm(const std::string& trigger)
@@ -117,7 +123,7 @@ std::string alarm(const std::string& trigger)
 struct EventCase {
     const char* name;
     std::string lines; // of one VEVENT, after SUMMARY:A
-    const char* expected; // "" for no event
+    const char* expected;
     Counts counts;
 };
 
@@ -145,9 +151,15 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"unknown zone", "DTSTART;TZID=Mars/Olympus:20260715T100000", "2026-07-15 10:00 A", {1, 0, 0}},
         {"names in any case, quoted ':' and ';'",
          "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
-        {"no start", "DESCRIPTION:x", "", {}},
-        {"no such date", "DTSTART:20260230T100000\nBEGIN:VALARM\nEND:VALARM", "", {}},
-        {"hour 24", "DTSTART:20260301T240000", "", {}},
+        {"spaces around the start", "DTSTART;TZID=Europe/Berlin: 20260715T100000 \t", "2026-07-15 09:00 A", {}},
+        {"no start", "DESCRIPTION:x", "left out: A", {0, 0, 0, 0, 1, 0}},
+        {"an empty start", "DTSTART: ", "left out: A", {0, 0, 0, 0, 1, 0}},
+        {"no such date", "DTSTART:20260230T100000\nBEGIN:VALARM\nEND:VALARM", "left out: A", {0, 0, 0, 0, 0, 1}},
+        {"month 13", "DTSTART;VALUE=DATE:20261301", "left out: A", {0, 0, 0, 0, 0, 1}},
+        {"hour 24", "DTSTART:20260301T240000", "left out: A", {0, 0, 0, 0, 0, 1}},
+        {"past the last year, in local time", "DTSTART:99991231T233000Z", "left out: A", {0, 0, 0, 0, 0, 1}},
+        {"left out, named in the code page", "SUMMARY:Zaj\xC4\x99ty\\, caf\xC3\xA9\nDTSTART:20260230",
+         "left out: Zaj?ty, caf\xE9", {0, 0, 0, 0, 0, 1}},
         // Vellumere's own repetitions, in the words programs use: at the next
         // occurrence from now (a timed one earlier today is past)
         {"daily", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;INTERVAL=1", "2026-03-13 09:00 A daily", {}},
@@ -211,6 +223,7 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"another day here", "DTSTART;TZID=Eastern Standard Time:20260105T200000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE",
          "2026-03-17 02:00 A", {0, 1, 0}},
         {"unreadable rule", "DTSTART:20250101T080000\nRRULE:FREQ=FORTNIGHTLY", "2025-01-01 08:00 A", {0, 1, 0}},
+        {"an empty rule is none", "DTSTART:20250101T080000\nRRULE: ", "2025-01-01 08:00 A", {}},
         {"Vellumere's frequency wins", "DTSTART:20260101T090000\nRRULE:FREQ=DAILY;COUNT=3\nX-VELLUMERE-FREQUENCY:5",
          "2026-03-26 09:00 A fortnightly", {}},
         {"a later stretch of Vellumere's series", "DTSTART:20260228T090000\nX-VELLUMERE-CONTINUES:x", "", {}},
@@ -239,7 +252,10 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"character split by a fold", "DTSTART:20260401T090000\nSUMMARY:Caf\xC3\n \xA9\n\t au lait",
          "2026-04-01 09:00 Caf\xE9 au lait", {}},
         {"outside the code page", "DTSTART:20260401T090000\nSUMMARY:Go \xE2\x86\x92 home \xE2\x9C\x93 \xE2\x82\xAC",
-         "2026-04-01 09:00 Go ? home ? \x80", {}},
+         "2026-04-01 09:00 Go ? home ? \x80", {0, 0, 0, 1}},
+        {"outside the code page, in two texts of one event",
+         "DTSTART:20260401T090000\nSUMMARY:\xE4\xBC\x9A\xE8\xAD\xB0\nDESCRIPTION:\xE6\x97\xA5 \xE2\x82\xAC",
+         "2026-04-01 09:00 ?? note:? \x80", {0, 0, 0, 1}},
         {"Vellumere's own fields",
          "DTSTART:20260401T090000\nX-VELLUMERE-EMAIL:ann@example.org\nX-VELLUMERE-SEND-EMAIL:TRUE\n"
          "X-VELLUMERE-PROGRAM:C:\\\\Tools\\\\backup.exe\nX-VELLUMERE-LAUNCH-PROGRAM:true",
@@ -249,10 +265,8 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
     };
     for (const EventCase& test : cases) {
         SCOPED_TRACE(test.name);
-        const std::string expected = test.expected;
-        expectEvents(read(calendar(event(test.lines))), expected.empty() ? std::vector<std::string>{} :
-                                                                          std::vector<std::string>{expected},
-                     test.counts);
+        expectEvents(read(calendar(event(test.lines))),
+                     *test.expected ? std::vector<std::string>{test.expected} : std::vector<std::string>{}, test.counts);
     }
 }
 
@@ -311,7 +325,13 @@ TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
         {"text before", "Calendar\r\n" + one, Problem::NotACalendar, 0},
         {"mark, blank lines, LF only, any case",
          "\xEF\xBB\xBF\n\nbegin:vcalendar\nbegin:vevent\ndtstart:20260401\nend:VEvent \nEND:VCALENDAR", Problem::None, 1},
-        {"two calendars", one + one, Problem::None, 2},
+        {"two calendars, the same event in each", one + one, Problem::None, 1},
+        {"one event twice under its UID",
+         calendar(event("UID:a\nDTSTART:20260401") + event("UID:a\nDTSTART:20260401")), Problem::None, 1},
+        {"equal events under two UIDs",
+         calendar(event("UID:a\nDTSTART:20260401") + event("UID:b\nDTSTART:20260401")), Problem::None, 2},
+        {"two events under one UID",
+         calendar(event("UID:a\nDTSTART:20260401") + event("UID:a\nDTSTART:20260402")), Problem::None, 2},
         {"cut", one.substr(0, one.size() - 15), Problem::Cut, 0},
         {"cut inside an event", one.substr(0, one.size() - 27), Problem::Cut, 0},
         {"wrong end", begin + "BEGIN:VEVENT\r\nDTSTART:20260401\r\nEND:VTODO\r\nEND:VCALENDAR\r\n", Problem::Cut, 0},
@@ -372,7 +392,17 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
          {"2026-03-12 17:30 Lunch at Caf\xE9 Zo\xEB 1h", "2027-03-05 00:00 untimed Zo\xEB's birthday ? yearly",
           "2026-06-02 15:00 Flight ? Boston 1h note:Gate closes 30 minutes before.\r\nSeat 14C",
           "2026-02-23 13:00 Yoga"},
-         {0, 0, 1}},
+         {0, 0, 1, 2}},
+        {"exchange.ics", {"2026-03-17 10:00 Zaj?ty note:\r\n", "2026-03-19 09:00 ???? note:????????????\r\n 15m"},
+         {0, 0, 0, 2}},
+        {"outlook-holidays.ics",
+         {"2026-12-25 00:00 untimed Christmas Day note:\r\n",
+          "2026-12-28 00:00 untimed Boxing  Day (substitute  day) note:\r\n"},
+         {}},
+        {"website.ics",
+         {"2026-04-06 00:00 untimed Easter Monday market", "2026-04-25 10:00 Spring fair", "left out: Town council",
+          "left out: Library closed"},
+         {0, 0, 0, 0, 1, 1}},
         // A weekly meeting with an occurrence cancelled, two moved (one of
         // them past) and one cancelled as Outlook sends it: the series at
         // its next occurrence, which is neither.
@@ -388,9 +418,10 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
     }
 }
 
-// Vellumere's own export loses nothing: times, untimed events' times,
-// every frequency and rule, skipped days, a moved occurrence, early
-// reminders, texts with escapes and line breaks, the other fields.
+// Vellumere's own export of what its file holds loses nothing: times,
+// untimed events' times, every frequency and rule, skipped days, a moved
+// occurrence, early reminders, texts with escapes and line breaks, the
+// other fields.
 TEST(ICalendarReader, ReadsBackWhatVellumereWrites)
 {
     RandomEvents random(11);
@@ -406,7 +437,7 @@ TEST(ICalendarReader, ReadsBackWhatVellumereWrites)
             e.skippedDays = {dayNumber(e.when) + 30, dayNumber(e.when) + 400};
             e.remindBefore = {15, 7 * 24 * 60 - 9 * 60};
         }
-        events.push_back(e);
+        events.push_back(EventFileWriter::stored(e));
     }
     // A series whose next occurrence was moved to the evening.
     Event series;
@@ -426,7 +457,10 @@ TEST(ICalendarReader, ReadsBackWhatVellumereWrites)
     ReminderSchedule::catchUpEvents(events, now);
     const ICalendarReader::Result result = read(ICalendarWriter::write(events, now, Windows1252(), "1.3.0.2"));
     EXPECT_EQ(result.problem, Problem::None);
-    EXPECT_EQ(result.changes.zoneTakenAsLocal + result.changes.ruleToOnce + result.changes.alarmsDropped, 0u);
+    const ICalendarReader::Changes& changes = result.changes;
+    EXPECT_EQ(changes.zoneTakenAsLocal + changes.ruleToOnce + changes.alarmsDropped + changes.charactersLost +
+                  changes.startMissing + changes.startImpossible,
+              0u);
     EXPECT_TRUE(std::is_permutation(events.begin(), events.end(), result.events.begin(), result.events.end()));
 }
 

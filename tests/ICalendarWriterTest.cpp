@@ -13,11 +13,14 @@ namespace {
 
 const SystemTime stamp{2026, 12, 1, 7, 18, 5, 9, 0};
 
-// The lines of the one VEVENT in the export of `event`, without UID and DTSTAMP.
+// The lines of the one VEVENT in the export of `event`, without UID and
+// DTSTAMP; "" when there is none.
 std::string eventLines(const Event& event)
 {
     const std::string text = ICalendarWriter::write({event}, stamp, Windows1252(), "1.3.0");
     std::string out;
+    if (text.find("BEGIN:VEVENT\r\n") == std::string::npos)
+        return out;
     const std::size_t begin = text.find("BEGIN:VEVENT\r\n") + 14;
     const std::size_t end = text.find("END:VEVENT\r\n");
     for (std::size_t at = begin; at < end;) {
@@ -28,6 +31,20 @@ std::string eventLines(const Event& event)
         at = next;
     }
     return out;
+}
+
+// An event as a hand-edited file may hold it, its fields as they are.
+Event handEdited(const char* description, int year, int month, int day, int hour, int minute, bool noTime = false)
+{
+    Event event;
+    event.description = description;
+    event.noTime = noTime;
+    event.when.wYear = static_cast<std::uint16_t>(year);
+    event.when.wMonth = static_cast<std::uint16_t>(month);
+    event.when.wDay = static_cast<std::uint16_t>(day);
+    event.when.wHour = static_cast<std::uint16_t>(hour);
+    event.when.wMinute = static_cast<std::uint16_t>(minute);
+    return event;
 }
 
 TEST(ICalendarWriterTest, EveryFieldAsTheCalendarsWriteIt)
@@ -72,9 +89,18 @@ TEST(ICalendarWriterTest, EveryFieldAsTheCalendarsWriteIt)
                                                                "X-VELLUMERE-FREQUENCY:3\r\n"},
         {timedEvent("", 2026, 1, 1, 0, 0), "DTSTART:20260101T000000\r\nSUMMARY:\r\nX-VELLUMERE-SEND-EMAIL:FALSE\r\n"
                                            "X-VELLUMERE-LAUNCH-PROGRAM:FALSE\r\nX-VELLUMERE-FREQUENCY:0\r\n"},
+        // Hand edits no calendar would read: left out
+        {handEdited("30 February", 2026, 2, 30, 9, 0), ""},
+        {handEdited("month 13", 2026, 13, 1, 9, 0), ""},
+        {handEdited("hour 25", 2026, 3, 1, 25, 0), ""},
+        {handEdited("minute 60, untimed", 2026, 3, 1, 9, 60, true), ""},
+        {handEdited("year 0", 0, 3, 1, 9, 0), ""},
+        {handEdited("year 10000", 10000, 3, 1, 9, 0), ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(eventLines(c.event), c.lines) << c.event.description;
+        EXPECT_EQ(ICalendarWriter::writable(c.event), *c.lines != '\0') << c.event.description;
+    }
 
     const std::string whole = ICalendarWriter::write({}, stamp, Windows1252(), "1.3.0");
     EXPECT_EQ(whole, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Vellumere//Vellumere 1.3.0//EN\r\n"

@@ -18,11 +18,14 @@ TEST(Windows1252, ToAndFromUtf8)
         {"the euro and quotes of 0x80..0x9F", "\xE2\x82\xAC \xE2\x80\x9Cyes\xE2\x80\x9D \xE2\x80\x94", "\x80 \x93yes\x94 \x97"},
         {"a byte the code page leaves unassigned", "\xC2\x81", "\x81"},
         {"the last byte", "\xC3\xBF", "\xFF"},
+        {"a question mark of its own", "Why?", "Why?"},
     };
     const Windows1252 codePage;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(codePage.fromUtf8(c.utf8), c.codePage);
+        bool lost = true;
+        EXPECT_EQ(codePage.fromUtf8(c.utf8, lost), c.codePage);
+        EXPECT_FALSE(lost);
         EXPECT_EQ(codePage.toUtf8(c.codePage), c.utf8);
     }
 }
@@ -41,11 +44,14 @@ TEST(Windows1252, WhatTheCodePageLacksBecomesAQuestionMark)
         {"a sequence cut short", "a\xC3", "a?"},
         {"an overlong slash", "\xC0\xAF", "??"},
         {"an encoded surrogate", "\xED\xA0\x80", "???"},
+        {"Polish", "Zaj\xC4\x99ty?", "Zaj?ty?"},
     };
     const Windows1252 codePage;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(codePage.fromUtf8(c.utf8), c.codePage);
+        bool lost = false;
+        EXPECT_EQ(codePage.fromUtf8(c.utf8, lost), c.codePage);
+        EXPECT_TRUE(lost);
     }
 }
 

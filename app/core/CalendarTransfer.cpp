@@ -1,12 +1,20 @@
 #include "CalendarTransfer.h"
 
+#include "EventFileWriter.h"
 #include "EventList.h"
 #include "ICalendarWriter.h"
 
-std::string CalendarTransfer::exportText(const EventList& events, const SystemTime& stampUtc,
-                                         const CodePage& codePage, const std::string& version)
+#include <algorithm>
+
+CalendarTransfer::Exported CalendarTransfer::exportText(const std::vector<Event>& events, const SystemTime& stampUtc,
+                                                        const CodePage& codePage, const std::string& version)
 {
-    return ICalendarWriter::write(events.all(), stampUtc, codePage, version);
+    Exported exported;
+    exported.text = ICalendarWriter::write(events, stampUtc, codePage, version);
+    exported.leftOut = static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(), [](const Event& e) { return !ICalendarWriter::writable(e); }));
+    exported.written = events.size() - exported.leftOut;
+    return exported;
 }
 
 CalendarTransfer::Imported CalendarTransfer::importText(EventList& events, const std::string& text,
@@ -19,7 +27,7 @@ CalendarTransfer::Imported CalendarTransfer::importText(EventList& events, const
     if (read.problem != ICalendarReader::Problem::None)
         return imported;
     imported.changes = read.changes;
-    imported.addedEvents = events.addAbsent(read.events);
+    imported.addedEvents = events.addAbsent(read.events, &EventFileWriter::stored);
     imported.added = imported.addedEvents.size();
     imported.alreadyPresent = read.events.size() - imported.added;
     return imported;

@@ -108,20 +108,6 @@ bool flag(const TiXmlElement& element, const char* name)
     return value && std::strcmp(value, "yes") == 0;
 }
 
-std::string decodeLineBreaks(const char* note)
-{
-    std::string decoded;
-    for (const char* p = note; *p; ++p) {
-        if (p[0] == '|' && p[1] == '*') {
-            decoded += "\r\n";
-            ++p;
-        } else {
-            decoded += *p;
-        }
-    }
-    return decoded;
-}
-
 // What newer versions store after the note. A value that cannot be read
 // (a hand edit) is passed over, as an older version passes over all of them;
 // the rule is kept as text whatever it says.
@@ -163,7 +149,7 @@ void readEvent(const TiXmlElement& element, Event& event)
     event.when.wMinute = dateField(datetime, "minute");
     event.emailAddress = childText(element, "address");
     event.programPath = childText(element, "program");
-    event.note = decodeLineBreaks(childText(element, "note"));
+    event.note = EventFileReader::decodeLineBreaks(childText(element, "note"));
     const char* frequency = element.Attribute("frequency");
     event.frequency = static_cast<EventFrequency>(frequency ? EventFileReader::parseInteger(frequency) : 0);
     event.launchProgram = flag(element, "program");
@@ -196,6 +182,20 @@ std::int32_t EventFileReader::parseInteger(const char* text)
     if (value > std::numeric_limits<std::int32_t>::max())
         return 0;
     return static_cast<std::int32_t>(value);
+}
+
+std::string EventFileReader::decodeLineBreaks(const char* note)
+{
+    std::string decoded;
+    for (const char* p = note; *p; ++p) {
+        if (p[0] == '|' && p[1] == '*') {
+            decoded += "\r\n";
+            ++p;
+        } else {
+            decoded += *p;
+        }
+    }
+    return decoded;
 }
 
 bool EventFileReader::read(std::string& text, std::vector<Event>& events, const CodePage& codePage)

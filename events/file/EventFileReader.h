@@ -27,4 +27,7 @@ public:
     // first other character, 0 without digits. A number outside the signed
     // 32-bit range gives 0.
     static std::int32_t parseInteger(const char* text);
+
+    // A note as stored: each "|*" is a line break, CR LF.
+    static std::string decodeLineBreaks(const char* note);
 };

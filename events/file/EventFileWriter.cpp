@@ -1,5 +1,6 @@
 #include "EventFileWriter.h"
 
+#include "EventFileReader.h"
 #include "ValueText.h"
 
 #include <charconv>
@@ -190,6 +191,14 @@ std::string EventFileWriter::encodeLineBreaks(std::string_view note)
             c = '*';
     }
     return out;
+}
+
+Event EventFileWriter::stored(Event event)
+{
+    for (std::string* text : {&event.description, &event.emailAddress, &event.programPath, &event.rule})
+        *text = condense(*text);
+    event.note = EventFileReader::decodeLineBreaks(condense(encodeLineBreaks(event.note)).c_str());
+    return event;
 }
 
 std::string EventFileWriter::write(const std::vector<Event>& events)

@@ -20,4 +20,9 @@ public:
 
     // A note's line breaks, stored as "|*": CR becomes '|' and LF '*'.
     static std::string encodeLineBreaks(std::string_view note);
+
+    // `event` as the file gives it back: its texts condensed, a note's line
+    // breaks and any "|*" in it as CR LF. What an event is compared as
+    // before it joins the file.
+    static Event stored(Event event);
 };

@@ -11,10 +11,13 @@ using Problem = ICalendarProblem;
 
 constexpr auto sameText = &ValueText::sameText;
 
-std::string_view trimmedEnd(std::string_view text)
+// Other readers take no white space around a value as its own.
+std::string_view trimmed(std::string_view text)
 {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     return text;
 }
 
@@ -64,7 +67,7 @@ bool parseContentLine(std::string_view line, ICalendarLines::ContentLine& out)
         else if (sameText(parameter, "RELATED"))
             out.related = first;
     }
-    out.value = line.substr(at + 1);
+    out.value = trimmed(line.substr(at + 1));
     return true;
 }
 
@@ -109,7 +112,7 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
             return begun ? Problem::None : Problem::NotACalendar;
         const bool isBegin = sameText(content.name, "BEGIN");
         const bool isEnd = sameText(content.name, "END");
-        const std::string_view component = trimmedEnd(content.value);
+        const std::string_view component = content.value;
         if (!begun && (!isBegin || !sameText(component, "VCALENDAR")))
             return Problem::NotACalendar;
         begun = true;

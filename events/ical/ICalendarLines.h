@@ -16,7 +16,7 @@ public:
     // NAME *(;PARAM=VALUE[,VALUE]) : VALUE, with the parameters the reader uses.
     struct ContentLine {
         std::string_view name;
-        std::string_view value;
+        std::string_view value; // without the spaces and tabs around it
         std::string_view zone;    // TZID=
         std::string_view related; // RELATED=
     };

@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 #include "CodePage.h"
+#include "Fnv1a.h"
 #include "ICalendarLines.h"
 #include "Occurrences.h"
 #include "ValueText.h"
@@ -45,6 +46,32 @@ long dayOf(long long seconds)
 // needs, and a bound on a hostile one, whose further rules then give their
 // start.
 constexpr long workBudget = 5000000;
+
+// Every field of `event` and its UID, as one number: what tells an event
+// read twice from others cheaply.
+std::uint64_t hashOf(const std::string& uid, const Event& e)
+{
+    Fnv1a hash;
+    const auto addNumber = [&hash](long long value) {
+        for (int shift = 0; shift < 64; shift += 8)
+            hash.addByte(static_cast<unsigned char>(static_cast<unsigned long long>(value) >> shift));
+    };
+    for (const std::string* text : {&uid, &e.description, &e.emailAddress, &e.programPath, &e.note, &e.rule}) {
+        hash.add(*text);
+        hash.addByte(0);
+    }
+    for (const long long value : {static_cast<long long>(secondsOf(e.when)), static_cast<long long>(e.frequency)})
+        addNumber(value);
+    int flags = 0;
+    for (const bool flag : {e.noTime, e.remind3Days, e.remind1Day, e.remind1Hour, e.sendEmail, e.launchProgram})
+        flags = flags << 1 | static_cast<int>(flag);
+    addNumber(flags);
+    for (const long day : e.skippedDays)
+        addNumber(day);
+    for (const std::int32_t minutes : e.remindBefore)
+        addNumber(minutes);
+    return hash.value();
+}
 
 // The second walk: each VEVENT of the calendar, with its alarms, made into
 // an event.
@@ -98,11 +125,11 @@ public:
             text.summary = value;
         } else if (sameText(name, "DESCRIPTION")) {
             text.description = value;
-        } else if (sameText(name, "RRULE")) {
-            text.rule = value;
-            text.hasRule = true;
         } else if (sameText(name, "UID")) {
             text.uid = value;
+        } else if (sameText(name, "RRULE")) {
+            text.rule = value;
+            text.hasRule = !value.empty(); // an empty rule is none
         } else if (sameText(name, "RECURRENCE-ID")) {
             // One occurrence of a series, changed: an event of its own,
             // once, which its series skips.
@@ -155,7 +182,7 @@ public:
             if (text.continuation)
                 return;
             Event event;
-            if (convert(event))
+            if (convert(event) && !readBefore(event))
                 events.push_back(std::move(event));
         }
     }
@@ -163,6 +190,7 @@ public:
 private:
     // The properties of one VEVENT as written, and its alarms as read.
     struct EventText {
+        std::string uid;
         std::string start;
         std::string startZone;
         std::string summary;
@@ -174,7 +202,6 @@ private:
         std::string launchProgram;
         std::string time;
         std::string frequency;
-        std::string uid;
         std::string recurrenceId;
         std::string recurrenceZone;
         std::string unfollowedRule;
@@ -203,13 +230,16 @@ private:
         std::string zone;
     };
 
-    // False for an event without a readable start, or one beyond the years
-    // Vellumere holds: it is left out, uncounted, and the others still come.
+    // False for an event without a start, with one that cannot be, or one
+    // beyond the years Vellumere holds: it is left out, counted and named,
+    // and the others still come.
     bool convert(Event& event)
     {
         Stamp start;
-        if (!text.hasStart || !ValueText::parseStamp(text.start, start))
-            return false;
+        if (!text.hasStart || text.start.empty())
+            return leaveOut(changes.startMissing);
+        if (!ValueText::parseStamp(text.start, start))
+            return leaveOut(changes.startImpossible);
         ICalendarReader::Changes found;
         found.alarmsDropped = text.alarmsDropped;
 
@@ -264,7 +294,7 @@ private:
         }
         // Only what a four-digit year can say, after the shift between zones.
         if (!isValidDate(event.when) || event.when.wYear < 1 || event.when.wYear > 9999)
-            return false;
+            return leaveOut(changes.startImpossible);
         if (ruled)
             event.rule = localRule(rule);
         else if (exact && explicitFrequency == Once)
@@ -274,7 +304,7 @@ private:
         if (text.overridesOne) {
             Stamp original;
             if (!ValueText::parseStamp(text.recurrenceId, original))
-                return false; // an occurrence of no known start
+                return leaveOut(changes.startImpossible); // an occurrence of no known start
             const Frame originalFrame = frameOf(original, text.recurrenceZone);
             event.movedFrom = localText(originalFrame, original);
             if (text.cancelled) {
@@ -287,10 +317,18 @@ private:
                                 text.remindBefore.end());
         event.remindBefore = text.remindBefore;
 
-        event.description = codePage.fromUtf8(ICalendarLines::unescaped(text.summary));
-        event.note = codePage.fromUtf8(ICalendarLines::unescaped(text.description));
-        event.emailAddress = codePage.fromUtf8(ICalendarLines::unescaped(text.email));
-        event.programPath = codePage.fromUtf8(ICalendarLines::unescaped(text.program));
+        bool lost = false;
+        const auto inCodePage = [&](const std::string& value) {
+            bool lostHere = false;
+            std::string out = codePage.fromUtf8(ICalendarLines::unescaped(value), lostHere);
+            lost = lost || lostHere;
+            return out;
+        };
+        event.description = inCodePage(text.summary);
+        event.note = inCodePage(text.description);
+        event.emailAddress = inCodePage(text.email);
+        event.programPath = inCodePage(text.program);
+        found.charactersLost = lost ? 1 : 0;
         event.sendEmail = sameText(text.sendEmail, "TRUE");
         event.launchProgram = sameText(text.launchProgram, "TRUE");
         event.remind1Hour = text.remind1Hour;
@@ -300,6 +338,7 @@ private:
         changes.zoneTakenAsLocal += found.zoneTakenAsLocal;
         changes.ruleToOnce += found.ruleToOnce;
         changes.alarmsDropped += found.alarmsDropped;
+        changes.charactersLost += found.charactersLost;
         return true;
     }
 
@@ -389,6 +428,29 @@ private:
         return days;
     }
 
+    bool leaveOut(std::size_t& reason)
+    {
+        ++reason;
+        if (changes.leftOut.size() < ICalendarReader::namedLeftOut)
+            changes.leftOut.push_back(codePage.fromUtf8(ICalendarLines::unescaped(text.summary)));
+        return false;
+    }
+
+    // True when the file held `event` before, under the same UID (or none):
+    // one event written twice.
+    bool readBefore(const Event& event)
+    {
+        const std::uint64_t hash = hashOf(text.uid, event);
+        const auto same = seen.equal_range(hash);
+        for (auto it = same.first; it != same.second; ++it) {
+            const std::size_t at = it->second.position;
+            if (at < events.size() && it->second.uid == text.uid && events[at] == event)
+                return true;
+        }
+        seen.emplace(hash, Seen{text.uid, events.size()});
+        return false;
+    }
+
     long long fromUtc(long long utc) const { return secondsOf(timeZones.localFromUtc(timeAt(utc))); }
 
     // The user's wall clock at the wall clock `time` of `frame`.
@@ -420,6 +482,11 @@ private:
     EventText text;
     bool alarmShown = true;
     long long triggerBefore = -1; // seconds before the start; -1 for none of ours
+    struct Seen {
+        std::string uid;
+        std::size_t position; // in `events`
+    };
+    std::unordered_multimap<std::uint64_t, Seen> seen; // by hashOf
 };
 
 // Each series skips the days its occurrences were moved from or cancelled

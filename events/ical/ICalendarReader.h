@@ -13,9 +13,11 @@ class TimeZones;
 
 // Events from an iCalendar file (RFC 5545) as the big calendar programs
 // write it: each VEVENT becomes one event, in the user's code page and local
-// time. What Vellumere cannot hold is changed on the way and counted. A file
-// that is not a calendar, is cut, or passes the limits below gives no event
-// at all.
+// time. What Vellumere cannot hold is changed on the way and counted; an
+// event without a start it can hold is left out, counted and named. The same
+// event twice under one UID is one event; equal events of distinct UIDs are
+// distinct. A file that is not a calendar, is cut, or passes the limits below
+// gives no event at all.
 class ICalendarReader {
 public:
     static constexpr std::size_t maxFileSize = ICalendarLimits::maxFileSize;
@@ -25,11 +27,20 @@ public:
 
     using Problem = ICalendarProblem;
 
-    // Events changed on the way, by kind.
+    // The most events left out that are named.
+    static constexpr std::size_t namedLeftOut = 10;
+
+    // Events changed on the way, by kind, and events left out.
     struct Changes {
         std::size_t zoneTakenAsLocal = 0; // a TZID neither the file nor the system knows
         std::size_t ruleToOnce = 0;       // repeating by a rule Vellumere lacks: its next occurrence, once
         std::size_t alarmsDropped = 0;    // alarms other than one hour, one day, three days before
+        std::size_t charactersLost = 0;   // texts with characters the code page lacks, '?' in their place
+        std::size_t startMissing = 0;     // left out: no start
+        std::size_t startImpossible = 0;  // left out: a start that cannot be (30 February, hour 25) or is past 9999
+        std::vector<std::string> leftOut; // the names (SUMMARY) of the first events left out, in file order
+
+        std::size_t leftOutCount() const { return startMissing + startImpossible; }
     };
 
     struct Result {

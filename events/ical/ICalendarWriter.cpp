@@ -263,6 +263,12 @@ std::string ICalendarWriter::uidOf(const Event& event, unsigned twin)
     return std::string(text) + (twin ? "-" + std::to_string(twin + 1) : "") + "@vellumere";
 }
 
+bool ICalendarWriter::writable(const Event& event)
+{
+    const SystemTime& when = event.when;
+    return isValidDate(when) && when.wYear >= 1 && when.wYear <= 9999 && when.wHour < 24 && when.wMinute < 60;
+}
+
 std::string ICalendarWriter::write(const std::vector<Event>& events, const SystemTime& stampUtc,
                                    const CodePage& codePage, const std::string& version)
 {
@@ -279,7 +285,7 @@ std::string ICalendarWriter::write(const std::vector<Event>& events, const Syste
     // its own UID by its rank.
     std::unordered_map<std::string, std::set<long>> series; // by UID, the days moved out of it
     for (const Event& e : events) {
-        if (!e.uid.empty() && e.movedFrom.empty() && e.repeats())
+        if (!e.uid.empty() && e.movedFrom.empty() && e.repeats() && writable(e))
             series[e.uid];
     }
     for (const Event& e : events) {
@@ -292,6 +298,8 @@ std::string ICalendarWriter::write(const std::vector<Event>& events, const Syste
     std::unordered_set<std::string> taken;
     std::unordered_map<std::uint64_t, unsigned> seen;
     for (const Event& e : events) {
+        if (!writable(e))
+            continue;
         const auto inSeries = series.find(e.uid);
         const bool moved = !e.movedFrom.empty() && inSeries != series.end();
         std::string uid = e.uid;

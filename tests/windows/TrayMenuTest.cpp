@@ -254,17 +254,23 @@ TEST_F(TrayMenuTest, ImportAndExportGoThroughTheirFileDialogsAndTellHowItWent)
            "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Birthday\r\nRRULE:FREQ=YEARLY\r\nEND:VEVENT\r\n"
            "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20300106T093000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\n"
            "BEGIN:VEVENT\r\nUID:3\r\nDTSTART:20300106T093000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nUID:4\r\nDTSTART:20300107T100000\r\nSUMMARY:Zaj\xC4\x99ty\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nUID:5\r\nDTSTART:20300230T100000\r\nSUMMARY:Caf\xC3\xA9 council\r\nEND:VEVENT\r\n"
            "END:VCALENDAR\r\n";
     std::string message;
     answerFileDialog("Import events", calendar, message);
     openMenuAndPress({'I'});
-    EXPECT_EQ(message, "From\n" + calendar + "\n\n2 events added\n1 already there");
-    EXPECT_EQ(app->events().size(), 2u);
+    EXPECT_EQ(message, "From\n" + calendar +
+                           "\n\n4 events added\n0 already there\n"
+                           "1 with characters this system's code page lacks, shown as ?\n"
+                           "1 starting at a date or time that cannot be (such as 30 February), left out\n"
+                           "Left out: Caf\xE9 council");
+    EXPECT_EQ(app->events().size(), 4u);
 
     const std::string exported = folder->path("out.ics");
     answerFileDialog("Export events", exported, message);
     openMenuAndPress({'X'});
-    EXPECT_EQ(message, "2 events written to\n" + exported);
+    EXPECT_EQ(message, "4 events written to\n" + exported);
     const std::string text = readAll(exported);
     EXPECT_EQ(text.compare(0, 17, "BEGIN:VCALENDAR\r\n"), 0);
     EXPECT_NE(text.find("SUMMARY:Birthday\r\n"), std::string::npos);
@@ -272,14 +278,14 @@ TEST_F(TrayMenuTest, ImportAndExportGoThroughTheirFileDialogsAndTellHowItWent)
 
     answerFileDialog("Import events", exported, message);
     openMenuAndPress({'I'});
-    EXPECT_EQ(message, "From\n" + exported + "\n\n0 events added\n2 already there");
+    EXPECT_EQ(message, "From\n" + exported + "\n\n0 events added\n4 already there");
 
     std::ofstream(calendar, std::ios::binary | std::ios::trunc) << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n";
     answerFileDialog("Import events", calendar, message);
     openMenuAndPress({'I'});
     EXPECT_EQ(message, "Vellumere could not import\n" + calendar +
                            "\n\nIt is cut short: a part of it is never ended.\n\nNothing was added.");
-    EXPECT_EQ(app->events().size(), 2u);
+    EXPECT_EQ(app->events().size(), 4u);
 }
 
 } // namespace

@@ -6,8 +6,9 @@
 
 #include <climits>
 
-std::string Win32CodePage::fromUtf8(const std::string& text) const
+std::string Win32CodePage::fromUtf8(const std::string& text, bool& lost) const
 {
+    lost = false;
     // Invalid UTF-8 becomes U+FFFD first, and so '?' like any character the
     // code page lacks; no best-fit look-alikes ("a" for "ā").
     const std::wstring wide = toWide(text);
@@ -17,7 +18,9 @@ std::string Win32CodePage::fromUtf8(const std::string& text) const
     const int length =
         ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, "?", nullptr);
     std::string narrow(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, narrow.data(), length, "?", nullptr);
+    BOOL usedDefault = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, narrow.data(), length, "?", &usedDefault);
+    lost = usedDefault != FALSE;
     return narrow;
 }
 
