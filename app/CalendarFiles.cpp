@@ -106,7 +106,7 @@ std::vector<Event> CalendarFiles::importEvents(HWND owner)
         UINT id;
     } changes[] = {{imported.changes.zoneTakenAsLocal, IDS_IMPORT_ZONES},
                    {imported.changes.ruleToOnce, IDS_IMPORT_RULES},
-                   {imported.changes.alarmsDropped, IDS_IMPORT_ALARMS},
+                   {imported.changes.alarmsDropped, IDS_IMPORT_ALARMS_LEFT},
                    {imported.changes.charactersLost, IDS_IMPORT_CHARACTERS},
                    {imported.changes.startMissing, IDS_IMPORT_NO_START},
                    {imported.changes.startImpossible, IDS_IMPORT_IMPOSSIBLE_START}};

@@ -216,8 +216,7 @@ int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zon
     if (changed.ruleToOnce)
         std::printf("%zu repeating by a rule it lacks, taken once at the next occurrence\n", changed.ruleToOnce);
     if (changed.alarmsDropped)
-        std::printf("%zu reminders at other times than 1 hour, 1 day or 3 days before, left out\n",
-                    changed.alarmsDropped);
+        std::printf("%zu reminders after the start, at a set time or by mail, left out\n", changed.alarmsDropped);
     if (changed.charactersLost)
         std::printf("%zu with characters the code page lacks, shown as ?\n", changed.charactersLost);
     if (changed.startMissing)

@@ -34,7 +34,7 @@ public:
     struct Changes {
         std::size_t zoneTakenAsLocal = 0; // a TZID neither the file nor the system knows
         std::size_t ruleToOnce = 0;       // repeating by a rule Vellumere lacks: its next occurrence, once
-        std::size_t alarmsDropped = 0;    // alarms other than one hour, one day, three days before
+        std::size_t alarmsDropped = 0;    // alarms after the start, at a set time, or that send mail
         std::size_t charactersLost = 0;   // texts with characters the code page lacks, '?' in their place
         std::size_t startMissing = 0;     // left out: no start
         std::size_t startImpossible = 0;  // left out: a start that cannot be (30 February, hour 25) or is past 9999
