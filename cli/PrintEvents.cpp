@@ -119,7 +119,7 @@ const char* problemText(ICalendarReader::Problem problem)
     case ICalendarReader::Problem::NestedTooDeeply:
         return "parts nested too deeply";
     case ICalendarReader::Problem::TooLarge:
-        return "larger than 64 MiB";
+        return "larger than 64 MiB, or more than 1,000 time zones";
     }
     return "";
 }

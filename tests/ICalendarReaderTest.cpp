@@ -263,6 +263,8 @@ TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
     const std::string one = calendar(event("DTSTART:20260401"));
     const std::string begin = "BEGIN:VCALENDAR\r\n";
     const std::string empty = "BEGIN:VEVENT\r\nEND:VEVENT\r\n";
+    const std::string timeZone = "BEGIN:VTIMEZONE\r\nTZID:Z\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+                                 "TZOFFSETTO:+0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n";
     std::string padded = begin + repeated("X-PAD:" + std::string(1000000, 'x') + "\r\n", 67) + "END:VCALENDAR\r\n";
     padded += std::string(ICalendarReader::maxFileSize - padded.size(), '\n');
     const FileCase cases[] = {
@@ -284,6 +286,10 @@ TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
         {"line too long", one + "X:" + std::string(ICalendarReader::maxLineLength, 'x') + "\r\n", Problem::LineTooLong, 0},
         {"most events", begin + repeated(empty, ICalendarReader::maxEvents) + "END:VCALENDAR\r\n", Problem::None, 0},
         {"too many events", one + repeated(empty, ICalendarReader::maxEvents), Problem::TooManyEvents, 0},
+        {"most time zones", begin + repeated(timeZone, ICalendarReader::maxTimeZones) + empty + "END:VCALENDAR\r\n",
+         Problem::None, 0},
+        {"too many time zones", begin + repeated(timeZone, ICalendarReader::maxTimeZones + 1) + "END:VCALENDAR\r\n",
+         Problem::TooLarge, 0},
         {"largest file", padded, Problem::None, 0},
         {"too large", padded + "\n", Problem::TooLarge, 0},
     };

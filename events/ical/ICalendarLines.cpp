@@ -102,6 +102,7 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
     std::vector<Open> open;
     bool begun = false;
     std::size_t events = 0;
+    std::size_t timeZones = 0;
     ContentLine content;
 
     const auto take = [&](std::string_view line) {
@@ -127,6 +128,8 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
             } else if (parent == Kind::Event && sameText(component, "VALARM")) {
                 kind = Kind::Alarm;
             } else if (parent == Kind::Calendar && sameText(component, "VTIMEZONE")) {
+                if (++timeZones > ICalendarLimits::maxTimeZones)
+                    return Problem::TooLarge;
                 kind = Kind::TimeZone;
             } else if (parent == Kind::TimeZone &&
                        (sameText(component, "STANDARD") || sameText(component, "DAYLIGHT"))) {

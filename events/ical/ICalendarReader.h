@@ -22,6 +22,7 @@ public:
     static constexpr std::size_t maxLineLength = ICalendarLimits::maxLineLength;
     static constexpr std::size_t maxEvents = ICalendarLimits::maxEvents;
     static constexpr int maxNesting = ICalendarLimits::maxNesting;
+    static constexpr std::size_t maxTimeZones = ICalendarLimits::maxTimeZones;
 
     using Problem = ICalendarProblem;
 

@@ -11,9 +11,6 @@ using Kind = ICalendarLines::Kind;
 using Stamp = ValueText::Stamp;
 constexpr auto sameText = &ValueText::sameText;
 
-// A time zone keeps its latest observances; real ones hold a handful.
-constexpr std::size_t maxObservances = 32;
-
 } // namespace
 
 std::string_view TimeZoneRules::zoneName(std::string_view name)
@@ -65,16 +62,27 @@ void TimeZoneRules::end(Kind kind)
             pendingObservance.offsetFrom = pendingObservance.offsetTo;
         std::sort(pendingObservance.dates.begin(), pendingObservance.dates.end());
         pendingObservance.startYear = timeAt(pendingObservance.start.seconds()).wYear;
-        pendingZone.push_back(std::move(pendingObservance));
+        keepObservance();
     } else if (kind == Kind::TimeZone && !pendingName.empty() && !pendingZone.empty()) {
-        if (pendingZone.size() > maxObservances) {
-            std::stable_sort(pendingZone.begin(), pendingZone.end(), [](const Observance& a, const Observance& b) {
-                return a.start.seconds() > b.start.seconds();
-            });
-            pendingZone.erase(pendingZone.begin() + maxObservances, pendingZone.end());
-        }
         zones.emplace(pendingName, std::move(pendingZone)); // the first of a name counts
     }
+}
+
+// A zone keeps its latest observances, the earliest going as soon as one
+// more comes: one of a million observances takes no more room than one at
+// the limit.
+void TimeZoneRules::keepObservance()
+{
+    pendingZone.push_back(std::move(pendingObservance));
+    if (pendingZone.size() <= ICalendarLimits::maxObservances)
+        return;
+    auto earliest = pendingZone.begin();
+    for (auto observance = pendingZone.begin(); observance != pendingZone.end(); ++observance)
+        if (observance->start.seconds() <= earliest->start.seconds())
+            earliest = observance;
+    if (earliest != std::prev(pendingZone.end()))
+        *earliest = std::move(pendingZone.back());
+    pendingZone.pop_back();
 }
 
 bool TimeZoneRules::has(std::string_view zone) const

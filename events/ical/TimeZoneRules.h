@@ -50,6 +50,8 @@ private:
     };
     using Observances = std::vector<Observance>;
 
+    void keepObservance();
+
     bool onsetBefore(Observance& observance, long long time, long year, long long& onset, long& budget);
     static bool beforeUntil(const Observance& observance, long long onset);
 
