@@ -37,8 +37,19 @@ std::string crlf(const std::string& lines)
     return out;
 }
 
+std::string observance(const char* kind, const char* from, const char* to, const char* start)
+{
+    return std::string("BEGIN:") + kind + "\nTZOFFSETFROM:" + from + "\nTZOFFSETTO:" + to + "\nDTSTART:" + start +
+           "\nEND:" + kind + "\n";
+}
+
+std::string zone(const std::string& name, const std::string& observances)
+{
+    return "BEGIN:VTIMEZONE\nTZID:" + name + "\n" + observances + "END:VTIMEZONE\n";
+}
+
 // A calendar with Europe/Berlin as Google writes it, a zone that changes on
-// single dates, and `events`.
+// single dates, one whose name holds a comma, and `events`.
 std::string calendar(const std::string& events)
 {
     return crlf("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Test//EN\n"
@@ -53,6 +64,7 @@ std::string calendar(const std::string& events)
                 "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0300\nTZOFFSETTO:+0500\nDTSTART:20250601T000000\n"
                 "RDATE:20240101T000000,20260601T000000\nEND:DAYLIGHT\n"
                 "END:VTIMEZONE\n" +
+                zone("Kuala Lumpur\\, Singapore", observance("STANDARD", "+0800", "+0800", "16010101T000000")) +
                 events + "END:VCALENDAR\n");
 }
 
@@ -133,6 +145,10 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"system zone", "DTSTART;TZID=W. Europe Standard Time:20260715T100000", "2026-07-15 09:00 A", {}},
         {"other system zone", "DTSTART;TZID=Eastern Standard Time:20260715T100000", "2026-07-15 16:00 A", {}},
         {"unknown zone", "DTSTART;TZID=Mars/Olympus:20260715T100000", "2026-07-15 10:00 A", {1, 0, 0}},
+        {"file zone with a comma, quoted", "DTSTART;TZID=\"Kuala Lumpur, Singapore\":20260715T100000",
+         "2026-07-15 03:00 A", {}},
+        {"file zone with a comma, escaped", "DTSTART;TZID=Kuala Lumpur\\, Singapore:20260715T100000",
+         "2026-07-15 03:00 A", {}},
         {"names in any case, quoted ':' and ';'",
          "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
         {"no start", "DESCRIPTION:x", "", {}},
@@ -340,6 +356,7 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
           "2026-06-02 15:00 Flight ? Boston 1h note:Gate closes 30 minutes before.\r\nSeat 14C",
           "2026-02-23 13:00 Yoga"},
          {0, 1, 1}},
+        {"outlook2003.ics", {"2026-04-15 17:00 Supplier call", "2026-05-20 07:00 Trade fair"}, {}},
     };
     for (const SampleCase& test : cases) {
         SCOPED_TRACE(test.file);

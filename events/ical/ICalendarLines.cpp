@@ -48,9 +48,14 @@ bool parseContentLine(std::string_view line, ICalendarLines::ContentLine& out)
                 item = line.substr(at + 1, close - at - 1);
                 at = close + 1;
             } else {
+                // Some programs escape a comma or semicolon of a zone's name
+                // here as in a value: TZID=Kuala Lumpur\, Singapore.
                 const std::size_t start = at;
-                while (at < line.size() && line[at] != ',' && line[at] != ';' && line[at] != ':')
-                    ++at;
+                while (at < line.size() && line[at] != ',' && line[at] != ';' && line[at] != ':') {
+                    const bool escaped =
+                        line[at] == '\\' && at + 1 < line.size() && (line[at + 1] == ',' || line[at + 1] == ';');
+                    at += escaped ? 2 : 1;
+                }
                 item = line.substr(start, at - start);
             }
             if (!firstTaken)

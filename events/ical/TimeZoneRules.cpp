@@ -13,11 +13,12 @@ constexpr auto sameText = &ValueText::sameText;
 
 } // namespace
 
-std::string_view TimeZoneRules::zoneName(std::string_view name)
+std::string TimeZoneRules::zoneName(std::string_view name)
 {
-    if (!name.empty() && name[0] == '/')
-        name.remove_prefix(1);
-    return name;
+    std::string unescaped = ICalendarLines::unescaped(name);
+    if (!unescaped.empty() && unescaped[0] == '/')
+        unescaped.erase(0, 1);
+    return unescaped;
 }
 
 void TimeZoneRules::begin(Kind kind)

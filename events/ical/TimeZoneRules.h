@@ -28,9 +28,10 @@ public:
     // changes not yet known count from their observance's start.
     long long offsetAt(std::string_view zone, long long time, long& budget);
 
-    // A TZID as the reader knows it: some programs write a global zone name
-    // with a leading slash.
-    static std::string_view zoneName(std::string_view name);
+    // A TZID (a VTIMEZONE's value, or a parameter's) as the reader knows
+    // it: escapes undone (Kuala Lumpur\, Singapore), and the leading slash
+    // some programs write before a global zone name dropped.
+    static std::string zoneName(std::string_view name);
 
 private:
     // One STANDARD or DAYLIGHT part of a VTIMEZONE: from its onsets on, the
