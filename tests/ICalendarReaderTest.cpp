@@ -149,6 +149,12 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
          "2026-07-15 03:00 A", {}},
         {"file zone with a comma, escaped", "DTSTART;TZID=Kuala Lumpur\\, Singapore:20260715T100000",
          "2026-07-15 03:00 A", {}},
+        {"IANA name, winter", "DTSTART;TZID=Europe/London:20260115T100000", "2026-01-15 11:00 A", {}},
+        {"IANA name, southern summer", "DTSTART;TZID=Australia/Sydney:20260115T100000", "2026-01-15 00:00 A", {}},
+        {"IANA name in any case", "DTSTART;TZID=australia/sydney:20260715T100000", "2026-07-15 01:00 A", {}},
+        {"IANA alias", "DTSTART;TZID=Europe/Busingen:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"IANA name after a path", "DTSTART;TZID=/freeassociation.sourceforge.net/Europe/London:20260115T100000",
+         "2026-01-15 11:00 A", {}},
         {"names in any case, quoted ':' and ';'",
          "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
         {"no start", "DESCRIPTION:x", "", {}},
@@ -357,6 +363,10 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
           "2026-02-23 13:00 Yoga"},
          {0, 1, 1}},
         {"outlook2003.ics", {"2026-04-15 17:00 Supplier call", "2026-05-20 07:00 Trade fair"}, {}},
+        {"google-invite.ics",
+         {"2026-04-16 01:00 Sprint planning note:Join with Google Meet: https://meet.google.com/abc-defg-hij",
+          "2026-03-19 16:00 Quarterly call"},
+         {}},
     };
     for (const SampleCase& test : cases) {
         SCOPED_TRACE(test.file);

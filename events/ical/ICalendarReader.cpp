@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 #include "CodePage.h"
+#include "IanaZones.h"
 #include "ICalendarLines.h"
 #include "ValueText.h"
 #include "RecurrenceRule.h"
@@ -9,6 +10,7 @@
 #include "TimeZones.h"
 
 #include <cstdint>
+#include <map>
 #include <string_view>
 
 namespace {
@@ -135,10 +137,11 @@ private:
 
     // Where an event's times are written: the user's own wall clock (also
     // for dates and for zones no one knows), UTC, a zone of the file or of
-    // the system.
+    // the system (by its name, or as the Windows zone of an IANA one).
     struct Frame {
         enum Clock { AsWritten, Utc, FileZone, SystemZone } clock = AsWritten;
         std::string zone;
+        std::string systemZone;
     };
 
     // False for an event without a readable start, or one beyond the years
@@ -155,13 +158,13 @@ private:
         if (start.utc) {
             frame.clock = Frame::Utc;
         } else if (!start.date && !text.startZone.empty()) {
-            SystemTime utc;
+            frame.systemZone = systemZone(text.startZone, start.seconds());
             if (zones.has(text.startZone)) {
                 frame.clock = Frame::FileZone;
                 frame.zone = text.startZone;
-            } else if (timeZones.utcFromZone(text.startZone, timeAt(start.seconds()), utc)) {
+            } else if (!frame.systemZone.empty()) {
                 frame.clock = Frame::SystemZone;
-                frame.zone = text.startZone;
+                frame.zone = frame.systemZone;
             } else {
                 ++found.zoneTakenAsLocal;
             }
@@ -222,6 +225,24 @@ private:
 
     long long fromUtc(long long utc) const { return secondsOf(timeZones.localFromUtc(timeAt(utc))); }
 
+    // The name the system knows the zone `zone` by, tried at `time` once
+    // for each zone: its own, or the Windows zone CLDR gives an IANA name;
+    // "" for none.
+    const std::string& systemZone(const std::string& zone, long long time)
+    {
+        auto known = systemNames.find(zone);
+        if (known == systemNames.end()) {
+            SystemTime utc;
+            std::string name;
+            if (timeZones.utcFromZone(zone, timeAt(time), utc))
+                name = zone;
+            else if (const char* windows = IanaZones::windowsName(zone))
+                name = timeZones.utcFromZone(windows, timeAt(time), utc) ? windows : "";
+            known = systemNames.emplace(zone, std::move(name)).first;
+        }
+        return known->second;
+    }
+
     // The user's wall clock at the wall clock `time` of `frame`.
     long long toLocal(const Frame& frame, long long time)
     {
@@ -232,7 +253,7 @@ private:
             return fromUtc(time - zones.offsetAt(frame.zone, time, budget));
         case Frame::SystemZone: {
             SystemTime utc;
-            if (timeZones.utcFromZone(frame.zone, timeAt(time), utc))
+            if (timeZones.utcFromZone(frame.systemZone, timeAt(time), utc))
                 return fromUtc(secondsOf(utc));
             return time;
         }
@@ -246,6 +267,7 @@ private:
     const TimeZones& timeZones;
     TimeZoneRules& zones;
     std::vector<Event>& events;
+    std::map<std::string, std::string, std::less<>> systemNames; // by TZID, as systemZone found them
     long long nowSeconds = 0;
     long budget = workBudget;
     EventText text;
