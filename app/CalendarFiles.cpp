@@ -101,6 +101,7 @@ std::vector<Event> CalendarFiles::importEvents(HWND owner)
         std::size_t count;
         UINT id;
     } changes[] = {{imported.changes.zoneTakenAsLocal, IDS_IMPORT_ZONES},
+                   {imported.changes.zoneOutsideItsYears, IDS_IMPORT_ZONE_YEARS},
                    {imported.changes.ruleToOnce, IDS_IMPORT_RULES},
                    {imported.changes.alarmsDropped, IDS_IMPORT_ALARMS}};
     for (const auto& change : changes)

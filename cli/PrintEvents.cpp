@@ -211,6 +211,9 @@ int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zon
     const ICalendarReader::Changes& changed = imported.changes;
     if (changed.zoneTakenAsLocal)
         std::printf("%zu with a time zone it does not know, taken as local time\n", changed.zoneTakenAsLocal);
+    if (changed.zoneOutsideItsYears)
+        std::printf("%zu in years their time zone is not described for, taken as in its nearest year\n",
+                    changed.zoneOutsideItsYears);
     if (changed.ruleToOnce)
         std::printf("%zu repeating by a rule it lacks, taken once at the next occurrence\n", changed.ruleToOnce);
     if (changed.alarmsDropped)

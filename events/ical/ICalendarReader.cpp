@@ -137,7 +137,9 @@ private:
 
     // Where an event's times are written: the user's own wall clock (also
     // for dates and for zones no one knows), UTC, a zone of the file or of
-    // the system (by its name, or as the Windows zone of an IANA one).
+    // the system. A zone of the file that the system knows too (by the same
+    // name, or as the Windows zone of an IANA one) takes the system's rules
+    // where the file's do not reach.
     struct Frame {
         enum Clock { AsWritten, Utc, FileZone, SystemZone } clock = AsWritten;
         std::string zone;
@@ -200,8 +202,11 @@ private:
                 event.when.wMinute = static_cast<std::uint16_t>(minute);
             }
         } else {
-            event.when = timeAt(toLocal(frame, day * secondsPerDay + start.second));
+            const long long time = day * secondsPerDay + start.second;
+            event.when = timeAt(toLocal(frame, time));
             event.when.wSecond = 0;
+            if (frame.clock == Frame::FileZone && frame.systemZone.empty() && !zones.describes(frame.zone, time))
+                ++found.zoneOutsideItsYears;
         }
         // Only what a four-digit year can say, after the shift between zones.
         if (!isValidDate(event.when) || event.when.wYear < 1 || event.when.wYear > 9999)
@@ -218,6 +223,7 @@ private:
         event.remind3Days = text.remind3Days;
 
         changes.zoneTakenAsLocal += found.zoneTakenAsLocal;
+        changes.zoneOutsideItsYears += found.zoneOutsideItsYears;
         changes.ruleToOnce += found.ruleToOnce;
         changes.alarmsDropped += found.alarmsDropped;
         return true;
@@ -250,7 +256,9 @@ private:
         case Frame::Utc:
             return fromUtc(time);
         case Frame::FileZone:
-            return fromUtc(time - zones.offsetAt(frame.zone, time, budget));
+            if (frame.systemZone.empty() || zones.describes(frame.zone, time))
+                return fromUtc(time - zones.offsetAt(frame.zone, time, budget));
+            [[fallthrough]];
         case Frame::SystemZone: {
             SystemTime utc;
             if (timeZones.utcFromZone(frame.systemZone, timeAt(time), utc))

@@ -29,6 +29,9 @@ public:
     // Events changed on the way, by kind.
     struct Changes {
         std::size_t zoneTakenAsLocal = 0; // a TZID neither the file nor the system knows
+        // at a time outside the years its VTIMEZONE describes, in a zone the
+        // system does not know: by the offset of the nearest year described
+        std::size_t zoneOutsideItsYears = 0;
         std::size_t ruleToOnce = 0;       // repeating by a rule Vellumere lacks: its next occurrence, once
         std::size_t alarmsDropped = 0;    // alarms other than one hour, one day, three days before
     };
