@@ -94,7 +94,9 @@ std::vector<Event> CalendarFiles::importEvents(HWND owner)
     CalendarTransfer::Imported imported =
         CalendarTransfer::importText(events, calendar, system.localTime(), system.codePage(), zones);
     if (imported.problem != ICalendarReader::Problem::None) {
-        const UINT problem = IDS_CALENDAR_PROBLEM_FIRST + static_cast<UINT>(imported.problem) - 1;
+        const UINT problem = imported.problem == ICalendarReader::Problem::TooManyTimeZones
+                                 ? IDS_CALENDAR_TOO_MANY_ZONES
+                                 : IDS_CALENDAR_PROBLEM_FIRST + static_cast<UINT>(imported.problem) - 1;
         showProgramMessage(owner, EventFileKeeper::fillIn(text(IDS_IMPORT_REFUSED), {path, text(problem)}),
                            MB_ICONWARNING);
         return {};
@@ -105,6 +107,7 @@ std::vector<Event> CalendarFiles::importEvents(HWND owner)
         std::size_t count;
         UINT id;
     } changes[] = {{imported.changes.zoneTakenAsLocal, IDS_IMPORT_ZONES},
+                   {imported.changes.zoneOutsideItsYears, IDS_IMPORT_ZONE_YEARS},
                    {imported.changes.ruleToOnce, IDS_IMPORT_RULES},
                    {imported.changes.alarmsDropped, IDS_IMPORT_ALARMS_LEFT},
                    {imported.changes.charactersLost, IDS_IMPORT_CHARACTERS},

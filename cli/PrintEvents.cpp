@@ -119,6 +119,8 @@ const char* problemText(ICalendarReader::Problem problem)
         return "parts nested too deeply";
     case ICalendarReader::Problem::TooLarge:
         return "larger than 64 MiB";
+    case ICalendarReader::Problem::TooManyTimeZones:
+        return "more than 1,000 time zones";
     }
     return "";
 }
@@ -213,6 +215,9 @@ int importEvents(SystemServices& system, FileSystem& files, const TimeZones& zon
     const ICalendarReader::Changes& changed = imported.changes;
     if (changed.zoneTakenAsLocal)
         std::printf("%zu with a time zone it does not know, taken as local time\n", changed.zoneTakenAsLocal);
+    if (changed.zoneOutsideItsYears)
+        std::printf("%zu in years their time zone is not described for, taken as in its nearest year\n",
+                    changed.zoneOutsideItsYears);
     if (changed.ruleToOnce)
         std::printf("%zu repeating by a rule it lacks, taken once at the next occurrence\n", changed.ruleToOnce);
     if (changed.alarmsDropped)

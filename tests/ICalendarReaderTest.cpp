@@ -40,8 +40,46 @@ std::string crlf(const std::string& lines)
     return out;
 }
 
+std::string observance(const char* kind, const char* from, const char* to, const char* start)
+{
+    return std::string("BEGIN:") + kind + "\nTZOFFSETFROM:" + from + "\nTZOFFSETTO:" + to + "\nDTSTART:" + start +
+           "\nEND:" + kind + "\n";
+}
+
+std::string zone(const std::string& name, const std::string& observances)
+{
+    return "BEGIN:VTIMEZONE\nTZID:" + name + "\n" + observances + "END:VTIMEZONE\n";
+}
+
+// Zones given by the dates of their changes alone, as some programs write
+// them for the years their events need: Chicago's from 2018 to 2020,
+// Paris's in 2019 and 2020, a European one in 2020 alone; a zone of more
+// observances than a zone keeps, the latest at either end of it.
+std::string datedZones()
+{
+    const char* const chicagoChanges[][2] = {
+        {"20180311T020000", "20181104T020000"}, {"20190310T020000", "20191103T020000"},
+        {"20200308T020000", "20201101T020000"}};
+    std::string chicago;
+    for (const auto& changes : chicagoChanges)
+        chicago += observance("DAYLIGHT", "-0600", "-0500", changes[0]) +
+                   observance("STANDARD", "-0500", "-0600", changes[1]);
+    const std::string paris = observance("DAYLIGHT", "+0100", "+0200", "20190331T020000") +
+                              observance("STANDARD", "+0200", "+0100", "20191027T030000") +
+                              observance("DAYLIGHT", "+0100", "+0200", "20200329T020000") +
+                              observance("STANDARD", "+0200", "+0100", "20201025T030000");
+    const std::string europe2020 = observance("DAYLIGHT", "+0100", "+0200", "20200329T020000") +
+                                   observance("STANDARD", "+0200", "+0100", "20201025T030000");
+    std::string many = observance("STANDARD", "+0300", "+0300", "20250101T000000");
+    for (int year = 1900; year < 1940; ++year)
+        many += observance("STANDARD", "+0500", "+0500", (std::to_string(year) + "0101T000000").c_str());
+    many += observance("STANDARD", "+0400", "+0400", "20240101T000000");
+    return zone("America/Chicago", chicago) + zone("Europe/Paris", paris) + zone("Europe/Amsterdam", europe2020) +
+           zone("Atlantis", europe2020) + zone("Many observances", many);
+}
+
 // A calendar with Europe/Berlin as Google writes it, a zone that changes on
-// single dates, and `events`.
+// single dates, one whose name holds a comma, the dated zones, and `events`.
 std::string calendar(const std::string& events)
 {
     return crlf("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Test//EN\n"
@@ -56,7 +94,8 @@ std::string calendar(const std::string& events)
                 "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0300\nTZOFFSETTO:+0500\nDTSTART:20250601T000000\n"
                 "RDATE:20240101T000000,20260601T000000\nEND:DAYLIGHT\n"
                 "END:VTIMEZONE\n" +
-                events + "END:VCALENDAR\n");
+                zone("Kuala Lumpur\\, Singapore", observance("STANDARD", "+0800", "+0800", "16010101T000000")) +
+                datedZones() + events + "END:VCALENDAR\n");
 }
 
 std::string event(const std::string& lines)
@@ -93,7 +132,7 @@ std::string describe(const Event& event)
 }
 
 struct Counts {
-    std::size_t zones = 0, rules = 0, alarms = 0, lost = 0, noStart = 0, impossible = 0;
+    std::size_t zones = 0, rules = 0, alarms = 0, lost = 0, noStart = 0, impossible = 0, zoneYears = 0;
 };
 
 void expectEvents(const ICalendarReader::Result& result, const std::vector<std::string>& expected, Counts counts)
@@ -113,6 +152,7 @@ void expectEvents(const ICalendarReader::Result& result, const std::vector<std::
     EXPECT_EQ(result.changes.charactersLost, counts.lost);
     EXPECT_EQ(result.changes.startMissing, counts.noStart);
     EXPECT_EQ(result.changes.startImpossible, counts.impossible);
+    EXPECT_EQ(result.changes.zoneOutsideItsYears, counts.zoneYears);
 }
 
 std::string alarm(const std::string& trigger)
@@ -149,6 +189,31 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"system zone", "DTSTART;TZID=W. Europe Standard Time:20260715T100000", "2026-07-15 09:00 A", {}},
         {"other system zone", "DTSTART;TZID=Eastern Standard Time:20260715T100000", "2026-07-15 16:00 A", {}},
         {"unknown zone", "DTSTART;TZID=Mars/Olympus:20260715T100000", "2026-07-15 10:00 A", {1, 0, 0}},
+        {"file zone with a comma, quoted", "DTSTART;TZID=\"Kuala Lumpur, Singapore\":20260715T100000",
+         "2026-07-15 03:00 A", {}},
+        {"file zone with a comma, escaped", "DTSTART;TZID=Kuala Lumpur\\, Singapore:20260715T100000",
+         "2026-07-15 03:00 A", {}},
+        {"dated zone, within its years", "DTSTART;TZID=America/Chicago:20190115T100000", "2019-01-15 17:00 A", {}},
+        {"dated zone, summer after", "DTSTART;TZID=America/Chicago:20270715T100000", "2027-07-15 16:00 A", {}},
+        {"dated zone, winter after", "DTSTART;TZID=America/Chicago:20270115T100000", "2027-01-15 17:00 A", {}},
+        {"dated zone, second Sunday of March after", "DTSTART;TZID=America/Chicago:20270314T030000",
+         "2027-03-14 09:00 A", {}},
+        {"dated zone, summer before", "DTSTART;TZID=America/Chicago:20160715T100000", "2016-07-15 16:00 A", {}},
+        {"dated zone, last Sunday of March after", "DTSTART;TZID=Europe/Paris:20270328T030000", "2027-03-28 02:00 A",
+         {}},
+        {"one year's zone, after, its name known", "DTSTART;TZID=Europe/Amsterdam:20270715T100000",
+         "2027-07-15 09:00 A", {}},
+        {"one year's zone, within", "DTSTART;TZID=Atlantis:20200715T100000", "2020-07-15 09:00 A", {}},
+        {"one year's zone, after", "DTSTART;TZID=Atlantis:20270715T100000", "2027-07-15 10:00 A", {0, 0, 0, 0, 0, 0, 1}},
+        {"one year's zone, before", "DTSTART;TZID=Atlantis:20190715T100000", "2019-07-15 10:00 A", {0, 0, 0, 0, 0, 0, 1}},
+        {"latest observance, read first", "DTSTART;TZID=Many observances:20260715T100000", "2026-07-15 08:00 A", {}},
+        {"second latest, read last", "DTSTART;TZID=Many observances:20240715T100000", "2024-07-15 07:00 A", {}},
+        {"IANA name, winter", "DTSTART;TZID=Europe/London:20260115T100000", "2026-01-15 11:00 A", {}},
+        {"IANA name, southern summer", "DTSTART;TZID=Australia/Sydney:20260115T100000", "2026-01-15 00:00 A", {}},
+        {"IANA name in any case", "DTSTART;TZID=australia/sydney:20260715T100000", "2026-07-15 01:00 A", {}},
+        {"IANA alias", "DTSTART;TZID=Europe/Busingen:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"IANA name after a path", "DTSTART;TZID=/freeassociation.sourceforge.net/Europe/London:20260115T100000",
+         "2026-01-15 11:00 A", {}},
         {"names in any case, quoted ':' and ';'",
          "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
         {"spaces around the start", "DTSTART;TZID=Europe/Berlin: 20260715T100000 \t", "2026-07-15 09:00 A", {}},
@@ -316,6 +381,7 @@ TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
     const std::string one = calendar(event("DTSTART:20260401"));
     const std::string begin = "BEGIN:VCALENDAR\r\n";
     const std::string empty = "BEGIN:VEVENT\r\nEND:VEVENT\r\n";
+    const std::string timeZone = crlf(zone("Z", observance("STANDARD", "+0100", "+0100", "19700101T000000")));
     std::string padded = begin + repeated("X-PAD:" + std::string(1000000, 'x') + "\r\n", 67) + "END:VCALENDAR\r\n";
     padded += std::string(ICalendarReader::maxFileSize - padded.size(), '\n');
     const FileCase cases[] = {
@@ -343,6 +409,10 @@ TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
         {"line too long", one + "X:" + std::string(ICalendarReader::maxLineLength, 'x') + "\r\n", Problem::LineTooLong, 0},
         {"most events", begin + repeated(empty, ICalendarReader::maxEvents) + "END:VCALENDAR\r\n", Problem::None, 0},
         {"too many events", one + repeated(empty, ICalendarReader::maxEvents), Problem::TooManyEvents, 0},
+        {"most time zones", begin + repeated(timeZone, ICalendarReader::maxTimeZones) + empty + "END:VCALENDAR\r\n",
+         Problem::None, 0},
+        {"too many time zones", begin + repeated(timeZone, ICalendarReader::maxTimeZones + 1) + "END:VCALENDAR\r\n",
+         Problem::TooManyTimeZones, 0},
         {"largest file", padded, Problem::None, 0},
         {"too large", padded + "\n", Problem::TooLarge, 0},
     };
@@ -411,6 +481,12 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
           "2026-03-24 14:00 Team meeting from:20260323T100000@040000008200E00074C5B7101A82E00800000000F1E2D3C4B5A6DC"
           "0100000000000000001000000077665544332211009988776655443322"},
          {0, 0, 0}},
+        {"outlook2003.ics", {"2026-04-15 17:00 Supplier call", "2026-05-20 07:00 Trade fair"}, {}},
+        {"tickets.ics", {"2027-07-15 16:00 Trade show", "2027-06-10 18:00 Concert"}, {0, 0, 0, 0, 0, 0, 1}},
+        {"google-invite.ics",
+         {"2026-04-16 01:00 Sprint planning note:Join with Google Meet: https://meet.google.com/abc-defg-hij",
+          "2026-03-19 16:00 Quarterly call"},
+         {}},
     };
     for (const SampleCase& test : cases) {
         SCOPED_TRACE(test.file);

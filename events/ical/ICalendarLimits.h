@@ -10,6 +10,10 @@ constexpr std::size_t maxFileSize = 64u * 1024 * 1024;
 constexpr std::size_t maxLineLength = 1024 * 1024; // an unfolded line
 constexpr std::size_t maxEvents = 200000;
 constexpr int maxNesting = 8; // components inside components
+// Real calendars define a zone for each one their events use, each of a
+// handful of observances; a zone keeps only its latest ones.
+constexpr std::size_t maxTimeZones = 1000;
+constexpr std::size_t maxObservances = 32;
 
 } // namespace ICalendarLimits
 
@@ -21,4 +25,5 @@ enum class ICalendarProblem {
     TooManyEvents,
     NestedTooDeeply,
     TooLarge,
+    TooManyTimeZones,
 };

@@ -51,9 +51,14 @@ bool parseContentLine(std::string_view line, ICalendarLines::ContentLine& out)
                 item = line.substr(at + 1, close - at - 1);
                 at = close + 1;
             } else {
+                // Some programs escape a comma or semicolon of a zone's name
+                // here as in a value: TZID=Kuala Lumpur\, Singapore.
                 const std::size_t start = at;
-                while (at < line.size() && line[at] != ',' && line[at] != ';' && line[at] != ':')
-                    ++at;
+                while (at < line.size() && line[at] != ',' && line[at] != ';' && line[at] != ':') {
+                    const bool escaped =
+                        line[at] == '\\' && at + 1 < line.size() && (line[at + 1] == ',' || line[at + 1] == ';');
+                    at += escaped ? 2 : 1;
+                }
                 item = line.substr(start, at - start);
             }
             if (!firstTaken)
@@ -105,6 +110,7 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
     std::vector<Open> open;
     bool begun = false;
     std::size_t events = 0;
+    std::size_t timeZones = 0;
     ContentLine content;
 
     const auto take = [&](std::string_view line) {
@@ -130,6 +136,8 @@ Problem ICalendarLines::walk(const std::string& text, Handler& handler)
             } else if (parent == Kind::Event && sameText(component, "VALARM")) {
                 kind = Kind::Alarm;
             } else if (parent == Kind::Calendar && sameText(component, "VTIMEZONE")) {
+                if (++timeZones > ICalendarLimits::maxTimeZones)
+                    return Problem::TooManyTimeZones;
                 kind = Kind::TimeZone;
             } else if (parent == Kind::TimeZone &&
                        (sameText(component, "STANDARD") || sameText(component, "DAYLIGHT"))) {

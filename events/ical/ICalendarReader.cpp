@@ -3,6 +3,7 @@
 #include "Calendar.h"
 #include "CodePage.h"
 #include "Fnv1a.h"
+#include "IanaZones.h"
 #include "ICalendarLines.h"
 #include "Occurrences.h"
 #include "ValueText.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -224,10 +226,13 @@ private:
 
     // Where an event's times are written: the user's own wall clock (also
     // for dates and for zones no one knows), UTC, a zone of the file or of
-    // the system.
+    // the system. A zone of the file that the system knows too (by the same
+    // name, or as the Windows zone of an IANA one) takes the system's rules
+    // where the file's do not reach.
     struct Frame {
         enum Clock { AsWritten, Utc, FileZone, SystemZone } clock = AsWritten;
         std::string zone;
+        std::string systemZone;
     };
 
     // False for an event without a start, with one that cannot be, or one
@@ -289,8 +294,11 @@ private:
                 event.when.wMinute = static_cast<std::uint16_t>(minute);
             }
         } else {
-            event.when = timeAt(toLocal(frame, day * secondsPerDay + start.second));
+            const long long time = day * secondsPerDay + start.second;
+            event.when = timeAt(toLocal(frame, time));
             event.when.wSecond = 0;
+            if (frame.clock == Frame::FileZone && frame.systemZone.empty() && !zones.describes(frame.zone, time))
+                ++found.zoneOutsideItsYears;
         }
         // Only what a four-digit year can say, after the shift between zones.
         if (!isValidDate(event.when) || event.when.wYear < 1 || event.when.wYear > 9999)
@@ -336,6 +344,7 @@ private:
         event.remind3Days = text.remind3Days;
 
         changes.zoneTakenAsLocal += found.zoneTakenAsLocal;
+        changes.zoneOutsideItsYears += found.zoneOutsideItsYears;
         changes.ruleToOnce += found.ruleToOnce;
         changes.alarmsDropped += found.alarmsDropped;
         changes.charactersLost += found.charactersLost;
@@ -345,16 +354,17 @@ private:
     Frame frameOf(const Stamp& start, const std::string& zone)
     {
         Frame frame;
-        SystemTime utc;
         if (start.utc) {
             frame.clock = Frame::Utc;
-        } else if (start.date || zone.empty()) {
-        } else if (zones.has(zone)) {
-            frame.clock = Frame::FileZone;
-            frame.zone = zone;
-        } else if (timeZones.utcFromZone(zone, timeAt(start.seconds()), utc)) {
-            frame.clock = Frame::SystemZone;
-            frame.zone = zone;
+        } else if (!start.date && !zone.empty()) {
+            frame.systemZone = systemZone(zone, start.seconds());
+            if (zones.has(zone)) {
+                frame.clock = Frame::FileZone;
+                frame.zone = zone;
+            } else if (!frame.systemZone.empty()) {
+                frame.clock = Frame::SystemZone;
+                frame.zone = frame.systemZone;
+            }
         }
         return frame;
     }
@@ -453,6 +463,24 @@ private:
 
     long long fromUtc(long long utc) const { return secondsOf(timeZones.localFromUtc(timeAt(utc))); }
 
+    // The name the system knows the zone `zone` by, tried at `time` once
+    // for each zone: its own, or the Windows zone CLDR gives an IANA name;
+    // "" for none.
+    const std::string& systemZone(const std::string& zone, long long time)
+    {
+        auto known = systemNames.find(zone);
+        if (known == systemNames.end()) {
+            SystemTime utc;
+            std::string name;
+            if (timeZones.utcFromZone(zone, timeAt(time), utc))
+                name = zone;
+            else if (const char* windows = IanaZones::windowsName(zone))
+                name = timeZones.utcFromZone(windows, timeAt(time), utc) ? windows : "";
+            known = systemNames.emplace(zone, std::move(name)).first;
+        }
+        return known->second;
+    }
+
     // The user's wall clock at the wall clock `time` of `frame`.
     long long toLocal(const Frame& frame, long long time)
     {
@@ -460,10 +488,12 @@ private:
         case Frame::Utc:
             return fromUtc(time);
         case Frame::FileZone:
-            return fromUtc(time - zones.offsetAt(frame.zone, time, budget));
+            if (frame.systemZone.empty() || zones.describes(frame.zone, time))
+                return fromUtc(time - zones.offsetAt(frame.zone, time, budget));
+            [[fallthrough]];
         case Frame::SystemZone: {
             SystemTime utc;
-            if (timeZones.utcFromZone(frame.zone, timeAt(time), utc))
+            if (timeZones.utcFromZone(frame.systemZone, timeAt(time), utc))
                 return fromUtc(secondsOf(utc));
             return time;
         }
@@ -477,6 +507,7 @@ private:
     const TimeZones& timeZones;
     TimeZoneRules& zones;
     std::vector<Event>& events;
+    std::map<std::string, std::string, std::less<>> systemNames; // by TZID, as systemZone found them
     long long nowSeconds = 0;
     long budget = workBudget;
     EventText text;

@@ -24,6 +24,7 @@ public:
     static constexpr std::size_t maxLineLength = ICalendarLimits::maxLineLength;
     static constexpr std::size_t maxEvents = ICalendarLimits::maxEvents;
     static constexpr int maxNesting = ICalendarLimits::maxNesting;
+    static constexpr std::size_t maxTimeZones = ICalendarLimits::maxTimeZones;
 
     using Problem = ICalendarProblem;
 
@@ -33,6 +34,9 @@ public:
     // Events changed on the way, by kind, and events left out.
     struct Changes {
         std::size_t zoneTakenAsLocal = 0; // a TZID neither the file nor the system knows
+        // at a time outside the years its VTIMEZONE describes, in a zone the
+        // system does not know: by the offset of the nearest year described
+        std::size_t zoneOutsideItsYears = 0;
         std::size_t ruleToOnce = 0;       // repeating by a rule Vellumere lacks: its next occurrence, once
         std::size_t alarmsDropped = 0;    // alarms after the start, at a set time, or that send mail
         std::size_t charactersLost = 0;   // texts with characters the code page lacks, '?' in their place
