@@ -20,13 +20,18 @@ HWND alertDialog()
     return ::FindWindowA("#32770", "Event alert");
 }
 
-std::string remoteControlText(HWND dialog, int id)
+std::string remoteText(HWND window)
 {
     char text[1024] = "";
     DWORD_PTR length = 0;
-    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                          SMTO_ABORTIFHUNG, 5000, &length);
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                          &length);
     return std::string(text, std::min<std::size_t>(length, sizeof text - 1));
+}
+
+std::string remoteControlText(HWND dialog, int id)
+{
+    return remoteText(::GetDlgItem(dialog, id));
 }
 
 std::string withBackslashes(std::string path)
@@ -61,16 +66,20 @@ std::tuple<int, int, int> dateOf(const SYSTEMTIME& time)
     return {time.wYear, time.wMonth, time.wDay};
 }
 
-std::int64_t minuteOf(SYSTEMTIME time)
+std::int64_t secondOf(SYSTEMTIME time)
 {
-    time.wSecond = 0;
     time.wMilliseconds = 0;
     FILETIME file;
     ::SystemTimeToFileTime(&time, &file);
     ULARGE_INTEGER ticks;
     ticks.LowPart = file.dwLowDateTime;
     ticks.HighPart = file.dwHighDateTime;
-    return static_cast<std::int64_t>(ticks.QuadPart / (60ULL * 10000000ULL));
+    return static_cast<std::int64_t>(ticks.QuadPart / 10000000ULL);
+}
+
+std::int64_t minuteOf(SYSTEMTIME time)
+{
+    return secondOf(time) / 60;
 }
 
 SYSTEMTIME localNow()

@@ -40,6 +40,7 @@ HWND dialogOf(DWORD process, const char* caption);
 
 // GetWindowText does not ask another process's window for its text; the
 // message does.
+std::string remoteText(HWND window);
 std::string remoteControlText(HWND dialog, int id);
 std::string withBackslashes(std::string path);
 
@@ -49,7 +50,8 @@ std::string withBackslashes(std::string path);
 SYSTEMTIME shifted(const SYSTEMTIME& time, std::int64_t seconds);
 SYSTEMTIME daysFrom(const SYSTEMTIME& date, int days);
 std::tuple<int, int, int> dateOf(const SYSTEMTIME& time);
-// Minutes since 1601, for telling which minute a moment lies in.
+// Seconds since 1601, and minutes, for telling which minute a moment lies in.
+std::int64_t secondOf(SYSTEMTIME time);
 std::int64_t minuteOf(SYSTEMTIME time);
 SYSTEMTIME localNow();
 // The start of the next minute, or of the one after when the next begins

@@ -2,6 +2,7 @@
 // desktop starts them.
 
 #include "AlertDialogRes.h"
+#include "EarlyRemindersDialogRes.h"
 #include "EndToEndFixture.h"
 #include "EventManagerDialogRes.h"
 #include "EventPropertiesDialogRes.h"
@@ -9,6 +10,7 @@
 #include "Windows1252.h"
 #include "EventFileWriter.h"
 #include "ReminderTestKit.h"
+#include "RepeatDialogRes.h"
 #include "WindowsTestSupport.h"
 
 #include <windows.h>
@@ -19,8 +21,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -186,7 +190,7 @@ TEST_F(EndToEndTest, StartedThroughARelativePathRunAtStartupWritesTheFullPath)
 // Run by its own ctest test, with libfaketime on the Wine processes: the
 // file its FAKETIME_TIMESTAMP_FILE names moves the clock of this test and of
 // every Vellumere it starts alike.
-class SnoozeEndToEndTest : public EndToEndTest {
+class MovedClockEndToEndTest : public EndToEndTest {
 protected:
     void SetUp() override
     {
@@ -204,15 +208,57 @@ protected:
         EndToEndTest::TearDown();
     }
     // Wall time as the faked clocks see it: `seconds` ahead of the real one.
-    void moveClock(std::int64_t seconds) const
+    void moveClock(std::int64_t seconds)
     {
         std::ofstream(offsetPath, std::ios::binary) << (seconds >= 0 ? "+" : "") << seconds << "\n";
+        offset = seconds;
+    }
+    // Sets the faked clocks to the local time `moment`, and waits until this
+    // process sees it. The step is taken in UTC, so that a change of summer
+    // time on the way does not shift it.
+    bool setClockTo(const SYSTEMTIME& moment)
+    {
+        SYSTEMTIME now{}, target{};
+        ::GetSystemTime(&now);
+        ::TzSpecificLocalTimeToSystemTime(nullptr, &moment, &target);
+        moveClock(offset + secondOf(target) - secondOf(now));
+        return pumpUntil([&] { return std::llabs(secondOf(localNow()) - secondOf(moment)) < 5; }, 10000);
+    }
+    // Sets the clocks a few seconds before `moment`, tells Vellumere's
+    // `window` of the change and waits for what `came` looks for, which must
+    // come within `moment`'s minute, not before.
+    testing::AssertionResult comesAt(const SYSTEMTIME& moment, HWND window, const std::function<bool()>& came)
+    {
+        if (!setClockTo(shifted(moment, -3)))
+            return testing::AssertionFailure() << "the clock did not move";
+        // libfaketime may go on with the old time for some seconds: the news
+        // is told again until it came.
+        ULONGLONG toldAt = 0;
+        SYSTEMTIME seen{};
+        const bool appeared = pumpUntil(
+            [&] {
+                if (::GetTickCount64() - toldAt > 2000) {
+                    ::PostMessageA(window, WM_TIMECHANGE, 0, 0);
+                    toldAt = ::GetTickCount64();
+                }
+                const bool there = came();
+                seen = localNow(); // read after the look: seen early, it surely was
+                return there;
+            },
+            30000);
+        if (!appeared)
+            return testing::AssertionFailure() << "nothing came within 30 s of the clock's move";
+        if (minuteOf(seen) != minuteOf(moment))
+            return testing::AssertionFailure() << "came at " << seen.wHour << ":" << seen.wMinute << ":"
+                                               << seen.wSecond << " on day " << seen.wDay;
+        return testing::AssertionSuccess();
     }
 
     std::string offsetPath;
+    std::int64_t offset = 0;
 };
 
-TEST_F(SnoozeEndToEndTest, ASnoozedAlertComesAgainAtItsMinuteAlsoAfterARestart)
+TEST_F(MovedClockEndToEndTest, ASnoozedAlertComesAgainAtItsMinuteAlsoAfterARestart)
 {
     const SYSTEMTIME moment = nextMinuteStart(20000);
     writeEventFile({timedEventOn("Snooze me", moment, moment.wHour, moment.wMinute, Once)});
@@ -636,6 +682,172 @@ TEST_F(EndToEndTest, AnOlderSaveOfARepeatingEventFromAnotherCopyDoesNotDoubleIt)
     std::vector<Event> saved;
     ASSERT_TRUE(EventFileReader::read(text, saved, Windows1252()));
     EXPECT_EQ(describeAll(saved), describeAll(expected)) << "one series, each past occurrence once";
+}
+
+// A dialog of `process` opened by posting `command` to `from`, waited for.
+HWND openFrom(HWND from, int command, DWORD process, const char* caption)
+{
+    ::PostMessageA(from, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+    HWND dialog = nullptr;
+    pumpUntil([&] { return (dialog = dialogOf(process, caption)) != nullptr; });
+    return dialog;
+}
+
+// Presses `command` of `dialog`, which must then close.
+bool closeWith(HWND dialog, int command)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+    return pumpUntil([&] { return !::IsWindowVisible(dialog); });
+}
+
+// The button's own click, so a radio button or box also takes its state.
+void clickRemote(HWND dialog, int id)
+{
+    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+// Item `index` of a drop-down list, chosen as a user's choice is, telling the dialog.
+void chooseRemote(HWND dialog, int id, int index)
+{
+    const HWND box = ::GetDlgItem(dialog, id);
+    ::SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+void setRemoteText(HWND dialog, int id, const char* text)
+{
+    ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+SYSTEMTIME atTime(SYSTEMTIME date, int hour, int minute)
+{
+    date.wHour = static_cast<WORD>(hour);
+    date.wMinute = static_cast<WORD>(minute);
+    date.wSecond = date.wMilliseconds = 0;
+    return date;
+}
+
+// The second Tuesday on or after `date`, by the system's calendar.
+SYSTEMTIME secondTuesdayFrom(const SYSTEMTIME& date)
+{
+    SYSTEMTIME first = date;
+    first.wDay = 1;
+    first = shifted(first, 0); // with its day of the week
+    const SYSTEMTIME second = daysFrom(first, (2 - first.wDayOfWeek + 7) % 7 + 7);
+    return second.wDay >= date.wDay ? second : secondTuesdayFrom(daysFrom(first, 31)); // into the next month
+}
+
+// The text of the balloon the notification area shows, if one shows: a
+// tooltip of the shell's, which answers WM_GETTEXT with what it shows.
+std::string balloonText()
+{
+    for (HWND tip = nullptr; (tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
+        if (::IsWindowVisible(tip) && (::GetWindowLongA(tip, GWL_STYLE) & TTS_BALLOON))
+            return remoteText(tip);
+    }
+    return "";
+}
+
+TEST_F(MovedClockEndToEndTest, ARuleAndAnEarlyReminderMadeInTheEditorComeAtTheirMomentsAfterARestart)
+{
+    const SYSTEMTIME start = atTime(daysFrom(localNow(), 1), 10, 30);
+    const SYSTEMTIME first = secondTuesdayFrom(start);
+    const SYSTEMTIME second = secondTuesdayFrom(daysFrom(first, 1));
+    const SYSTEMTIME until = daysFrom(second, 7); // before a third
+    const SYSTEMTIME birthday = daysFrom(second, 10);
+    const SYSTEMTIME alertAt = atTime(second, 10, 30);
+    const SYSTEMTIME balloonAt = atTime(daysFrom(birthday, -7), 9, 0);
+
+    writeEventFile({});
+    ChildProcess& editing = startVellumere();
+    const HWND editingWindow = waitForTrayWindow(editing);
+    ASSERT_NE(editingWindow, nullptr) << "Vellumere's window did not appear";
+    const DWORD process = editing.processId();
+    const HWND manager = openManager(editingWindow, process);
+    ASSERT_NE(manager, nullptr);
+
+    // A timed event on the second Tuesday of each month until a date.
+    HWND editor = openFrom(manager, IDC_ADD, process, "Event properties ");
+    ASSERT_NE(editor, nullptr) << "Add did not open the editor";
+    setRemoteText(editor, IDC_PROPERTIES_DESCRIPTION, "Book club");
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, IDC_DATE), process, start));
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, IDC_TIME), process, start));
+    const HWND repeat = openFrom(editor, IDC_PROPERTIES_REPEAT, process, "Repeat");
+    ASSERT_NE(repeat, nullptr) << "Repeat... opened nothing";
+    chooseRemote(repeat, IDC_REPEAT_UNIT, 2); // months
+    clickRemote(repeat, IDC_REPEAT_ON_WEEKDAY);
+    chooseRemote(repeat, IDC_REPEAT_WEEK, 1);    // second
+    chooseRemote(repeat, IDC_REPEAT_WEEKDAY, 1); // Tuesday: the list runs from Monday
+    clickRemote(repeat, IDC_REPEAT_UNTIL);
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(repeat, IDC_REPEAT_UNTIL_DATE), process, until));
+    ASSERT_TRUE(closeWith(repeat, IDOK)) << "the rule was refused";
+    ASSERT_TRUE(closeWith(editor, IDC_PROPERTIES_OK));
+
+    // A birthday, without a time, reminded a week before at 09:00.
+    editor = openFrom(manager, IDC_ADD, process, "Event properties ");
+    ASSERT_NE(editor, nullptr);
+    setRemoteText(editor, IDC_PROPERTIES_DESCRIPTION, "Anna's birthday");
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(editor, IDC_DATE), process, birthday));
+    clickRemote(editor, IDC_NO_TIME);
+    const HWND early = openFrom(editor, IDC_PROPERTIES_EARLY, process, "Early reminders");
+    ASSERT_NE(early, nullptr) << "Early reminders... opened nothing";
+    setRemoteText(early, IDC_EARLY_NUMBER, "1");
+    chooseRemote(early, IDC_EARLY_UNIT, 1); // weeks, after days
+    ASSERT_TRUE(setRemotePicker(::GetDlgItem(early, IDC_EARLY_AT), process, atTime(birthday, 9, 0)));
+    ::PostMessageA(early, WM_COMMAND, MAKEWPARAM(IDC_EARLY_ADD, BN_CLICKED), 0);
+    EXPECT_TRUE(pumpUntil([&] {
+        return ::SendMessageA(::GetDlgItem(early, IDC_EARLY_LIST), LVM_GETITEMCOUNT, 0, 0) == 1;
+    })) << "Add listed nothing";
+    ASSERT_TRUE(closeWith(early, IDOK));
+    ASSERT_TRUE(closeWith(editor, IDC_PROPERTIES_OK));
+    ::PostMessageA(manager, WM_COMMAND, MAKEWPARAM(IDC_MANAGER_CLOSE, BN_CLICKED), 0);
+
+    std::vector<Event> saved;
+    ASSERT_TRUE(pumpUntil([&] {
+        std::string text = readWholeFile(eventFile());
+        saved.clear();
+        return EventFileReader::read(text, saved, Windows1252()) && saved.size() == 2;
+    })) << "closing the manager did not write both events";
+    sortByTime(saved);
+    EXPECT_EQ(describe(saved[0]), describe(timedEventOn("Book club", first, 10, 30, Once)))
+        << "the start moves onto the rule's first day";
+    char rule[64];
+    std::snprintf(rule, sizeof rule, "FREQ=MONTHLY;BYDAY=2TU;UNTIL=%04d%02d%02d", until.wYear, until.wMonth,
+                  until.wDay);
+    EXPECT_EQ(saved[0].rule, rule);
+    EXPECT_TRUE(saved[1].noTime);
+    EXPECT_EQ(saved[1].remindBefore, std::vector<std::int32_t>{7 * 24 * 60 - 9 * 60});
+    endEveryVellumere();
+
+    // Its second occurrence, weeks ahead: its alert at its minute. Then, days
+    // on, the birthday's balloon at 09:00 a week before.
+    ASSERT_TRUE(setClockTo(shifted(alertAt, -60)));
+    ChildProcess& restarted = startVellumere();
+    const HWND window = waitForTrayWindow(restarted);
+    ASSERT_NE(window, nullptr) << "Vellumere did not start again";
+    ::WaitForInputIdle(restarted.handle(), startLimit);
+    HWND alert = nullptr;
+    ASSERT_TRUE(comesAt(alertAt, window,
+                        [&] { return (alert = dialogOf(restarted.processId(), "Event alert")) != nullptr; }));
+    EXPECT_TRUE(pumpUntil([&] { return remoteControlText(alert, IDC_DESCRIPTION) == "Book club"; }));
+    ASSERT_TRUE(closeWith(alert, IDCANCEL));
+    EXPECT_TRUE(
+        comesAt(balloonAt, window, [] { return balloonText().find("Anna's birthday") != std::string::npos; }))
+        << "the balloon shows \"" << balloonText() << "\"";
+
+    // The rule ended at its date: no occurrence carries it on.
+    endEveryVellumere();
+    std::string text = readWholeFile(eventFile());
+    saved.clear();
+    ASSERT_TRUE(EventFileReader::read(text, saved, Windows1252()));
+    sortByTime(saved);
+    std::vector<std::string> clubs;
+    for (const Event& event : saved) {
+        if (event.description == "Book club")
+            clubs.push_back(describe(event) + event.rule);
+    }
+    EXPECT_EQ(clubs, describeAll({timedEventOn("Book club", first, 10, 30, Once),
+                                  timedEventOn("Book club", second, 10, 30, Once)}));
 }
 
 // One of two copies of Vellumere, each in a Wine prefix of its own (two
