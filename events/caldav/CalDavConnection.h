@@ -1,0 +1,37 @@
+#pragma once
+
+#include "CalDavProblem.h"
+#include "HttpClient.h"
+#include "Url.h"
+
+#include <string>
+
+// Requests to one calendar account: Basic authentication with the first
+// request, redirects followed by hand so that each new address is judged
+// again, and no password over plain http except to this computer.
+class CalDavConnection {
+public:
+    CalDavConnection(HttpClient& client, std::string user, std::string password);
+
+    struct Answer {
+        // None when the server answered, whatever its status.
+        CalDavProblem problem = CalDavProblem::None;
+        int status = 0;
+        Url url;          // where the answer came from, after redirects
+        std::string body;
+        std::string detail;
+    };
+
+    static constexpr int maxRedirects = 5;
+
+    // The method is kept across redirects, as WebDAV clients do for PROPFIND.
+    Answer send(const std::string& method, const Url& url, const HttpClient::Headers& headers,
+                const std::string& body);
+
+    // The problem a status other than the one hoped for stands for.
+    static CalDavProblem problemOf(int status);
+
+private:
+    HttpClient& client;
+    std::string authorization;
+};
