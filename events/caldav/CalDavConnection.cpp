@@ -63,6 +63,7 @@ CalDavConnection::Answer CalDavConnection::send(const std::string& method, const
         HttpClient::Response response = client.send(request);
         answer.problem = problemOfFailure(response.failure);
         answer.status = response.status;
+        answer.headers = response.headers;
         answer.body = std::move(response.body);
         answer.detail = std::move(response.detail);
         if (answer.problem != CalDavProblem::None || !isRedirect(response.status))

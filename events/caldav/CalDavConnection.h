@@ -18,8 +18,16 @@ public:
         CalDavProblem problem = CalDavProblem::None;
         int status = 0;
         Url url;          // where the answer came from, after redirects
+        HttpClient::Headers headers;
         std::string body;
         std::string detail;
+
+        std::string header(const std::string& name) const
+        {
+            HttpClient::Response response;
+            response.headers = headers;
+            return response.header(name);
+        }
     };
 
     static constexpr int maxRedirects = 5;

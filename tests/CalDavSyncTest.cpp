@@ -1,0 +1,300 @@
+// Syncing with a real CalDAV server: Debian's Radicale on a loopback port,
+// with python3-caldav adding and reading events the way a phone would.
+
+#include "CalDavSync.h"
+#include "Calendar.h"
+#include "CurlHttpClient.h"
+#include "FixedTimeZones.h"
+#include "RadicaleServer.h"
+#include "SyncState.h"
+#include "Windows1252.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+class CountingClient : public HttpClient {
+public:
+    Response send(const Request& request) override
+    {
+        methods.push_back(request.method);
+        return curl.send(request);
+    }
+    std::vector<std::string> methods;
+
+private:
+    CurlHttpClient curl;
+};
+
+SystemTime at(int year, int month, int day, int hour = 9, int minute = 0)
+{
+    SystemTime when{};
+    when.wYear = static_cast<std::uint16_t>(year);
+    when.wMonth = static_cast<std::uint16_t>(month);
+    when.wDay = static_cast<std::uint16_t>(day);
+    when.wHour = static_cast<std::uint16_t>(hour);
+    when.wMinute = static_cast<std::uint16_t>(minute);
+    return when;
+}
+
+Event event(const std::string& description, const SystemTime& when, EventFrequency frequency = Once)
+{
+    Event e;
+    e.description = description;
+    e.when = when;
+    e.frequency = frequency;
+    return e;
+}
+
+const SystemTime now = at(2026, 12, 8, 12);
+
+class CalDavSyncTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = std::make_unique<RadicaleServer>(RadicaleServer::Users{{"alice", "alice-pw"}});
+    }
+    static void TearDownTestSuite() { server.reset(); }
+
+    // A calendar of its own for each test, made by the phone.
+    void SetUp() override
+    {
+        calendarId = testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::transform(calendarId.begin(), calendarId.end(), calendarId.begin(), ::tolower);
+        ASSERT_TRUE(phone("principal.make_calendar(name='" + calendarId + "', cal_id='" + calendarId + "')"));
+        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+    }
+
+    // `script` runs with `principal` and `calendar` (this test's) at hand.
+    bool phone(const std::string& script) const
+    {
+        return server->runPython("import sys, caldav\n"
+                                 "client = caldav.DAVClient(sys.argv[1] + '/', username='alice', password='alice-pw')\n"
+                                 "principal = client.principal()\n"
+                                 "calendar = caldav.Calendar(client=client, url=sys.argv[1] + '/alice/" +
+                                 calendarId + "/')\n" + script);
+    }
+
+    // The phone's events as "UID SUMMARY" lines, sorted, checked against `expected`.
+    bool phoneHolds(const std::vector<std::string>& expected) const
+    {
+        std::string list = "[";
+        for (const std::string& line : expected)
+            list += "'" + line + "',";
+        return phone("found = sorted(str(e.icalendar_component['UID']) + ' ' + str(e.icalendar_component['SUMMARY'])"
+                     " for e in calendar.events())\n"
+                     "assert found == sorted(" + list + "]), found\n");
+    }
+
+    CalDavSync::Result sync(std::vector<Event>& events, const std::string& password = "alice-pw",
+                            HttpClient* client = nullptr)
+    {
+        CurlHttpClient curl;
+        CalDavConnection connection(client ? *client : curl, "alice", password);
+        return CalDavSync(connection, codePage, zones, "test").run(events, state, now, now);
+    }
+
+    static std::unique_ptr<RadicaleServer> server;
+    std::string calendarId;
+    SyncState state;
+    Windows1252 codePage;
+    FixedTimeZones zones{0};
+};
+
+std::unique_ptr<RadicaleServer> CalDavSyncTest::server;
+
+TEST_F(CalDavSyncTest, PhoneEventsComeInWithTheirUidAndStayPut)
+{
+    ASSERT_TRUE(phone(R"(
+calendar.save_event("""BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//phone//EN
+BEGIN:VEVENT
+UID:dentist-1
+DTSTAMP:20261201T000000Z
+DTSTART:20270105T143000
+SUMMARY:Dentist
+END:VEVENT
+END:VCALENDAR
+""")
+calendar.save_event("""BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//phone//EN
+BEGIN:VEVENT
+UID:swim-1
+DTSTAMP:20261201T000000Z
+DTSTART:20270104T070000
+RRULE:FREQ=WEEKLY;BYDAY=MO,WE
+EXDATE:20270111T070000
+SUMMARY:Swimming
+BEGIN:VALARM
+ACTION:DISPLAY
+DESCRIPTION:Swimming
+TRIGGER:-PT15M
+END:VALARM
+END:VEVENT
+END:VCALENDAR
+""")
+)"));
+    std::vector<Event> events{event("Past, here only", at(2026, 11, 2))};
+    const auto first = sync(events);
+    ASSERT_EQ(first.problem, CalDavProblem::None) << first.status;
+    EXPECT_EQ(first.received, 2u);
+    EXPECT_EQ(first.sent, 0u); // the past one-time event stays here
+    ASSERT_EQ(events.size(), 3u);
+
+    const struct {
+        const char* uid;
+        const char* description;
+        SystemTime when;
+        bool repeats;
+        std::vector<long> skippedDays;
+        std::vector<std::int32_t> remindBefore;
+    } expected[] = {
+        {"dentist-1", "Dentist", at(2027, 1, 5, 14, 30), false, {}, {}},
+        {"swim-1", "Swimming", at(2027, 1, 4, 7, 0), true, {dayNumber(2027, 1, 11)}, {15}},
+    };
+    for (const auto& c : expected) {
+        SCOPED_TRACE(c.uid);
+        const auto found = std::find_if(events.begin(), events.end(), [&](const Event& e) { return e.uid == c.uid; });
+        ASSERT_NE(found, events.end());
+        EXPECT_EQ(found->description, c.description);
+        EXPECT_EQ(dayNumber(found->when), dayNumber(c.when));
+        EXPECT_EQ(found->when.wHour * 60 + found->when.wMinute, c.when.wHour * 60 + c.when.wMinute);
+        EXPECT_EQ(found->repeats(), c.repeats);
+        EXPECT_EQ(found->skippedDays, c.skippedDays);
+        EXPECT_EQ(found->remindBefore, c.remindBefore);
+    }
+    EXPECT_NE(std::find_if(events.begin(), events.end(), [](const Event& e) { return e.rule.find("BYDAY=MO,WE") != std::string::npos; }),
+              events.end());
+
+    // Through the file: what is kept is all the next run has.
+    auto kept = SyncState::parse(state.text());
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->text(), state.text());
+    state = *kept;
+    const std::vector<Event> before = events;
+    CountingClient counting;
+    const auto second = sync(events, "alice-pw", &counting);
+    ASSERT_EQ(second.problem, CalDavProblem::None);
+    EXPECT_FALSE(second.changedHere());
+    EXPECT_EQ(events, before);
+    EXPECT_EQ(counting.methods, std::vector<std::string>{"REPORT"});
+    EXPECT_TRUE(phoneHolds({"dentist-1 Dentist", "swim-1 Swimming"}));
+}
+
+TEST_F(CalDavSyncTest, LocalEventsGoUpOnceEvenWhenASyncIsCutShort)
+{
+    const std::vector<Event> local{
+        event("Dinner", at(2027, 2, 1, 19)),
+        event("Dinner", at(2027, 2, 1, 19)), // a twin: an event of its own
+        event("Bins out", at(2026, 12, 3, 7), Weekly),
+        event("Past, here only", at(2026, 11, 2)),
+    };
+    std::vector<Event> events = local;
+    const auto first = sync(events);
+    ASSERT_EQ(first.problem, CalDavProblem::None) << first.status;
+    EXPECT_EQ(first.sent, 3u);
+    std::vector<std::string> onPhone;
+    for (const Event& e : events) {
+        EXPECT_EQ(e.uid.empty(), e.description == "Past, here only") << e.description;
+        if (!e.uid.empty())
+            onPhone.push_back(e.uid + " " + e.description);
+    }
+    EXPECT_TRUE(phoneHolds(onPhone));
+    EXPECT_TRUE(phone("[weekly] = [e for e in calendar.events() if 'RRULE' in e.icalendar_component]\n"
+                      "assert str(weekly.icalendar_component['SUMMARY']) == 'Bins out'\n"));
+
+    const std::vector<Event> synced = events;
+    const SyncState kept = state;
+    const struct {
+        const char* name;
+        std::vector<Event> here;
+        SyncState state;
+        bool onlyTheReport;
+    } cases[] = {
+        {"nothing changed", synced, kept, true},
+        {"neither the file nor the state kept", local, SyncState{}, false},
+        {"the file kept, the state not", synced, SyncState{}, false},
+        {"the state kept, the file not", local, kept, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        events = c.here;
+        state = c.state;
+        state.calendarUrl = kept.calendarUrl;
+        CountingClient counting;
+        const auto again = sync(events, "alice-pw", &counting);
+        ASSERT_EQ(again.problem, CalDavProblem::None) << again.status;
+        if (c.onlyTheReport) {
+            EXPECT_EQ(counting.methods, std::vector<std::string>{"REPORT"});
+        }
+        EXPECT_EQ(again.received, 0u);
+        EXPECT_EQ(again.removed, 0u);
+        EXPECT_EQ(events, synced);
+        EXPECT_TRUE(phoneHolds(onPhone));
+    }
+}
+
+TEST_F(CalDavSyncTest, AnEventGoneFromThePhoneGoesHereUnlessChangedHere)
+{
+    std::vector<Event> events{event("Haircut", at(2027, 3, 1, 10)), event("Concert", at(2027, 3, 2, 20))};
+    ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+    ASSERT_EQ(events.size(), 2u);
+    for (Event& e : events) {
+        if (e.description == "Concert")
+            e.note = "bring the tickets";
+    }
+    ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n"));
+    const auto result = sync(events);
+    ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+    EXPECT_EQ(result.removed, 1u);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].description, "Concert");
+    // The user's version goes up again.
+    EXPECT_TRUE(phoneHolds({events[0].uid + " Concert"}));
+}
+
+TEST_F(CalDavSyncTest, AFailedSyncChangesNothing)
+{
+    RadicaleServer stopped(RadicaleServer::Users{{"alice", "alice-pw"}});
+    stopped.stop();
+    ASSERT_TRUE(phone(R"(
+calendar.save_event("""BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//phone//EN
+BEGIN:VEVENT
+UID:phone-2
+DTSTAMP:20261201T000000Z
+DTSTART:20270105T090000
+SUMMARY:From the phone
+END:VEVENT
+END:VCALENDAR
+""")
+)"));
+    const struct {
+        const char* name;
+        std::string password;
+        std::string calendarUrl;
+        CalDavProblem problem;
+    } cases[] = {
+        {"wrong password", "wrong", state.calendarUrl, CalDavProblem::Refused},
+        {"stopped server", "alice-pw", stopped.address() + "/alice/" + calendarId + "/", CalDavProblem::Network},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Event> events{event("Local", at(2027, 1, 6))};
+        const std::vector<Event> before = events;
+        state.calendarUrl = c.calendarUrl;
+        const std::string stateBefore = state.text();
+        EXPECT_EQ(sync(events, c.password).problem, c.problem);
+        EXPECT_EQ(events, before);
+        EXPECT_EQ(state.text(), stateBefore);
+    }
+    EXPECT_TRUE(phoneHolds({"phone-2 From the phone"}));
+}
+
+} // namespace
