@@ -6,18 +6,26 @@
 //     vellumere-events --export event-file calendar.ics
 //     vellumere-events --import calendar.ics event-file
 //     vellumere-events --agenda YYYY-MM-DD DAYS [event-file]
+//     vellumere-events --sync CALENDAR-URL [--user NAME] [event-file]
 //
 // --agenda prints every occurrence and every reminder balloon of DAYS days
 // from 00:00 of the date, one line each: date, time (or "-" for an event
 // without one), "event" or "reminder", description, separated by tabs.
-// Without a path it reads the user's own event file. Only --import writes it
-// (created when missing), through the same one-step save as the program's;
-// a calendar it refuses leaves the file as it was, and the exit status is 1.
+// Without a path it reads the user's own event file. Only --import and --sync
+// write it (created when missing), through the same one-step save as the
+// program's; a calendar it refuses leaves the file as it was, and the exit
+// status is 1.
+//
+// --sync syncs the events both ways with the calendar at CALENDAR-URL, with
+// the password from VELLUMERE_PASSWORD or else the first line of standard
+// input, and keeps what it knows of the calendar beside the event file. A
+// refused password or a server it cannot reach changes nothing: status 1.
 
 #include "Agenda.h"
 #include "Calendar.h"
 #include "CalendarTime.h"
 #include "CalendarTransfer.h"
+#include "CalDavSync.h"
 #include "Event.h"
 #include "EventFileKeeper.h"
 #include "EventList.h"
@@ -28,6 +36,7 @@
 #include "Win32SystemServices.h"
 #include "Win32TimeZones.h"
 #else
+#include "CurlHttpClient.h"
 #include "PosixFileSystem.h"
 #include "PosixSystemServices.h"
 #include "PosixTimeZones.h"
@@ -35,6 +44,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -284,6 +294,97 @@ int printAgenda(EventStore& store, const std::string& from, const std::string& c
     return 0;
 }
 
+#ifndef _WIN32
+// The sync needs an HTTP client, which the tool has on Linux only.
+const char* problemText(CalDavProblem problem)
+{
+    switch (problem) {
+    case CalDavProblem::None: break;
+    case CalDavProblem::BadAddress: return "not an http or https address";
+    case CalDavProblem::Insecure: return "the password would go unencrypted: use https";
+    case CalDavProblem::Network: return "the server could not be reached";
+    case CalDavProblem::TimedOut: return "the server did not answer in time";
+    case CalDavProblem::Tls: return "the secure connection failed";
+    case CalDavProblem::TooLarge: return "an answer too large to read";
+    case CalDavProblem::Refused: return "the user name or the password was refused";
+    case CalDavProblem::ServerError: return "the server failed";
+    case CalDavProblem::Unexpected: return "the server gave an answer it should not have";
+    case CalDavProblem::NoCalendars: return "no calendar there";
+    }
+    return "";
+}
+
+int syncEvents(SystemServices& system, FileSystem& files, const TimeZones& zones, HttpClient& http,
+               const std::string& address, const std::string& user, const std::string& password,
+               const std::string& eventFile)
+{
+    auto calendar = Url::parse(address);
+    if (!calendar) {
+        std::fprintf(stderr, "vellumere-events: %s: %s\n", address.c_str(), problemText(CalDavProblem::BadAddress));
+        return 2;
+    }
+    if (calendar->path().back() != '/')
+        calendar = calendar->withPath(calendar->path() + "/");
+    EventList list;
+    UnheardNotices notices;
+    EventFileKeeper keeper(list, system, files, notices, FileTexts{});
+    const EventStore::Loaded loaded = keeper.loadFrom(eventFile);
+    if (loaded != EventStore::Loaded::Read && loaded != EventStore::Loaded::Missing) {
+        std::fprintf(stderr, "vellumere-events: %s: not an event file it can read; nothing synced\n",
+                     eventFile.c_str());
+        return 1;
+    }
+    const std::string statePath = SyncState::pathFor(eventFile);
+    SyncState state;
+    SyncState::load(files, statePath, state);
+    // Another calendar, or a state unreadable: the sync starts afresh and matches by UID.
+    if (state.calendarUrl != calendar->text()) {
+        state = SyncState{};
+        state.calendarUrl = calendar->text();
+    }
+    const std::string stateBefore = state.text();
+
+    CalDavConnection connection(http, user, password);
+    CalDavSync sync(connection, system.codePage(), zones, VELLUMERE_VERSION);
+    std::vector<Event> events = list.all();
+    const CalDavSync::Result result = sync.run(events, state, system.localTime(), utcNow());
+    if (result.problem != CalDavProblem::None) {
+        std::fprintf(stderr, "vellumere-events: %s: %s", calendar->text().c_str(), problemText(result.problem));
+        if (result.status)
+            std::fprintf(stderr, " (HTTP %d)", result.status);
+        std::fprintf(stderr, "; nothing changed here\n");
+        return 1;
+    }
+    if (events != list.all()) {
+        list.assign(std::move(events));
+        const EventStore::SaveResult saved = keeper.write();
+        if (saved.outcome != EventStore::SaveResult::Outcome::Written) {
+            std::fprintf(stderr, "vellumere-events: %s: not written (%s)\n", eventFile.c_str(),
+                         saved.reason.empty() ? "it changed, or could not be read" : saved.reason.c_str());
+            return 1;
+        }
+    }
+    if (state.text() != stateBefore && !state.save(files, statePath)) {
+        std::fprintf(stderr, "vellumere-events: %s: %s\n", statePath.c_str(), files.lastError().c_str());
+        return 1;
+    }
+    std::printf("%zu received, %zu removed, %zu sent\n", result.received, result.removed, result.sent);
+    return 0;
+}
+
+// The password from the environment, or else the first line of standard input.
+std::string password()
+{
+    if (const char* given = std::getenv("VELLUMERE_PASSWORD"))
+        return given;
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -318,6 +419,20 @@ int main(int argc, char** argv)
 #endif
         return importEvents(system, files, zones, argv[2], argv[3]);
     }
+#ifndef _WIN32
+    if (option == "--sync") {
+        const bool withUser = argc > 3 && std::string(argv[3]) == "--user";
+        const int fileAt = withUser ? 5 : 3;
+        if (argc < 3 || (withUser && argc < 5) || argc > fileAt + 1) {
+            std::fprintf(stderr, "usage: vellumere-events --sync CALENDAR-URL [--user NAME] [EVENTS.xml]\n");
+            return 2;
+        }
+        const PosixTimeZones zones;
+        CurlHttpClient http;
+        return syncEvents(system, files, zones, http, argv[2], withUser ? argv[4] : "",
+                          withUser ? password() : std::string{}, argc > fileAt ? argv[fileAt] : store.locateFile());
+    }
+#endif
     const std::string path = argc > 1 ? argv[1] : store.locateFile();
     std::vector<Event> events;
     loadInOrder(store, path, events);

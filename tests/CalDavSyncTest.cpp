@@ -4,15 +4,24 @@
 #include "CalDavSync.h"
 #include "Calendar.h"
 #include "CurlHttpClient.h"
+#include "EventFileReader.h"
+#include "EventFileWriter.h"
 #include "FixedTimeZones.h"
 #include "RadicaleServer.h"
 #include "SyncState.h"
+#include "TemporaryFolder.h"
 #include "Windows1252.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -50,6 +59,36 @@ Event event(const std::string& description, const SystemTime& when, EventFrequen
 }
 
 const SystemTime now = at(2026, 12, 8, 12);
+
+// The command-line tool's exit status, its output thrown away.
+int runTool(const std::vector<std::string>& arguments, const std::string& password)
+{
+    std::vector<char*> argv{const_cast<char*>(VELLUMERE_EVENTS_TOOL)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::string passwordVariable = "VELLUMERE_PASSWORD=" + password;
+    char* envp[] = {passwordVariable.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    const int spawned = posix_spawn(&child, VELLUMERE_EVENTS_TOOL, &actions, nullptr, argv.data(), envp);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 class CalDavSyncTest : public testing::Test {
 protected:
@@ -295,6 +334,69 @@ END:VCALENDAR
         EXPECT_EQ(state.text(), stateBefore);
     }
     EXPECT_TRUE(phoneHolds({"phone-2 From the phone"}));
+}
+
+TEST_F(CalDavSyncTest, TheCommandLineChangesNothingUnlessTheSyncSucceeds)
+{
+    RadicaleServer stopped(RadicaleServer::Users{{"alice", "alice-pw"}});
+    stopped.stop();
+    ASSERT_TRUE(phone(R"(
+calendar.save_event("""BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//phone//EN
+BEGIN:VEVENT
+UID:phone-3
+DTSTAMP:20261201T000000Z
+DTSTART:20300105T090000
+SUMMARY:From the phone
+END:VEVENT
+END:VCALENDAR
+""")
+)"));
+    TemporaryFolder folder;
+    const std::string file = folder.path("events.xml");
+    const std::string original = EventFileWriter::write({event("Local", at(2030, 1, 6))});
+    std::ofstream(file, std::ios::binary) << original;
+    const std::string url = state.calendarUrl;
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string password;
+        int status;
+    } refused[] = {
+        {"wrong password", {"--sync", url, "--user", "alice", file}, "wrong", 1},
+        {"stopped server", {"--sync", stopped.address() + "/alice/" + calendarId + "/", "--user", "alice", file},
+         "alice-pw", 1},
+        {"no address", {"--sync"}, "alice-pw", 2},
+        {"no user name", {"--sync", url, "--user"}, "alice-pw", 2},
+        {"not http", {"--sync", "ftp://127.0.0.1/alice/", "--user", "alice", file}, "alice-pw", 2},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(runTool(c.arguments, c.password), c.status);
+        EXPECT_EQ(contents(file), original);
+        EXPECT_FALSE(std::ifstream(SyncState::pathFor(file)).good());
+    }
+
+    ASSERT_EQ(runTool({"--sync", url, "--user", "alice", file}, "alice-pw"), 0);
+    const std::string synced = contents(file);
+    std::vector<Event> events;
+    std::string buffer = synced;
+    ASSERT_TRUE(EventFileReader::read(buffer, events, codePage));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_TRUE(phoneHolds({events[0].uid + " From the phone", events[1].uid + " Local"}));
+    EXPECT_EQ(events[0].uid, "phone-3");
+    // Again: the same file, and the same resources known (the token moves
+    // on past this side's own changes).
+    const auto resourcesKept = [&file] {
+        auto kept = SyncState::parse(contents(SyncState::pathFor(file)));
+        kept->syncToken.clear();
+        return kept->text();
+    };
+    const std::string before = resourcesKept();
+    ASSERT_EQ(runTool({"--sync", url, "--user", "alice", file}, "alice-pw"), 0);
+    EXPECT_EQ(contents(file), synced);
+    EXPECT_EQ(resourcesKept(), before);
 }
 
 } // namespace
