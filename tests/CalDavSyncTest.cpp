@@ -38,6 +38,23 @@ private:
     CurlHttpClient curl;
 };
 
+// Answers 501 to the sync-collection REPORT, as a server without RFC 6578 would.
+class WithoutSyncCollection : public HttpClient {
+public:
+    Response send(const Request& request) override
+    {
+        if (request.body.find("sync-collection") != std::string::npos) {
+            Response refused;
+            refused.status = 501;
+            return refused;
+        }
+        return curl.send(request);
+    }
+
+private:
+    CurlHttpClient curl;
+};
+
 SystemTime at(int year, int month, int day, int hour = 9, int minute = 0)
 {
     SystemTime when{};
@@ -295,6 +312,50 @@ TEST_F(CalDavSyncTest, AnEventGoneFromThePhoneGoesHereUnlessChangedHere)
     EXPECT_EQ(events[0].description, "Concert");
     // The user's version goes up again.
     EXPECT_TRUE(phoneHolds({events[0].uid + " Concert"}));
+}
+
+TEST_F(CalDavSyncTest, ChangesComeInWithoutAUsableToken)
+{
+    const auto phoneAdds = [this](const std::string& uid) {
+        return phone("calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\nUID:" +
+                     uid + "\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270301T090000\\nSUMMARY:" + uid +
+                     "\\nEND:VEVENT\\nEND:VCALENDAR\\n')\n");
+    };
+    const struct {
+        const char* name;
+        std::string token; // in place of the one kept; empty: keep it
+        bool syncCollection;
+    } cases[] = {
+        {"a token the server forgot", "http://radicale.org/ns/sync/0000000000000000", true},
+        {"a server without sync-collection", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string stays = std::string("stays-") + (c.syncCollection ? "1" : "2");
+        const std::string goes = std::string("goes-") + (c.syncCollection ? "1" : "2");
+        const std::string comes = std::string("comes-") + (c.syncCollection ? "1" : "2");
+        ASSERT_TRUE(phoneAdds(stays) && phoneAdds(goes));
+        std::vector<Event> events;
+        ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+        ASSERT_EQ(events.size(), 2u);
+        ASSERT_TRUE(phoneAdds(comes));
+        ASSERT_TRUE(phone("calendar.event_by_uid('" + goes + "').delete()\n"));
+        if (!c.token.empty())
+            state.syncToken = c.token;
+        WithoutSyncCollection withoutSyncCollection;
+        const auto result = sync(events, "alice-pw", c.syncCollection ? nullptr : &withoutSyncCollection);
+        ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+        EXPECT_EQ(result.received, 1u);
+        EXPECT_EQ(result.removed, 1u);
+        std::vector<std::string> uids;
+        for (const Event& e : events)
+            uids.push_back(e.uid);
+        std::sort(uids.begin(), uids.end());
+        EXPECT_EQ(uids, (std::vector<std::string>{comes, stays}));
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n"));
+        state = SyncState{};
+        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+    }
 }
 
 TEST_F(CalDavSyncTest, AFailedSyncChangesNothing)

@@ -166,8 +166,10 @@ CalDavSync::Listing CalDavSync::syncCollection(const Url& calendar, const std::s
         return listing;
     }
     if (answer.status != 207) {
-        // Anything but a refusal or a server's failure: no sync-collection here.
-        const bool refused = answer.status == 401 || answer.status == 403 || answer.status >= 500;
+        // Anything but a refusal or a server's failure (501 is no such
+        // report): no sync-collection here.
+        const bool refused =
+            answer.status == 401 || answer.status == 403 || (answer.status >= 500 && answer.status != 501);
         const bool tokenRefused = (answer.status == 403 || answer.status == 409) && !token.empty() &&
                                   answer.body.find("valid-sync-token") != std::string::npos;
         listing.problem = refused && !tokenRefused ? problemOf(answer) : CalDavProblem::Unexpected;
