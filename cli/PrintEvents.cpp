@@ -368,7 +368,10 @@ int syncEvents(SystemServices& system, FileSystem& files, const TimeZones& zones
         std::fprintf(stderr, "vellumere-events: %s: %s\n", statePath.c_str(), files.lastError().c_str());
         return 1;
     }
-    std::printf("%zu received, %zu removed, %zu sent\n", result.received, result.removed, result.sent);
+    std::printf("%zu received, %zu removed here, %zu sent, %zu deleted there\n", result.received, result.removed,
+                result.sent, result.deleted);
+    if (result.conflicts)
+        std::printf("%zu changed on both sides, both versions left as they are\n", result.conflicts);
     return 0;
 }
 

@@ -236,7 +236,7 @@ END:VCALENDAR
     CountingClient counting;
     const auto second = sync(events, "alice-pw", &counting);
     ASSERT_EQ(second.problem, CalDavProblem::None);
-    EXPECT_FALSE(second.changedHere());
+    EXPECT_FALSE(second.changedAnything());
     EXPECT_EQ(events, before);
     EXPECT_EQ(counting.methods, std::vector<std::string>{"REPORT"});
     EXPECT_TRUE(phoneHolds({"dentist-1 Dentist", "swim-1 Swimming"}));
@@ -292,6 +292,91 @@ TEST_F(CalDavSyncTest, LocalEventsGoUpOnceEvenWhenASyncIsCutShort)
         EXPECT_EQ(again.removed, 0u);
         EXPECT_EQ(events, synced);
         EXPECT_TRUE(phoneHolds(onPhone));
+    }
+}
+
+TEST_F(CalDavSyncTest, ChangesOnEitherSideReachTheOther)
+{
+    const std::string local = "local";
+    const std::string phoneUid = "p-1";
+    const struct {
+        const char* name;
+        std::string changeHere; // the event ("Phone" or "Local") whose description becomes `newHere`
+        std::string newHere;    // empty: removed
+        std::string newThere;   // the phone's event's new summary; empty: unchanged
+        // On both sides after the sync: UID ("local": the local event's) and description.
+        std::vector<std::pair<std::string, std::string>> expected;
+    } cases[] = {
+        {"changed here", "Local", "Local, moved", "", {{phoneUid, "Phone"}, {local, "Local, moved"}}},
+        {"removed here", "Local", "", "", {{phoneUid, "Phone"}}},
+        {"changed there", "", "", "Phone, moved", {{phoneUid, "Phone, moved"}, {local, "Local"}}},
+        {"removed here, changed there", "Phone", "", "Theirs", {{phoneUid, "Theirs"}, {local, "Local"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n"
+                          "calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n"
+                          "UID:p-1\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270301T090000\\nSUMMARY:Phone\\n"
+                          "END:VEVENT\\nEND:VCALENDAR\\n')\n"));
+        state = SyncState{};
+        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        std::vector<Event> events{event("Local", at(2027, 3, 2, 10))};
+        ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+        ASSERT_EQ(events.size(), 2u);
+        const std::string localUid = events[0].description == "Local" ? events[0].uid : events[1].uid;
+
+        if (!c.changeHere.empty()) {
+            const auto target = std::find_if(events.begin(), events.end(),
+                                             [&](const Event& e) { return e.description == c.changeHere; });
+            if (c.newHere.empty())
+                events.erase(target);
+            else
+                target->description = c.newHere;
+        }
+        if (!c.newThere.empty()) {
+            ASSERT_TRUE(phone("e = calendar.event_by_uid('p-1')\n"
+                              "e.icalendar_component['SUMMARY'] = '" + c.newThere + "'\n"
+                              "e.save()\n"));
+        }
+        const auto result = sync(events);
+        ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+        EXPECT_EQ(result.conflicts, 0u);
+
+        std::vector<std::string> expected;
+        for (const auto& [uid, description] : c.expected)
+            expected.push_back((uid == local ? localUid : uid) + " " + description);
+        std::vector<std::string> here;
+        for (const Event& e : events)
+            here.push_back(e.uid + " " + e.description);
+        std::sort(here.begin(), here.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(here, expected);
+        EXPECT_TRUE(phoneHolds(expected));
+
+        const std::vector<Event> synced = events;
+        EXPECT_FALSE(sync(events).changedAnything());
+        EXPECT_EQ(events, synced);
+    }
+}
+
+TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesKeepsEachSidesVersion)
+{
+    ASSERT_TRUE(phone("calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n"
+                      "UID:p-1\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270301T090000\\nSUMMARY:Phone\\n"
+                      "END:VEVENT\\nEND:VCALENDAR\\n')\n"));
+    std::vector<Event> events;
+    ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+    ASSERT_EQ(events.size(), 1u);
+    events[0].description = "Mine";
+    ASSERT_TRUE(phone("e = calendar.event_by_uid('p-1')\ne.icalendar_component['SUMMARY'] = 'Theirs'\ne.save()\n"));
+    for (int run = 0; run < 2; ++run) {
+        const auto result = sync(events);
+        ASSERT_EQ(result.problem, CalDavProblem::None);
+        EXPECT_EQ(result.conflicts, 1u);
+        EXPECT_FALSE(result.changedAnything());
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].description, "Mine");
+        EXPECT_TRUE(phoneHolds({"p-1 Theirs"}));
     }
 }
 

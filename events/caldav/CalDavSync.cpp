@@ -89,41 +89,90 @@ std::string segmentFor(const std::string& uid)
     return out + ".ics";
 }
 
-// What the events here that carry `uid` are, as one number: whether they
-// changed here since the last sync. A repeating event's start is left out,
-// as carrying it on to its next occurrence changes nothing the server holds.
-std::uint64_t fingerprintOf(const std::vector<Event>& events, const std::string& uid)
+// The positions of the events that carry each UID.
+using Groups = std::map<std::string, std::vector<std::size_t>>;
+
+Groups groupsOf(const std::vector<Event>& events)
 {
-    std::vector<Event> ours;
-    for (const Event& e : events) {
-        if (e.uid != uid)
-            continue;
-        ours.push_back(e);
-        if (e.repeats() && e.movedFrom.empty())
-            ours.back().when = SystemTime{};
+    Groups groups;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (!events[i].uid.empty())
+            groups[events[i].uid].push_back(i);
     }
-    std::sort(ours.begin(), ours.end(), &Event::fieldsBefore);
-    Fnv1a hash;
-    hash.add(EventFileWriter::write(ours));
-    return hash.value();
+    return groups;
 }
 
-void removeUid(std::vector<Event>& events, const std::string& uid)
-{
-    events.erase(std::remove_if(events.begin(), events.end(), [&](const Event& e) { return e.uid == uid; }),
-                 events.end());
-}
-
-std::vector<Event> withUid(const std::vector<Event>& events, const std::string& uid)
+// In one order whatever the list's.
+std::vector<Event> eventsAt(const std::vector<Event>& events, const std::vector<std::size_t>& positions)
 {
     std::vector<Event> out;
-    for (const Event& e : events) {
-        if (e.uid == uid)
-            out.push_back(e);
-    }
+    for (const std::size_t i : positions)
+        out.push_back(events[i]);
     std::sort(out.begin(), out.end(), &Event::fieldsBefore);
     return out;
 }
+
+// The events of one resource as one number: whether they changed here since
+// the last sync. A repeating event's start is left out, as carrying it on to
+// its next occurrence changes nothing the server holds.
+std::uint64_t fingerprintOf(std::vector<Event> events)
+{
+    for (Event& e : events) {
+        if (e.repeats() && e.movedFrom.empty())
+            e.when = SystemTime{};
+    }
+    std::sort(events.begin(), events.end(), &Event::fieldsBefore);
+    Fnv1a hash;
+    hash.add(EventFileWriter::write(events));
+    return hash.value();
+}
+
+// The state's resources by address and by UID, kept in step as they change.
+class Index {
+public:
+    explicit Index(SyncState& state_) : state(&state_)
+    {
+        for (std::size_t i = 0; i < state->resources.size(); ++i) {
+            hrefs[SyncState::hrefKey(state->resources[i].href)] = i;
+            uids[state->resources[i].uid] = i;
+        }
+    }
+    SyncState::Resource* byHref(const std::string& key) { return find(hrefs, key); }
+    SyncState::Resource* byUid(const std::string& uid) { return find(uids, uid); }
+    void add(SyncState::Resource resource)
+    {
+        hrefs[SyncState::hrefKey(resource.href)] = state->resources.size();
+        uids[resource.uid] = state->resources.size();
+        state->resources.push_back(std::move(resource));
+    }
+    void setUid(SyncState::Resource& resource, const std::string& uid)
+    {
+        uids.erase(resource.uid);
+        resource.uid = uid;
+        uids[uid] = positionOf(resource);
+    }
+    void setHref(SyncState::Resource& resource, const std::string& href)
+    {
+        hrefs.erase(SyncState::hrefKey(resource.href));
+        resource.href = href;
+        hrefs[SyncState::hrefKey(href)] = positionOf(resource);
+    }
+
+private:
+    SyncState::Resource* find(const std::map<std::string, std::size_t>& map, const std::string& key)
+    {
+        const auto found = map.find(key);
+        return found == map.end() ? nullptr : &state->resources[found->second];
+    }
+    std::size_t positionOf(const SyncState::Resource& resource) const
+    {
+        return static_cast<std::size_t>(&resource - state->resources.data());
+    }
+
+    SyncState* state;
+    std::map<std::string, std::size_t> hrefs; // by hrefKey
+    std::map<std::string, std::size_t> uids;
+};
 
 // The export writes these as several resources' worth of VEVENTs under
 // distinct UIDs, which one resource cannot hold.
@@ -149,7 +198,7 @@ CalDavSync::CalDavSync(CalDavConnection& connection_, const CodePage& codePage_,
 bool CalDavSync::pushable(const Event& event, long today)
 {
     return ICalendarWriter::writable(event) && !needsStretches(event) &&
-           (event.repeats() || !event.movedFrom.empty() || dayNumber(event.when) >= today);
+           (event.repeats() || dayNumber(event.when) >= today);
 }
 
 CalDavSync::Listing CalDavSync::syncCollection(const Url& calendar, const std::string& token)
@@ -271,7 +320,9 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
     std::vector<Event> events = liveEvents;
     SyncState state = liveState;
     state.calendarUrl = calendar->text();
-    std::set<std::string> touched; // the UIDs whose events here are as synced now
+    Index index(state);
+    std::set<std::string> touched;    // the UIDs whose events here are as synced now
+    std::set<std::string> conflicted; // changed on both sides: left for the merge
 
     // The events never sent, by the UID they would go up under first: a
     // resource that already holds it was sent by a run cut short.
@@ -288,156 +339,231 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
     const Listing listing = list(*calendar, state.syncToken);
     if (listing.problem != CalDavProblem::None)
         return fail(listing.problem, listing.status);
-    std::vector<std::string> gone;
+    std::set<std::string> gone; // by hrefKey
     std::set<std::string> listed;
-    // Taken in after the listing, so that the positions above stay.
-    std::set<std::string> replaced;
-    std::vector<Event> incoming;
-    for (const Listed& item : listing.resources) {
-        listed.insert(SyncState::hrefKey(item.href));
-        if (item.gone) {
-            gone.push_back(item.href);
-            continue;
-        }
-        const SyncState::Resource* known = state.byHref(item.href);
-        if (known && !known->etag.empty() && known->etag == item.etag)
-            continue;
-        const auto url = Url::parse(item.href);
-        const Fetched fetched = fetch(*url);
-        if (fetched.answer.problem == CalDavProblem::None && fetched.answer.status == 404) {
-            gone.push_back(item.href);
-            continue;
-        }
-        if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
-            return fail(problemOf(fetched.answer), fetched.answer.status);
-        const std::string& text = fetched.answer.body;
-        const std::string uid = uidIn(text);
-        std::vector<Event> theirs = eventsOf(text, now);
-        if (known) {
-            SyncState::Resource& resource = *state.byHref(item.href);
-            if (fingerprintOf(events, resource.uid) != resource.localFingerprint)
-                continue; // changed on both sides: kept as the last sync left it, for the merge
-            std::sort(theirs.begin(), theirs.end(), &Event::fieldsBefore);
-            if (text != resource.text && theirs != withUid(events, resource.uid)) {
-                result.received += theirs.size();
-                replaced.insert(resource.uid);
-                incoming.insert(incoming.end(), theirs.begin(), theirs.end());
-            }
-            resource.etag = fetched.etag.empty() ? item.etag : fetched.etag;
-            resource.uid = uid;
-            resource.text = text;
-            touched.insert(uid);
-            continue;
-        }
-        // New to this side, unless the events here already carry its UID
-        // (a sync cut short before the state was kept) or would go up under it.
-        if (!uidsHere.count(uid)) {
-            const auto [first, last] = unsent.equal_range(firstTwinOf(uid));
-            const auto waiting =
-                std::find_if(first, last, [&](const auto& entry) { return events[entry.second].uid.empty(); });
-            if (waiting != last) {
-                events[waiting->second].uid = uid;
-            } else {
-                result.received += theirs.size();
-                incoming.insert(incoming.end(), theirs.begin(), theirs.end());
-            }
-            uidsHere.insert(uid);
-        }
-        if (SyncState::Resource* sameUid = state.byUid(uid))
-            *sameUid = {item.href, fetched.etag.empty() ? item.etag : fetched.etag, uid, 0, text};
-        else
-            state.resources.push_back({item.href, fetched.etag.empty() ? item.etag : fetched.etag, uid, 0, text});
-        touched.insert(uid);
-    }
-    events.erase(std::remove_if(events.begin(), events.end(), [&](const Event& e) { return replaced.count(e.uid) > 0; }),
-                 events.end());
-    events.insert(events.end(), incoming.begin(), incoming.end());
-    if (listing.complete) {
-        for (const SyncState::Resource& resource : state.resources) {
-            if (!listed.count(SyncState::hrefKey(resource.href)))
-                gone.push_back(resource.href);
-        }
-    }
-    for (const std::string& href : gone) {
-        const SyncState::Resource* resource = state.byHref(href);
-        if (!resource)
-            continue;
-        // Changed here since: the user's version stays, and goes up again.
-        if (fingerprintOf(events, resource->uid) == resource->localFingerprint) {
-            const auto before = events.size();
-            removeUid(events, resource->uid);
-            result.removed += before - events.size();
-        }
-        touched.erase(resource->uid);
-        state.resources.erase(state.resources.begin() + (resource - state.resources.data()));
-    }
-    state.syncToken = listing.token;
-
-    // Push: each event never sent, with the occurrences moved out of it.
-    const long today = dayNumber(now);
-    std::set<std::string> grouped;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        Event& e = events[i];
-        if (!e.uid.empty() && (state.byUid(e.uid) || grouped.count(e.uid)))
-            continue;
-        std::vector<std::size_t> group;
-        if (e.uid.empty()) {
-            if (!pushable(e, today))
+    {
+        const Groups here = groupsOf(events);
+        // Taken in after the listing, so that the positions above stay.
+        std::set<std::string> replaced;
+        std::vector<Event> incoming;
+        for (const Listed& item : listing.resources) {
+            const std::string key = SyncState::hrefKey(item.href);
+            listed.insert(key);
+            if (item.gone) {
+                gone.insert(key);
                 continue;
-            // Twins (equal events) go up under UIDs of their own.
-            std::string uid;
-            for (unsigned twin = 0; uid.empty() || uidsHere.count(uid); ++twin)
-                uid = ICalendarWriter::uidOf(e, twin);
-            e.uid = uid;
-            uidsHere.insert(uid);
-            if (state.byUid(uid)) {
-                // Sent before, but the file that kept its UID was not written.
+            }
+            SyncState::Resource* known = index.byHref(key);
+            if (known && !known->etag.empty() && known->etag == item.etag)
+                continue;
+            const auto url = Url::parse(item.href);
+            if (!url)
+                continue;
+            const Fetched fetched = fetch(*url);
+            if (fetched.answer.problem == CalDavProblem::None && fetched.answer.status == 404) {
+                gone.insert(key);
+                continue;
+            }
+            if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
+                return fail(problemOf(fetched.answer), fetched.answer.status);
+            const std::string& text = fetched.answer.body;
+            const std::string uid = uidIn(text);
+            const std::string etag = fetched.etag.empty() ? item.etag : fetched.etag;
+            std::vector<Event> theirs = eventsOf(text, now);
+            if (known) {
+                const auto mine = here.find(known->uid);
+                const std::vector<Event> ours = mine == here.end() ? std::vector<Event>{} : eventsAt(events, mine->second);
+                // Changed on both sides: both stay as they are, for the merge.
+                if (!ours.empty() && fingerprintOf(ours) != known->localFingerprint) {
+                    conflicted.insert(known->uid);
+                    continue;
+                }
+                // Removed here but changed there, the edit comes back.
+                std::sort(theirs.begin(), theirs.end(), &Event::fieldsBefore);
+                if (text != known->text && theirs != ours) {
+                    result.received += theirs.size();
+                    replaced.insert(known->uid);
+                    incoming.insert(incoming.end(), theirs.begin(), theirs.end());
+                }
+                index.setUid(*known, uid);
+                known->etag = etag;
+                known->text = text;
                 touched.insert(uid);
                 continue;
             }
-            group.push_back(i);
-        } else {
-            grouped.insert(e.uid);
-            for (std::size_t j = i; j < events.size(); ++j) {
-                if (events[j].uid == e.uid)
-                    group.push_back(j);
+            // New to this side, unless the events here already carry its
+            // UID (a sync cut short before the state was kept) or would go
+            // up under it.
+            if (!uidsHere.count(uid)) {
+                const auto [first, last] = unsent.equal_range(firstTwinOf(uid));
+                const auto waiting =
+                    std::find_if(first, last, [&](const auto& entry) { return events[entry.second].uid.empty(); });
+                if (waiting != last) {
+                    events[waiting->second].uid = uid;
+                } else {
+                    result.received += theirs.size();
+                    incoming.insert(incoming.end(), theirs.begin(), theirs.end());
+                }
+                uidsHere.insert(uid);
             }
-            if (!std::all_of(group.begin(), group.end(),
-                             [&](std::size_t j) { return ICalendarWriter::writable(events[j]) && !needsStretches(events[j]); }) ||
-                !std::any_of(group.begin(), group.end(), [&](std::size_t j) { return pushable(events[j], today); }))
-                continue;
+            if (SyncState::Resource* sameUid = index.byUid(uid)) {
+                // The same event under another address: the server's word goes.
+                index.setHref(*sameUid, item.href);
+                sameUid->etag = etag;
+                sameUid->text = text;
+            } else {
+                index.add({item.href, etag, uid, 0, text});
+            }
+            touched.insert(uid);
         }
-        const std::string uid = e.uid;
-        std::vector<Event> sent;
-        for (const std::size_t j : group)
-            sent.push_back(events[j]);
-        const std::string text = ICalendarWriter::write(sent, stampUtc, codePage, version);
-        const Url url = calendar->withPath(calendar->path() + segmentFor(uid));
-        const auto answer = connection.send(
-            "PUT", url, {{"Content-Type", "text/calendar; charset=utf-8"}, {"If-None-Match", "*"}}, text);
+        events.erase(std::remove_if(events.begin(), events.end(),
+                                    [&](const Event& e) { return replaced.count(e.uid) > 0; }),
+                     events.end());
+        events.insert(events.end(), incoming.begin(), incoming.end());
+    }
+    if (listing.complete) {
+        for (const SyncState::Resource& resource : state.resources) {
+            if (!listed.count(SyncState::hrefKey(resource.href)))
+                gone.insert(SyncState::hrefKey(resource.href));
+        }
+    }
+    if (!gone.empty()) {
+        const Groups here = groupsOf(events);
+        std::set<std::string> removedUids;
+        for (const SyncState::Resource& resource : state.resources) {
+            if (!gone.count(SyncState::hrefKey(resource.href)))
+                continue;
+            const auto mine = here.find(resource.uid);
+            // Changed here since, the user's version stays, and goes up again.
+            if (mine != here.end() && fingerprintOf(eventsAt(events, mine->second)) == resource.localFingerprint) {
+                removedUids.insert(resource.uid);
+                result.removed += mine->second.size();
+            }
+            touched.erase(resource.uid);
+        }
+        events.erase(std::remove_if(events.begin(), events.end(),
+                                    [&](const Event& e) { return removedUids.count(e.uid) > 0; }),
+                     events.end());
+        state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
+                                             [&](const SyncState::Resource& r) {
+                                                 return gone.count(SyncState::hrefKey(r.href)) > 0;
+                                             }),
+                              state.resources.end());
+        index = Index(state);
+    }
+    state.syncToken = listing.token;
+
+    // Push. Each event never sent gets the UID it goes up under first, or
+    // takes up again the resource it was sent as when the file that kept
+    // that UID was not written.
+    const long today = dayNumber(now);
+    for (Event& e : events) {
+        if (!e.uid.empty() || !pushable(e, today))
+            continue;
+        // Twins (equal events) go up under UIDs of their own.
+        std::string uid;
+        for (unsigned twin = 0; uid.empty() || uidsHere.count(uid); ++twin)
+            uid = ICalendarWriter::uidOf(e, twin);
+        e.uid = uid;
+        uidsHere.insert(uid);
+        if (index.byUid(uid))
+            touched.insert(uid);
+    }
+    // A series goes with the occurrences moved out of it, as one resource.
+    const Groups here = groupsOf(events);
+    for (const auto& [uid, positions] : here) {
+        const std::vector<Event> ours = eventsAt(events, positions);
+        if (!std::all_of(ours.begin(), ours.end(),
+                         [](const Event& e) { return ICalendarWriter::writable(e) && !needsStretches(e); }))
+            continue;
+        SyncState::Resource* known = index.byUid(uid);
+        HttpClient::Headers headers{{"Content-Type", "text/calendar; charset=utf-8"}};
+        Url url = *calendar;
+        if (!known) {
+            if (!std::any_of(ours.begin(), ours.end(), [&](const Event& e) { return pushable(e, today); }))
+                continue;
+            headers.emplace_back("If-None-Match", "*");
+            url = calendar->withPath(calendar->path() + segmentFor(uid));
+        } else if (touched.count(uid) || conflicted.count(uid) || known->etag.empty() ||
+                   fingerprintOf(ours) == known->localFingerprint) {
+            continue;
+        } else {
+            const auto parsed = Url::parse(known->href);
+            if (!parsed)
+                continue;
+            headers.emplace_back("If-Match", known->etag);
+            url = *parsed;
+        }
+        const std::string text = ICalendarWriter::write(ours, stampUtc, codePage, version);
+        const auto answer = connection.send("PUT", url, headers, text);
         if (answer.problem != CalDavProblem::None)
             return fail(answer.problem, answer.status);
-        SyncState::Resource resource{url.text(), answer.header("ETag"), uid, 0, text};
+        if (known && (answer.status == 412 || answer.status == 404)) {
+            // Changed or removed there meanwhile: the next pull brings that, for the merge.
+            conflicted.insert(uid);
+            continue;
+        }
+        SyncState::Resource sent{url.text(), answer.header("ETag"), uid, 0, text};
         if (answer.status == 412) {
             // Sent by a run cut short: what the server holds is what was synced.
             const Fetched fetched = fetch(url);
             if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
                 return fail(problemOf(fetched.answer), fetched.answer.status);
-            resource.etag = fetched.etag;
-            resource.text = fetched.answer.body;
+            sent.etag = fetched.etag;
+            sent.text = fetched.answer.body;
         } else if (answer.status < 200 || answer.status > 299) {
             return fail(problemOf(answer), answer.status);
         } else {
             ++result.sent;
         }
-        state.resources.push_back(std::move(resource));
+        if (known) {
+            known->etag = sent.etag;
+            known->text = sent.text;
+        } else {
+            index.add(std::move(sent));
+        }
         touched.insert(uid);
     }
 
-    for (SyncState::Resource& resource : state.resources) {
-        if (touched.count(resource.uid))
-            resource.localFingerprint = fingerprintOf(events, resource.uid);
+    // Removed here: removed there, unless it changed there meanwhile. A
+    // resource that never had events here (one the reader could not hold)
+    // is not the user's to remove.
+    const std::uint64_t nothing = fingerprintOf({});
+    std::set<std::string> deleted;
+    for (const SyncState::Resource& resource : state.resources) {
+        if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid))
+            continue;
+        const auto url = Url::parse(resource.href);
+        if (!url)
+            continue;
+        HttpClient::Headers headers;
+        if (!resource.etag.empty())
+            headers.emplace_back("If-Match", resource.etag);
+        const auto answer = connection.send("DELETE", *url, headers, {});
+        if (answer.problem != CalDavProblem::None)
+            return fail(answer.problem, answer.status);
+        if (answer.status == 412) {
+            conflicted.insert(resource.uid);
+            continue;
+        }
+        if (answer.status != 404 && (answer.status < 200 || answer.status > 299))
+            return fail(problemOf(answer), answer.status);
+        ++result.deleted;
+        deleted.insert(resource.uid);
     }
+    state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
+                                         [&](const SyncState::Resource& r) { return deleted.count(r.uid) > 0; }),
+                          state.resources.end());
+
+    const Groups synced = groupsOf(events);
+    for (SyncState::Resource& resource : state.resources) {
+        if (!touched.count(resource.uid))
+            continue;
+        const auto mine = synced.find(resource.uid);
+        resource.localFingerprint =
+            fingerprintOf(mine == synced.end() ? std::vector<Event>{} : eventsAt(events, mine->second));
+    }
+    result.conflicts = conflicted.size();
     std::stable_sort(events.begin(), events.end());
     liveEvents = std::move(events);
     liveState = std::move(state);

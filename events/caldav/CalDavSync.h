@@ -15,10 +15,14 @@ class TimeZones;
 // One sync of the user's events with one calendar on a server. Pulls what
 // changed there since the last sync (the sync-collection REPORT of RFC 6578
 // with the stored token, else a calendar-query of every ETag): an event new
-// there comes in with its UID; a resource gone from there takes its events
-// here along, unless they changed here since. Pushes each event that was
-// never sent as a resource of its own, under a UID made of its fields, so
-// that a run cut short and done again finds it rather than sending it twice.
+// there comes in with its UID, a changed one replaces its version here, and
+// a resource gone from there takes its events here along, each unless the
+// events changed here since. Then pushes each event never sent as a resource
+// of its own (If-None-Match), under a UID made of its fields, so that a run
+// cut short and done again finds it rather than sending it twice; each
+// event changed here (If-Match); and removes from the server what was
+// removed here (If-Match). What changed on both sides stays as it is on
+// both, for a merge.
 class CalDavSync {
 public:
     CalDavSync(CalDavConnection& connection, const CodePage& codePage, const TimeZones& timeZones,
@@ -27,10 +31,12 @@ public:
     struct Result {
         CalDavProblem problem = CalDavProblem::None;
         int status = 0;           // the HTTP status behind a problem, when there was one
-        std::size_t received = 0; // events that came in or were replaced by the server's
-        std::size_t removed = 0;  // events removed here, as they went from the server
-        std::size_t sent = 0;     // resources put on the server
-        bool changedHere() const { return received || removed || sent; }
+        std::size_t received = 0;  // events that came in or were replaced by the server's
+        std::size_t removed = 0;   // events removed here, as they went from the server
+        std::size_t sent = 0;      // resources put on the server, new or changed
+        std::size_t deleted = 0;   // resources deleted on the server, as their events went from here
+        std::size_t conflicts = 0; // events changed on both sides, both versions left as they are
+        bool changedAnything() const { return received || removed || sent || deleted; }
     };
 
     // Syncs `events` with the calendar at `state.calendarUrl`. `now` is the
@@ -39,8 +45,8 @@ public:
     // in the next run).
     Result run(std::vector<Event>& events, SyncState& state, const SystemTime& now, const SystemTime& stampUtc);
 
-    // Sent as they are by the past occurrences a repeating event leaves
-    // behind, one-time events before today stay here.
+    // Only events that repeat or are today or later go up: the past
+    // occurrences a repeating event leaves behind stay here.
     static bool pushable(const Event& event, long today);
 
 private:
