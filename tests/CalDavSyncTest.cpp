@@ -4,9 +4,11 @@
 #include "CalDavSync.h"
 #include "Calendar.h"
 #include "CurlHttpClient.h"
+#include "EventList.h"
 #include "EventFileReader.h"
 #include "EventFileWriter.h"
 #include "FixedTimeZones.h"
+#include "Occurrences.h"
 #include "RadicaleServer.h"
 #include "SyncState.h"
 #include "TemporaryFolder.h"
@@ -146,11 +148,11 @@ protected:
     }
 
     CalDavSync::Result sync(std::vector<Event>& events, const std::string& password = "alice-pw",
-                            HttpClient* client = nullptr)
+                            HttpClient* client = nullptr, const SystemTime& when = now)
     {
         CurlHttpClient curl;
         CalDavConnection connection(client ? *client : curl, "alice", password);
-        return CalDavSync(connection, codePage, zones, "test").run(events, state, now, now);
+        return CalDavSync(connection, codePage, zones, "test").run(events, state, when, when);
     }
 
     static std::unique_ptr<RadicaleServer> server;
@@ -377,6 +379,44 @@ TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesKeepsEachSidesVersion)
         ASSERT_EQ(events.size(), 1u);
         EXPECT_EQ(events[0].description, "Mine");
         EXPECT_TRUE(phoneHolds({"p-1 Theirs"}));
+    }
+}
+
+TEST_F(CalDavSyncTest, CarryingASeriesOnChangesNothingThere)
+{
+    ASSERT_TRUE(phone("calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n"
+                      "UID:s-1\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270104T070000\\n"
+                      "RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10\\nEXDATE:20270111T070000\\nSUMMARY:Series\\n"
+                      "END:VEVENT\\nEND:VCALENDAR\\n')\n"));
+    std::vector<Event> pulled;
+    ASSERT_EQ(sync(pulled).problem, CalDavProblem::None);
+    ASSERT_EQ(pulled.size(), 1u);
+    const SyncState synced = state;
+    const struct {
+        const char* name;
+        long nextDay; // Occurrences::noDay: the series ended
+        SystemTime syncedAt;
+    } cases[] = {
+        {"on past a skipped day", dayNumber(2027, 1, 20), at(2027, 1, 19)},
+        {"ended", Occurrences::noDay, at(2027, 3, 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Event> events = pulled;
+        state = synced;
+        std::vector<Event> next;
+        if (c.nextDay != Occurrences::noDay)
+            next.push_back(Occurrences(events[0]).movedTo(c.nextDay));
+        EventList::carryForward(events, {0}, next);
+        const std::vector<Event> carried = events;
+        CountingClient counting;
+        const auto result = sync(events, "alice-pw", &counting, c.syncedAt);
+        ASSERT_EQ(result.problem, CalDavProblem::None);
+        EXPECT_EQ(counting.methods, std::vector<std::string>{"REPORT"});
+        EXPECT_EQ(events, carried);
+        EXPECT_TRUE(phone("[e] = calendar.events()\n"
+                          "assert e.icalendar_component['DTSTART'].dt.isoformat() == '2027-01-04T07:00:00'\n"
+                          "assert 'COUNT' in e.icalendar_component['RRULE']\n"));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "ICalendarReader.h"
 #include "ICalendarWriter.h"
 #include "MultiStatus.h"
+#include "Occurrences.h"
 
 #include <algorithm>
 #include <map>
@@ -112,14 +113,36 @@ std::vector<Event> eventsAt(const std::vector<Event>& events, const std::vector<
     return out;
 }
 
+// A rule without its COUNT, which counts down as the series goes on.
+std::string withoutCount(const std::string& rule)
+{
+    std::string out;
+    std::size_t at = 0;
+    while (at <= rule.size()) {
+        const std::size_t end = std::min(rule.find(';', at), rule.size());
+        const std::string part = rule.substr(at, end - at);
+        std::string name = part.substr(0, std::min(part.find('='), part.size()));
+        for (char& c : name)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        if (name != "COUNT" && !part.empty())
+            out += (out.empty() ? "" : ";") + part;
+        at = end + 1;
+    }
+    return out;
+}
+
 // The events of one resource as one number: whether they changed here since
-// the last sync. A repeating event's start is left out, as carrying it on to
-// its next occurrence changes nothing the server holds.
+// the last sync. Of a repeating event, what carrying it on to its next
+// occurrence changes (its start, the skipped days it passed, its COUNT) is
+// left out: that changes nothing the server holds.
 std::uint64_t fingerprintOf(std::vector<Event> events)
 {
     for (Event& e : events) {
-        if (e.repeats() && e.movedFrom.empty())
+        if (e.repeats() && e.movedFrom.empty()) {
             e.when = SystemTime{};
+            e.skippedDays.clear();
+            e.rule = withoutCount(e.rule);
+        }
     }
     std::sort(events.begin(), events.end(), &Event::fieldsBefore);
     Fnv1a hash;
@@ -526,12 +549,21 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
     }
 
     // Removed here: removed there, unless it changed there meanwhile. A
-    // resource that never had events here (one the reader could not hold)
-    // is not the user's to remove.
+    // resource that never had events here (one the reader could not hold),
+    // or whose events are all past, is not the user's to remove.
     const std::uint64_t nothing = fingerprintOf({});
+    const auto stillAhead = [&](const std::string& text) {
+        const std::vector<Event> theirs = eventsOf(text, now);
+        return std::any_of(theirs.begin(), theirs.end(),
+                           [&](const Event& e) { return Occurrences(e).nextFrom(today) != Occurrences::noDay; });
+    };
     std::set<std::string> deleted;
     for (const SyncState::Resource& resource : state.resources) {
         if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid))
+            continue;
+        // A series that ended here leaves its past occurrences without a
+        // UID: the server keeps it as it is.
+        if (!stillAhead(resource.text))
             continue;
         const auto url = Url::parse(resource.href);
         if (!url)
