@@ -396,9 +396,14 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             if (known) {
                 const auto mine = here.find(known->uid);
                 const std::vector<Event> ours = mine == here.end() ? std::vector<Event>{} : eventsAt(events, mine->second);
-                // Changed on both sides: both stay as they are, for the merge.
                 if (!ours.empty() && fingerprintOf(ours) != known->localFingerprint) {
-                    conflicted.insert(known->uid);
+                    // Changed on both sides: both stay as they are, for the merge.
+                    if (text != known->text) {
+                        conflicted.insert(known->uid);
+                        continue;
+                    }
+                    // Only its ETag is new: the change here goes up.
+                    known->etag = etag;
                     continue;
                 }
                 // Removed here but changed there, the edit comes back.
