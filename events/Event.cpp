@@ -58,6 +58,14 @@ Event Event::withoutExtensions() const
     return plain;
 }
 
+void Event::becomeOneOccurrence()
+{
+    frequency = Once;
+    rule.clear();
+    skippedDays.clear();
+    uid.clear();
+}
+
 bool Event::repeats() const
 {
     return (frequency >= Daily && frequency <= Fortnightly) || !rule.empty();

@@ -44,6 +44,9 @@ public:
     }
     // A copy with none of that: what an older version keeps of the event.
     Event withoutExtensions() const;
+    // Makes this a past occurrence of its series, once: the rule, the
+    // skipped days and the identity go on with the series' next one.
+    void becomeOneOccurrence();
 
     std::string description;
     EventFrequency frequency = Once;

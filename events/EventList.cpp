@@ -77,14 +77,8 @@ void EventList::carryForward(std::vector<Event>& events, const std::vector<std::
     // The only step that can fail comes first; the rest moves, and sorts
     // without throwing (a stable sort or merge short of memory works in place).
     events.reserve(events.size() + next.size());
-    // A past occurrence, once: the rule, its skipped days and its identity
-    // go on in the next.
-    for (const std::size_t position : endedSeries) {
-        events[position].frequency = Once;
-        events[position].rule.clear();
-        events[position].skippedDays.clear();
-        events[position].uid.clear();
-    }
+    for (const std::size_t position : endedSeries)
+        events[position].becomeOneOccurrence();
     const auto before = static_cast<std::ptrdiff_t>(events.size());
     events.insert(events.end(), std::make_move_iterator(next.begin()), std::make_move_iterator(next.end()));
     // The list is sorted: only the new events need sorting, then one merge

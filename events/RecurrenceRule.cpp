@@ -238,15 +238,14 @@ bool RecurrenceRule::parse(std::string_view text)
             });
         } else if (sameText(name, "BYDAY")) {
             ok = ValueText::forEachItem(value, [&](std::string_view item) {
-                const int day = item.size() >= 2 ? ValueText::weekdayOfCode(item.substr(item.size() - 2)) : -1;
-                if (day < 0)
+                int day = -1;
+                if (!ValueText::parseWeekdayItem(item, day, number))
                     return false;
-                item.remove_suffix(2);
-                if (item.empty()) {
+                if (number == 0) {
                     weekdays |= 1u << day;
                     return true;
                 }
-                if (!signedInRange(item, 53, number))
+                if (number < -53 || number > 53)
                     return false;
                 hasNth = true;
                 (number > 0 ? nth : nthFromEnd)[day] |= std::uint64_t{1} << (number > 0 ? number : -number);

@@ -150,6 +150,14 @@ std::string ValueText::dateText(long day)
     return text;
 }
 
+std::string ValueText::dateTimeText(long day, long long second)
+{
+    char time[16];
+    std::snprintf(time, sizeof time, "T%02d%02d%02d", static_cast<int>(second / 3600 % 24),
+                  static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
+    return dateText(day) + time;
+}
+
 std::string ValueText::durationText(long long seconds)
 {
     std::string text = seconds < 0 ? "-P" : "P";
@@ -185,4 +193,14 @@ int ValueText::weekdayOfCode(std::string_view code)
             return day;
     }
     return -1;
+}
+
+bool ValueText::parseWeekdayItem(std::string_view item, int& weekday, long& ordinal)
+{
+    weekday = item.size() >= 2 ? weekdayOfCode(item.substr(item.size() - 2)) : -1;
+    if (weekday < 0)
+        return false;
+    item.remove_suffix(2);
+    ordinal = 0;
+    return item.empty() || (parseNumber(item, ordinal, true) && ordinal != 0);
 }

@@ -64,6 +64,10 @@ public:
     static const char* weekdayCode(int day);
     // The weekday of a two-letter code, in any case; -1 for none.
     static int weekdayOfCode(std::string_view code);
+    // A BYDAY item: a weekday code after an optional signed ordinal (2TU,
+    // -1FR, MO), the ordinal 0 where there is none; false for anything else
+    // or an ordinal 0.
+    static bool parseWeekdayItem(std::string_view item, int& weekday, long& ordinal);
 
     // `count` decimal digits at `at`.
     static bool digitsAt(std::string_view text, std::size_t at, std::size_t count, int& value);
@@ -78,6 +82,8 @@ public:
 
     // The DATE YYYYMMDD of a day number.
     static std::string dateText(long day);
+    // The DATE-TIME YYYYMMDDTHHMMSS (no zone) of a day number and a second of that day.
+    static std::string dateTimeText(long day, long long second);
     // A duration as [-]P[nD][T[nH][nM][nS]], days rather than weeks: -P7D,
     // -PT15M, -P6DT15H; PT0S for none.
     static std::string durationText(long long seconds);

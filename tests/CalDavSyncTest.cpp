@@ -136,6 +136,17 @@ protected:
                                  calendarId + "/')\n" + script);
     }
 
+    // The phone's line that saves one event of the VEVENT lines `lines`
+    // (each ended by a line feed), stamped as of 1 December 2026.
+    static std::string savesEvent(const std::string& lines)
+    {
+        std::string python;
+        for (const char c : "DTSTAMP:20261201T000000Z\n" + lines)
+            python += c == '\n' ? std::string("\\n") : std::string(1, c);
+        return "calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n" + python +
+               "END:VEVENT\\nEND:VCALENDAR\\n')\n";
+    }
+
     // The phone's events as "UID SUMMARY" lines, sorted, checked against `expected`.
     bool phoneHolds(const std::vector<std::string>& expected) const
     {
@@ -166,37 +177,10 @@ std::unique_ptr<RadicaleServer> CalDavSyncTest::server;
 
 TEST_F(CalDavSyncTest, PhoneEventsComeInWithTheirUidAndStayPut)
 {
-    ASSERT_TRUE(phone(R"(
-calendar.save_event("""BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//phone//EN
-BEGIN:VEVENT
-UID:dentist-1
-DTSTAMP:20261201T000000Z
-DTSTART:20270105T143000
-SUMMARY:Dentist
-END:VEVENT
-END:VCALENDAR
-""")
-calendar.save_event("""BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//phone//EN
-BEGIN:VEVENT
-UID:swim-1
-DTSTAMP:20261201T000000Z
-DTSTART:20270104T070000
-RRULE:FREQ=WEEKLY;BYDAY=MO,WE
-EXDATE:20270111T070000
-SUMMARY:Swimming
-BEGIN:VALARM
-ACTION:DISPLAY
-DESCRIPTION:Swimming
-TRIGGER:-PT15M
-END:VALARM
-END:VEVENT
-END:VCALENDAR
-""")
-)"));
+    ASSERT_TRUE(phone(savesEvent("UID:dentist-1\nDTSTART:20270105T143000\nSUMMARY:Dentist\n") +
+                      savesEvent("UID:swim-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE\n"
+                                 "EXDATE:20270111T070000\nSUMMARY:Swimming\nBEGIN:VALARM\nACTION:DISPLAY\n"
+                                 "DESCRIPTION:Swimming\nTRIGGER:-PT15M\nEND:VALARM\n")));
     std::vector<Event> events{event("Past, here only", at(2026, 11, 2))};
     const auto first = sync(events);
     ASSERT_EQ(first.problem, CalDavProblem::None) << first.status;
@@ -316,10 +300,8 @@ TEST_F(CalDavSyncTest, ChangesOnEitherSideReachTheOther)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n"
-                          "calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n"
-                          "UID:p-1\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270301T090000\\nSUMMARY:Phone\\n"
-                          "END:VEVENT\\nEND:VCALENDAR\\n')\n"));
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" +
+                          savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n")));
         state = SyncState{};
         state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
         std::vector<Event> events{event("Local", at(2027, 3, 2, 10))};
@@ -363,9 +345,7 @@ TEST_F(CalDavSyncTest, ChangesOnEitherSideReachTheOther)
 
 TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesKeepsEachSidesVersion)
 {
-    ASSERT_TRUE(phone("calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n"
-                      "UID:p-1\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270301T090000\\nSUMMARY:Phone\\n"
-                      "END:VEVENT\\nEND:VCALENDAR\\n')\n"));
+    ASSERT_TRUE(phone(savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n")));
     std::vector<Event> events;
     ASSERT_EQ(sync(events).problem, CalDavProblem::None);
     ASSERT_EQ(events.size(), 1u);
@@ -384,10 +364,8 @@ TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesKeepsEachSidesVersion)
 
 TEST_F(CalDavSyncTest, CarryingASeriesOnChangesNothingThere)
 {
-    ASSERT_TRUE(phone("calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n"
-                      "UID:s-1\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270104T070000\\n"
-                      "RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10\\nEXDATE:20270111T070000\\nSUMMARY:Series\\n"
-                      "END:VEVENT\\nEND:VCALENDAR\\n')\n"));
+    ASSERT_TRUE(phone(savesEvent("UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10\n"
+                                 "EXDATE:20270111T070000\nSUMMARY:Series\n")));
     std::vector<Event> pulled;
     ASSERT_EQ(sync(pulled).problem, CalDavProblem::None);
     ASSERT_EQ(pulled.size(), 1u);
@@ -442,9 +420,7 @@ TEST_F(CalDavSyncTest, AnEventGoneFromThePhoneGoesHereUnlessChangedHere)
 TEST_F(CalDavSyncTest, ChangesComeInWithoutAUsableToken)
 {
     const auto phoneAdds = [this](const std::string& uid) {
-        return phone("calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\nUID:" +
-                     uid + "\\nDTSTAMP:20261201T000000Z\\nDTSTART:20270301T090000\\nSUMMARY:" + uid +
-                     "\\nEND:VEVENT\\nEND:VCALENDAR\\n')\n");
+        return phone(savesEvent("UID:" + uid + "\nDTSTART:20270301T090000\nSUMMARY:" + uid + "\n"));
     };
     const struct {
         const char* name;
@@ -487,19 +463,7 @@ TEST_F(CalDavSyncTest, AFailedSyncChangesNothing)
 {
     RadicaleServer stopped(RadicaleServer::Users{{"alice", "alice-pw"}});
     stopped.stop();
-    ASSERT_TRUE(phone(R"(
-calendar.save_event("""BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//phone//EN
-BEGIN:VEVENT
-UID:phone-2
-DTSTAMP:20261201T000000Z
-DTSTART:20270105T090000
-SUMMARY:From the phone
-END:VEVENT
-END:VCALENDAR
-""")
-)"));
+    ASSERT_TRUE(phone(savesEvent("UID:phone-2\nDTSTART:20270105T090000\nSUMMARY:From the phone\n")));
     const struct {
         const char* name;
         std::string password;
@@ -526,19 +490,7 @@ TEST_F(CalDavSyncTest, TheCommandLineChangesNothingUnlessTheSyncSucceeds)
 {
     RadicaleServer stopped(RadicaleServer::Users{{"alice", "alice-pw"}});
     stopped.stop();
-    ASSERT_TRUE(phone(R"(
-calendar.save_event("""BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//phone//EN
-BEGIN:VEVENT
-UID:phone-3
-DTSTAMP:20261201T000000Z
-DTSTART:20300105T090000
-SUMMARY:From the phone
-END:VEVENT
-END:VCALENDAR
-""")
-)"));
+    ASSERT_TRUE(phone(savesEvent("UID:phone-3\nDTSTART:20300105T090000\nSUMMARY:From the phone\n")));
     TemporaryFolder folder;
     const std::string file = folder.path("events.xml");
     const std::string original = EventFileWriter::write({event("Local", at(2030, 1, 6))});

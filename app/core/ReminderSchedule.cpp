@@ -81,10 +81,7 @@ Event oneTime(const Event& series, long day)
 {
     Event past = series;
     setDayNumber(past.when, day);
-    past.frequency = Once;
-    past.rule.clear();
-    past.skippedDays.clear();
-    past.uid.clear(); // the series keeps its identity; this occurrence is past
+    past.becomeOneOccurrence();
     return past;
 }
 

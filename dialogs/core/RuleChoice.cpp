@@ -122,16 +122,15 @@ std::optional<RuleChoice> RuleChoice::fromRule(std::string_view text, long start
     if (!parts.byDay.empty()) {
         const bool read = ValueText::forEachItem(parts.byDay, [&](std::string_view item) {
             ++items;
-            const int day = item.size() >= 2 ? ValueText::weekdayOfCode(item.substr(item.size() - 2)) : -1;
-            if (day < 0)
+            int day = -1;
+            long ordinal = 0;
+            if (!ValueText::parseWeekdayItem(item, day, ordinal))
                 return false;
-            item.remove_suffix(2);
-            if (item.empty()) {
+            if (ordinal == 0) {
                 weekdays |= 1u << day;
                 return true;
             }
-            long ordinal = 0;
-            if (!numberIn(item, -1, 4, ordinal))
+            if (ordinal < -1 || ordinal > 4)
                 return false;
             nthWeek = static_cast<int>(ordinal);
             nthWeekday = day;

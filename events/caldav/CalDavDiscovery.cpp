@@ -11,24 +11,10 @@ const HttpClient::Headers xmlBody = {{"Content-Type", "application/xml; charset=
 
 std::string propfindBody(const std::string& properties)
 {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    return std::string(DavNode::declaration) +
            "<d:propfind xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\" "
            "xmlns:cs=\"http://calendarserver.org/ns/\"><d:prop>" +
            properties + "</d:prop></d:propfind>";
-}
-
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
 }
 
 // The properties a new calendar is made with, for MKCALENDAR's and MKCOL's bodies alike.
@@ -36,7 +22,7 @@ std::string newCalendarProperties(const std::string& displayName, bool withResou
 {
     return std::string("<d:set><d:prop>") +
            (withResourceType ? "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>" : "") +
-           "<d:displayname>" + escaped(displayName) +
+           "<d:displayname>" + DavNode::escaped(displayName) +
            "</d:displayname><c:supported-calendar-component-set><c:comp name=\"VEVENT\"/>"
            "</c:supported-calendar-component-set></d:prop></d:set>";
 }
@@ -256,11 +242,11 @@ CalDavDiscovery::Created CalDavDiscovery::createCalendar(const std::string& home
 
     const std::string namespaces = " xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">";
     auto answer = connection.send("MKCALENDAR", target, xmlBody,
-                                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<c:mkcalendar" + namespaces +
+                                  std::string(DavNode::declaration) + "<c:mkcalendar" + namespaces +
                                       newCalendarProperties(displayName, false) + "</c:mkcalendar>");
     if (answer.problem == CalDavProblem::None && (answer.status == 405 || answer.status == 501))
         answer = connection.send("MKCOL", target, xmlBody,
-                                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:mkcol" + namespaces +
+                                 std::string(DavNode::declaration) + "<d:mkcol" + namespaces +
                                      newCalendarProperties(displayName, true) + "</d:mkcol>");
     created.status = answer.status;
     if (answer.problem != CalDavProblem::None || answer.status < 200 || answer.status > 299) {

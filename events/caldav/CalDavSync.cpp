@@ -15,22 +15,6 @@
 
 namespace {
 
-const char* const xmlStart = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 // The UID of a resource's text (the first one: a resource holds one).
 std::string uidIn(const std::string& text)
 {
@@ -227,8 +211,8 @@ bool CalDavSync::pushable(const Event& event, long today)
 CalDavSync::Listing CalDavSync::syncCollection(const Url& calendar, const std::string& token)
 {
     Listing listing;
-    const std::string body = std::string(xmlStart) + "<d:sync-collection xmlns:d=\"DAV:\">" +
-                             (token.empty() ? "<d:sync-token/>" : "<d:sync-token>" + escaped(token) + "</d:sync-token>") +
+    const std::string body = std::string(DavNode::declaration) + "<d:sync-collection xmlns:d=\"DAV:\">" +
+                             (token.empty() ? "<d:sync-token/>" : "<d:sync-token>" + DavNode::escaped(token) + "</d:sync-token>") +
                              "<d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>";
     const auto answer = connection.send(
         "REPORT", calendar, {{"Content-Type", "application/xml; charset=utf-8"}, {"Depth", "0"}}, body);
@@ -272,7 +256,7 @@ CalDavSync::Listing CalDavSync::syncCollection(const Url& calendar, const std::s
 CalDavSync::Listing CalDavSync::calendarQuery(const Url& calendar)
 {
     Listing listing;
-    const std::string body = std::string(xmlStart) +
+    const std::string body = std::string(DavNode::declaration) +
                              "<c:calendar-query xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
                              "<d:prop><d:getetag/></d:prop><c:filter><c:comp-filter name=\"VCALENDAR\">"
                              "<c:comp-filter name=\"VEVENT\"/></c:comp-filter></c:filter></c:calendar-query>";

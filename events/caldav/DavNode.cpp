@@ -109,3 +109,17 @@ std::string DavNode::text() const
         return {};
     return content.substr(first, content.find_last_not_of(" \t\r\n") - first + 1);
 }
+
+std::string DavNode::escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}

@@ -12,6 +12,11 @@ public:
     static constexpr const char* dav = "DAV:";
     static constexpr const char* caldav = "urn:ietf:params:xml:ns:caldav";
     static constexpr const char* calendarServer = "http://calendarserver.org/ns/";
+    // What a request's body begins with.
+    static constexpr const char* declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+
+    // `text` as the content of an element of a request: UTF-8 stays as it is.
+    static std::string escaped(const std::string& text);
 
     // The document's root element, or nothing for text that is not
     // well-formed XML, nests too deeply, or uses a prefix it never declared.

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <string_view>
 #include <unordered_map>
@@ -381,11 +380,7 @@ private:
             return ValueText::dateText(stamp.day);
         const long long local = localSeconds(frame, stamp);
         const long day = dayOf(local);
-        const long long second = local - static_cast<long long>(day) * secondsPerDay;
-        char time[16];
-        std::snprintf(time, sizeof time, "T%02d%02d%02d", static_cast<int>(second / 3600),
-                      static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
-        return ValueText::dateText(day) + time;
+        return ValueText::dateTimeText(day, local - static_cast<long long>(day) * secondsPerDay);
     }
 
     // Whether the start falls on the same day on the user's clock as on its own.

@@ -165,12 +165,8 @@ std::string ruleFor(const Event& e, const RecurrenceRule& rule)
         std::string part(value);
         const ValueText::Stamp* until = rule.until();
         if (ValueText::sameText(name, "UNTIL") && until) {
-            part = ValueText::dateText(until->day);
-            if (!e.noTime) {
-                const long long second = until->date ? secondsPerDay - 1 : until->second;
-                part += "T" + number(static_cast<unsigned>(second / 3600), 2) +
-                        number(static_cast<unsigned>(second / 60 % 60), 2) + number(static_cast<unsigned>(second % 60), 2);
-            }
+            part = e.noTime ? ValueText::dateText(until->day)
+                            : ValueText::dateTimeText(until->day, until->date ? secondsPerDay - 1 : until->second);
         }
         out += (out.empty() ? "" : ";") + std::string(name) + "=" + part;
         return true;
