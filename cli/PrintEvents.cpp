@@ -305,6 +305,7 @@ const char* problemText(CalDavProblem problem)
     case CalDavProblem::Network: return "the server could not be reached";
     case CalDavProblem::TimedOut: return "the server did not answer in time";
     case CalDavProblem::Tls: return "the secure connection failed";
+    case CalDavProblem::UntrustedCertificate: return "the server's certificate is not trusted";
     case CalDavProblem::TooLarge: return "an answer too large to read";
     case CalDavProblem::Refused: return "the user name or the password was refused";
     case CalDavProblem::ServerError: return "the server failed";

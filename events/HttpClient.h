@@ -19,6 +19,10 @@ public:
         std::string body;
         int timeoutSeconds = 30;
         std::size_t maxResponseBytes = std::size_t{64} << 20;
+        // A certificate the system does not trust is still accepted when
+        // its SHA-256 fingerprint (64 upper-case hex digits) is this one:
+        // the user trusted exactly that certificate for the account.
+        std::string trustedCertificateSha256;
     };
 
     // Why no answer came; with None, `status` holds the server's answer.
@@ -30,6 +34,10 @@ public:
         Headers headers;
         std::string body;
         std::string detail; // the library's words for a failure
+        // With Failure::Tls, when the only fault was a certificate the
+        // system does not trust: its SHA-256 fingerprint, for the user to
+        // judge. Empty when the platform cannot tell.
+        std::string untrustedCertificateSha256;
 
         // The first header of that name, compared without case; empty if none.
         std::string header(const std::string& name) const

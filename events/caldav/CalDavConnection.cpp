@@ -57,7 +57,12 @@ CalDavConnection::Answer CalDavConnection::send(const std::string& method, const
             answer.problem = CalDavProblem::Insecure;
             return answer;
         }
-        HttpClient::Request request{method, answer.url.text(), headers, body};
+        HttpClient::Request request;
+        request.method = method;
+        request.url = answer.url.text();
+        request.headers = headers;
+        request.body = body;
+        request.trustedCertificateSha256 = trustedCertificateSha256;
         if (!authorization.empty())
             request.headers.emplace_back("Authorization", authorization);
         HttpClient::Response response = client.send(request);
@@ -66,6 +71,10 @@ CalDavConnection::Answer CalDavConnection::send(const std::string& method, const
         answer.headers = response.headers;
         answer.body = std::move(response.body);
         answer.detail = std::move(response.detail);
+        if (answer.problem == CalDavProblem::Tls && !response.untrustedCertificateSha256.empty()) {
+            answer.problem = CalDavProblem::UntrustedCertificate;
+            answer.untrustedCertificateSha256 = std::move(response.untrustedCertificateSha256);
+        }
         if (answer.problem != CalDavProblem::None || !isRedirect(response.status))
             return answer;
         const auto target = answer.url.resolve(response.header("Location"));

@@ -5,6 +5,7 @@
 #include "Url.h"
 
 #include <string>
+#include <utility>
 
 // Requests to one calendar account: Basic authentication with the first
 // request, redirects followed by hand so that each new address is judged
@@ -21,6 +22,7 @@ public:
         HttpClient::Headers headers;
         std::string body;
         std::string detail;
+        std::string untrustedCertificateSha256; // with UntrustedCertificate
 
         std::string header(const std::string& name) const
         {
@@ -32,6 +34,9 @@ public:
 
     static constexpr int maxRedirects = 5;
 
+    // The one certificate beyond the system's trust that this account accepts.
+    void trustCertificate(std::string sha256) { trustedCertificateSha256 = std::move(sha256); }
+
     // The method is kept across redirects, as WebDAV clients do for PROPFIND.
     Answer send(const std::string& method, const Url& url, const HttpClient::Headers& headers,
                 const std::string& body);
@@ -42,4 +47,5 @@ public:
 private:
     HttpClient& client;
     std::string authorization;
+    std::string trustedCertificateSha256;
 };

@@ -8,7 +8,8 @@ enum class CalDavProblem {
     Insecure,     // the password would cross the network unencrypted: nothing was sent
     Network,      // no connection, or it broke
     TimedOut,
-    Tls,          // the secure connection failed, the certificate among others
+    Tls,          // the secure connection failed
+    UntrustedCertificate, // a certificate the system does not trust, and not the one the user trusted
     TooLarge,     // an answer beyond what a calendar client reads
     Refused,      // 401 or 403: the user name or the password
     ServerError,  // 5xx
