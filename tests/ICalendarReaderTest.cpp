@@ -128,6 +128,8 @@ std::string describe(const Event& event)
         out += " " + std::to_string(minutes) + "m";
     if (!event.movedFrom.empty())
         out += " from:" + event.movedFrom + (event.uid.empty() ? "" : "@" + event.uid);
+    else if (!event.uid.empty())
+        out += " linked";
     return out;
 }
 
@@ -173,6 +175,8 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         // Starts
         {"date", "DTSTART;VALUE=DATE:20260401", "2026-04-01 00:00 untimed A", {}},
         {"date with Vellumere's time", "DTSTART:20260401\nX-VELLUMERE-TIME:0745", "2026-04-01 07:45 untimed A", {}},
+        {"date with a time of day that is none", "DTSTART:20260401\nX-VELLUMERE-TIME:2400", "2026-04-01 00:00 untimed A",
+         {}},
         {"floating, seconds dropped", "DTSTART:20260401T093015", "2026-04-01 09:30 A", {}},
         {"UTC", "DTSTART:20251231T233000Z", "2026-01-01 00:30 A", {}},
         {"file zone, summer", "DTSTART;TZID=Europe/Berlin:20260715T100000", "2026-07-15 09:00 A", {}},
@@ -271,6 +275,8 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"a skipped time in a zone", "DTSTART;TZID=Europe/Berlin:20260105T233000\nRRULE:FREQ=DAILY;INTERVAL=3\n"
          "EXDATE;TZID=Europe/Berlin:20260315T233000\nEXDATE:20260318T223000Z",
          "2026-03-12 23:30 A rule:FREQ=DAILY;INTERVAL=3 -20260315 -20260318", {}},
+        {"a skipped time in UTC, the next day here", "DTSTART;TZID=Europe/Berlin:20260105T003000\nRRULE:FREQ=DAILY\n"
+         "EXDATE:20260314T233000Z", "2026-03-13 00:30 A daily -20260315", {}},
         // Ended, or beyond what an event's rule says: once, at the last
         // or the next occurrence
         {"count ended", "DTSTART:20260301T090000\nRRULE:FREQ=DAILY;COUNT=3", "2026-03-03 09:00 A", {}},
@@ -294,6 +300,8 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"a later stretch of Vellumere's series", "DTSTART:20260228T090000\nX-VELLUMERE-CONTINUES:x", "", {}},
         {"a changed occurrence whose series is not here", "DTSTART:20260306T100000\nRECURRENCE-ID:20260305T090000\n"
          "UID:s\nRRULE:FREQ=DAILY", "2026-03-06 10:00 A", {}},
+        {"a series without moved occurrences keeps no UID", "DTSTART:20260306T100000\nUID:s\nRRULE:FREQ=DAILY",
+         "2026-03-13 10:00 A daily", {}},
         // Alarms
         {"alarms Vellumere has",
          "DTSTART:20260401T090000" + alarm("TRIGGER:-PT60M") + alarm("TRIGGER;RELATED=START:-PT24H") +
@@ -304,12 +312,12 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
          "2026-04-01 09:00 A 1h 1d", {}},
         {"alarms at other distances before, shown or heard, once each",
          "DTSTART:20260401T090000" + alarm("TRIGGER:-PT15M") + alarm("TRIGGER:-P1W\nACTION:AUDIO") +
-             alarm("TRIGGER:-PT900S") + alarm("TRIGGER:PT0S"),
-         "2026-04-01 09:00 A 15m 10080m", {}},
+             alarm("TRIGGER:-PT900S") + alarm("TRIGGER:PT0S") + alarm("TRIGGER:-P366D"),
+         "2026-04-01 09:00 A 15m 10080m 527040m", {}},
         {"alarms it lacks",
          "DTSTART:20260401T090000" + alarm("TRIGGER:PT1H") + alarm("TRIGGER;RELATED=END:-PT1H") +
              alarm("TRIGGER;VALUE=DATE-TIME:20260401T070000Z") + alarm("ACTION:AUDIO") +
-             alarm("TRIGGER:-PT1H\nACTION:EMAIL") + alarm("TRIGGER:-PT30S") + alarm("TRIGGER:-P400D"),
+             alarm("TRIGGER:-PT1H\nACTION:EMAIL") + alarm("TRIGGER:-PT30S") + alarm("TRIGGER:-P367D"),
          "2026-04-01 09:00 A", {0, 0, 7}},
         // Texts
         {"escapes", "DTSTART:20260401T090000\nSUMMARY:Tea\\, cakes\\; more \\\\ done\\n\nDESCRIPTION:1\\n2\\N3\\x",
@@ -398,6 +406,10 @@ TEST(ICalendarReader, ReadsAFileWholeOrNotAtAll)
          calendar(event("UID:a\nDTSTART:20260401") + event("UID:b\nDTSTART:20260401")), Problem::None, 2},
         {"two events under one UID",
          calendar(event("UID:a\nDTSTART:20260401") + event("UID:a\nDTSTART:20260402")), Problem::None, 2},
+        {"events of a calendar inside a calendar or after it",
+         begin + "BEGIN:VCALENDAR\r\n" + event("DTSTART:20260402") + "END:VCALENDAR\r\nEND:VCALENDAR\r\nBEGIN:X\r\n" +
+             event("DTSTART:20260401") + "END:X\r\n",
+         Problem::None, 0},
         {"cut", one.substr(0, one.size() - 15), Problem::Cut, 0},
         {"cut inside an event", one.substr(0, one.size() - 27), Problem::Cut, 0},
         {"wrong end", begin + "BEGIN:VEVENT\r\nDTSTART:20260401\r\nEND:VTODO\r\nEND:VCALENDAR\r\n", Problem::Cut, 0},
@@ -477,7 +489,7 @@ TEST(ICalendarReader, ReadsTheBigProgramsCalendars)
         // them past) and one cancelled as Outlook sends it: the series at
         // its next occurrence, which is neither.
         {"outlook-series.ics",
-         {"2026-03-30 10:00 Team meeting weekly -20260406 15m",
+         {"2026-03-30 10:00 Team meeting weekly -20260406 15m linked",
           "2026-03-24 14:00 Team meeting from:20260323T100000@040000008200E00074C5B7101A82E00800000000F1E2D3C4B5A6DC"
           "0100000000000000001000000077665544332211009988776655443322"},
          {0, 0, 0}},
