@@ -74,8 +74,25 @@ std::string datedZones()
     for (int year = 1900; year < 1940; ++year)
         many += observance("STANDARD", "+0500", "+0500", (std::to_string(year) + "0101T000000").c_str());
     many += observance("STANDARD", "+0400", "+0400", "20240101T000000");
+    // Changes on fixed dates (1 April, 1 October), whatever the weekday.
+    const std::string fixedDates = observance("DAYLIGHT", "+0100", "+0200", "20190401T020000") +
+                                   observance("STANDARD", "+0200", "+0100", "20191001T030000") +
+                                   observance("DAYLIGHT", "+0100", "+0200", "20200401T020000") +
+                                   observance("STANDARD", "+0200", "+0100", "20201001T030000");
+    // The same weekday pattern from the year 300 on.
+    const std::string ancient = observance("DAYLIGHT", "+0100", "+0200", "03000325T020000") +
+                                observance("STANDARD", "+0200", "+0100", "03001028T030000") +
+                                observance("DAYLIGHT", "+0100", "+0200", "03010331T020000") +
+                                observance("STANDARD", "+0200", "+0100", "03011027T030000");
+    // Observances a zone may not have: a start in UTC, changes in UTC.
+    const std::string utcStart = observance("STANDARD", "+0500", "+0500", "19700101T000000Z");
+    const std::string utcDates = observance("STANDARD", "+0300", "+0300", "19700101T000000") +
+                                 "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0300\nTZOFFSETTO:+0500\nDTSTART:20250601T000000\n"
+                                 "RDATE:20260601T000000Z,20270601T000000\nEND:DAYLIGHT\n" +
+                                 observance("STANDARD", "+0500", "+0300", "20250901T000000");
     return zone("America/Chicago", chicago) + zone("Europe/Paris", paris) + zone("Europe/Amsterdam", europe2020) +
-           zone("Atlantis", europe2020) + zone("Many observances", many);
+           zone("Atlantis", europe2020) + zone("Many observances", many) + zone("Fixed dates", fixedDates) +
+           zone("Ancient", ancient) + zone("Start in UTC", utcStart) + zone("Dates in UTC", utcDates);
 }
 
 // A calendar with Europe/Berlin as Google writes it, a zone that changes on
@@ -212,6 +229,11 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"one year's zone, before", "DTSTART;TZID=Atlantis:20190715T100000", "2019-07-15 10:00 A", {0, 0, 0, 0, 0, 0, 1}},
         {"latest observance, read first", "DTSTART;TZID=Many observances:20260715T100000", "2026-07-15 08:00 A", {}},
         {"second latest, read last", "DTSTART;TZID=Many observances:20240715T100000", "2024-07-15 07:00 A", {}},
+        {"fixed dates, after", "DTSTART;TZID=Fixed dates:20270715T100000", "2027-07-15 09:00 A", {}},
+        {"a weekday pattern from long ago", "DTSTART;TZID=Ancient:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"a zone starting in UTC is none", "DTSTART;TZID=Start in UTC:20260715T100000", "2026-07-15 10:00 A",
+         {1, 0, 0}},
+        {"a change dated in UTC is none", "DTSTART;TZID=Dates in UTC:20260715T100000", "2026-07-15 08:00 A", {}},
         {"IANA name, winter", "DTSTART;TZID=Europe/London:20260115T100000", "2026-01-15 11:00 A", {}},
         {"IANA name, southern summer", "DTSTART;TZID=Australia/Sydney:20260115T100000", "2026-01-15 00:00 A", {}},
         {"IANA name in any case", "DTSTART;TZID=australia/sydney:20260715T100000", "2026-07-15 01:00 A", {}},
