@@ -88,9 +88,11 @@ HttpClient::Response failed(HttpClient::Failure failure, DWORD error, const char
 HttpClient::Response failedNow(const char* step)
 {
     const DWORD error = ::GetLastError();
-    const HttpClient::Failure failure = error == ERROR_WINHTTP_TIMEOUT ? HttpClient::Failure::TimedOut
-                                        : isTlsError(error)           ? HttpClient::Failure::Tls
-                                                                      : HttpClient::Failure::Network;
+    // Wine says the socket's WSAETIMEDOUT where Windows says ERROR_WINHTTP_TIMEOUT.
+    const HttpClient::Failure failure = error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT
+                                            ? HttpClient::Failure::TimedOut
+                                        : isTlsError(error) ? HttpClient::Failure::Tls
+                                                            : HttpClient::Failure::Network;
     return failed(failure, error, step);
 }
 
@@ -217,10 +219,13 @@ public:
         if (!handle)
             return;
         const int milliseconds = request.timeoutSeconds * 1000;
+        // The wait for the answer's headers has a time-out of its own.
+        DWORD answerWait = static_cast<DWORD>(milliseconds);
         DWORD disabled = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_AUTHENTICATION;
         DWORD autologon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
         DWORD security = ignoredCertificateFaults;
         if (!::WinHttpSetTimeouts(handle.get(), milliseconds, milliseconds, milliseconds, milliseconds) ||
+            !::WinHttpSetOption(handle.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerWait, sizeof answerWait) ||
             !::WinHttpSetOption(handle.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled) ||
             !::WinHttpSetOption(handle.get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &autologon, sizeof autologon) ||
             (ignoreCertificateFaults &&
