@@ -8,6 +8,7 @@
 #include "CalDavDiscovery.h"
 #include "CalDavSync.h"
 #include "FixedTimeZones.h"
+#include "ProcessResources.h"
 #include "WinHttpClient.h"
 #include "Windows1252.h"
 
@@ -166,7 +167,12 @@ TEST(WinHttpClientTest, AWrongPasswordIsRefused)
     REQUIRE_ENVIRONMENT(address, "VELLUMERE_RADICALE");
     WinHttpClient client;
     CalDavConnection connection(client, "alice", "not-alice-pw");
-    EXPECT_EQ(CalDavDiscovery(connection).discover(address).problem, CalDavProblem::Refused);
+    // A request without a body: Radicale refuses without reading one, and
+    // closing with it unread resets the connection, which under Wine at
+    // times comes before its answer is read.
+    const auto answer = connection.send("PROPFIND", *Url::parse(address + "/alice/"), {{"Depth", "0"}}, "");
+    ASSERT_EQ(answer.problem, CalDavProblem::None) << answer.detail;
+    EXPECT_EQ(CalDavConnection::problemOf(answer.status), CalDavProblem::Refused);
 }
 
 TEST(WinHttpClientTest, TellsWhyNoAnswerCame)
@@ -240,12 +246,18 @@ void checkTrust(const std::string& address, const std::string& served, const cha
     WinHttpClient client;
     CalDavConnection judge(client, "alice", "alice-pw");
     judge.trustCertificate(served);
-    const auto found = CalDavDiscovery(judge).discover(address);
-    ASSERT_EQ(found.problem, CalDavProblem::None) << found.status;
+    // Radicale makes the user's home at the first request. Not through
+    // discovery: under Wine, WinHTTP over TLS at times cuts the headers of
+    // an answer without a body short (Radicale's redirects), a fault of
+    // Wine's that Windows does not share.
+    const std::string home = address + "/alice/";
+    ASSERT_EQ(judge.send("PROPFIND", *Url::parse(home), {{"Depth", "0"}}, "").status, 207);
+    // New names in each run, should the server be one kept from before.
+    const std::string stamp = std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
     int number = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto url = Url::parse(found.home + run + std::to_string(++number) + "/");
+        const auto url = Url::parse(home + run + stamp + "-" + std::to_string(++number) + "/");
         ASSERT_TRUE(url);
         CalDavConnection connection(client, "alice", "alice-pw");
         connection.trustCertificate(c.trusted);
@@ -285,6 +297,38 @@ TEST(WinHttpsTest, JudgesASecondCertificateAnew)
                    {"the earlier certificate trusted", earlier, CalDavProblem::UntrustedCertificate, served, false},
                    {"the new certificate trusted", served, CalDavProblem::None, "", true},
                });
+}
+
+TEST(WinHttpsTest, LeavesNothingBehindAcrossManyRequests)
+{
+    REQUIRE_ENVIRONMENT(address, "VELLUMERE_RADICALE_TLS");
+    REQUIRE_ENVIRONMENT(served, "VELLUMERE_TLS_SHA256");
+    const auto url = Url::parse(address + "/alice/");
+    ASSERT_TRUE(url);
+    // A client for each request, as each sync on its own thread makes one.
+    const struct {
+        const char* name;
+        std::string trusted;
+        CalDavProblem problem;
+    } cases[] = {
+        {"a request through the trusted certificate", served, CalDavProblem::None},
+        {"a request refused for its certificate", "", CalDavProblem::UntrustedCertificate},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DWORD handlesBefore = 0;
+        DWORD handlesAfter = 0;
+        expectNoResourceGrowth(c.name, 200, [&] {
+            if (!handlesBefore)
+                ::GetProcessHandleCount(::GetCurrentProcess(), &handlesBefore);
+            WinHttpClient client;
+            CalDavConnection connection(client, "alice", "alice-pw");
+            connection.trustCertificate(c.trusted);
+            EXPECT_EQ(connection.send("PROPFIND", *url, {{"Depth", "0"}}, "").problem, c.problem);
+            ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
+        });
+        EXPECT_LE(handlesAfter, handlesBefore) << "kernel handles left behind";
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The account's password in the credential store (Wine keeps it in the
 // prefix's registry), under a name of the test's own.
 
+#include "ProcessResources.h"
 #include "WinPasswordStore.h"
 
 #include <windows.h>
@@ -29,6 +30,17 @@ TEST(WinPasswordStoreTest, KeepsOnePasswordForItsOneUser)
 
     store.remove();
     EXPECT_EQ(store.read("bob"), std::nullopt);
+}
+
+TEST(WinPasswordStoreTest, LeavesNothingBehindAcrossManyRuns)
+{
+    const std::string target = "Vellumere test " + std::to_string(::GetCurrentProcessId());
+    expectNoResourceGrowth("a password written, read and removed", 200, [&] {
+        WinPasswordStore store(target);
+        EXPECT_TRUE(store.write("alice", "secret"));
+        EXPECT_EQ(store.read("alice"), "secret");
+        store.remove();
+    });
 }
 
 } // namespace
