@@ -6,7 +6,6 @@
 #include <wincrypt.h>
 
 #include <chrono>
-#include <cstdint>
 #include <vector>
 
 namespace {
@@ -68,7 +67,10 @@ HttpClient::Response failed(HttpClient::Failure failure, DWORD error, const char
 {
     HttpClient::Response response;
     response.failure = failure;
-    response.detail = std::string(step) + ": WinHTTP error " + std::to_string(error);
+    response.detail = step;
+    if (error == ERROR_SUCCESS)
+        return response;
+    response.detail += ": WinHTTP error " + std::to_string(error);
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -271,7 +273,7 @@ public:
             if (available == 0)
                 break;
             if (response.body.size() + available > request.maxResponseBytes)
-                return failed(HttpClient::Failure::TooLarge, 0, "answer beyond the limit");
+                return failed(HttpClient::Failure::TooLarge, ERROR_SUCCESS, "the answer is beyond the limit");
             const std::size_t had = response.body.size();
             response.body.resize(had + available);
             DWORD read = 0;
@@ -304,7 +306,7 @@ WinHttpClient::WinHttpClient()
 HttpClient::Response WinHttpClient::send(const Request& request)
 {
     if (!session)
-        return failed(Failure::Network, ERROR_SUCCESS, "WinHttpOpen");
+        return failed(Failure::Network, ERROR_SUCCESS, "WinHttpOpen failed");
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(request.timeoutSeconds);
     Target target;
     if (!crack(request.url, target)) {
