@@ -30,6 +30,8 @@ using Hash = UniqueHandle<BCRYPT_HASH_HANDLE, HashTraits>;
 
 using Clock = std::chrono::steady_clock;
 
+constexpr DWORD readStep = 64 * 1024;
+
 // The faults of a certificate that the system does not trust and the user
 // may: an unknown issuer (a self-signed one), another name, an expired one.
 constexpr DWORD ignoredCertificateFaults = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
@@ -272,14 +274,17 @@ public:
                 return failedNow("WinHttpQueryDataAvailable");
             if (available == 0)
                 break;
-            if (response.body.size() + available > request.maxResponseBytes)
-                return failed(HttpClient::Failure::TooLarge, ERROR_SUCCESS, "the answer is beyond the limit");
+            // In steps of a bounded size: the limit counts what came, not
+            // what the library announces.
+            const DWORD step = available < readStep ? available : readStep;
             const std::size_t had = response.body.size();
-            response.body.resize(had + available);
+            response.body.resize(had + step);
             DWORD read = 0;
-            if (!::WinHttpReadData(handle.get(), response.body.data() + had, available, &read))
+            if (!::WinHttpReadData(handle.get(), response.body.data() + had, step, &read))
                 return failedNow("WinHttpReadData");
             response.body.resize(had + read);
+            if (response.body.size() > request.maxResponseBytes)
+                return failed(HttpClient::Failure::TooLarge, ERROR_SUCCESS, "the answer is beyond the limit");
             // The time-outs above hold for each step; a server that trickles
             // must not hold the thread longer than the whole request may take.
             if (Clock::now() > deadline)
