@@ -21,7 +21,9 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -54,6 +56,28 @@ public:
     }
 
 private:
+    CurlHttpClient curl;
+};
+
+// Lets the phone act once, just before the first PUT or DELETE of a
+// resource the sync knows (one with If-Match): a change there that the
+// listing missed.
+class RacingClient : public HttpClient {
+public:
+    explicit RacingClient(std::function<void()> phoneActs_) : phoneActs(std::move(phoneActs_)) {}
+    Response send(const Request& request) override
+    {
+        Response asked;
+        asked.headers = request.headers;
+        if (phoneActs && !asked.header("If-Match").empty()) {
+            phoneActs();
+            phoneActs = nullptr;
+        }
+        return curl.send(request);
+    }
+
+private:
+    std::function<void()> phoneActs;
     CurlHttpClient curl;
 };
 
@@ -147,13 +171,15 @@ protected:
                "END:VEVENT\\nEND:VCALENDAR\\n')\n";
     }
 
-    // The phone's events as "UID SUMMARY" lines, sorted, checked against `expected`.
-    bool phoneHolds(const std::vector<std::string>& expected) const
+    // The phone's events as "UID SUMMARY" lines (with " HH:MM" of the
+    // start `withStart`), sorted, checked against `expected`.
+    bool phoneHolds(const std::vector<std::string>& expected, bool withStart = false) const
     {
         std::string list = "[";
         for (const std::string& line : expected)
             list += "'" + line + "',";
-        return phone("found = sorted(str(e.icalendar_component['UID']) + ' ' + str(e.icalendar_component['SUMMARY'])"
+        return phone("found = sorted(str(e.icalendar_component['UID']) + ' ' + str(e.icalendar_component['SUMMARY'])" +
+                     std::string(withStart ? " + e.icalendar_component['DTSTART'].dt.strftime(' %H:%M')" : "") +
                      " for e in calendar.events())\n"
                      "assert found == sorted(" + list + "]), found\n");
     }
@@ -343,22 +369,71 @@ TEST_F(CalDavSyncTest, ChangesOnEitherSideReachTheOther)
     }
 }
 
-TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesKeepsEachSidesVersion)
+TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesIsMergedAndBothSidesEndEqual)
 {
-    ASSERT_TRUE(phone(savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n")));
-    std::vector<Event> events;
-    ASSERT_EQ(sync(events).problem, CalDavProblem::None);
-    ASSERT_EQ(events.size(), 1u);
-    events[0].description = "Mine";
-    ASSERT_TRUE(phone("e = calendar.event_by_uid('p-1')\ne.icalendar_component['SUMMARY'] = 'Theirs'\ne.save()\n"));
-    for (int run = 0; run < 2; ++run) {
-        const auto result = sync(events);
-        ASSERT_EQ(result.problem, CalDavProblem::None);
-        EXPECT_EQ(result.conflicts, 1u);
-        EXPECT_FALSE(result.changedAnything());
+    const std::string renamed = "e = calendar.event_by_uid('p-1')\n"
+                                "e.icalendar_component['SUMMARY'] = 'Theirs'\n"
+                                "e.save()\n";
+    const std::string removed = "calendar.event_by_uid('p-1').delete()\n";
+    const struct {
+        const char* name;
+        std::string description; // here, of the phone's "Phone" at 09:00; empty: removed
+        int hour;
+        std::string there;  // the phone's change before the sync
+        std::string during; // the phone's change between the sync's listing and its PUT or DELETE
+        bool merged;
+        // "UID SUMMARY HH:MM" on both sides after the sync, "new" for a UID other than the phone's.
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"edited the same field", "Mine", 9, renamed, "", true, {"p-1 Theirs 09:00", "new Mine 09:00"}},
+        {"edited different fields", "Phone", 10, renamed, "", true, {"p-1 Theirs 09:00", "new Phone 10:00"}},
+        {"edited here, removed there", "Mine", 9, removed, "", false, {"p-1 Mine 09:00"}},
+        {"removed here, edited there", "", 9, renamed, "", false, {"p-1 Theirs 09:00"}},
+        {"edited there before the PUT", "Mine", 9, "", renamed, true, {"p-1 Theirs 09:00", "new Mine 09:00"}},
+        {"edited there before the DELETE", "", 9, "", renamed, false, {"p-1 Theirs 09:00"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" +
+                          savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n")));
+        state = SyncState{};
+        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        std::vector<Event> events;
+        ASSERT_EQ(sync(events).problem, CalDavProblem::None);
         ASSERT_EQ(events.size(), 1u);
-        EXPECT_EQ(events[0].description, "Mine");
-        EXPECT_TRUE(phoneHolds({"p-1 Theirs"}));
+        if (c.description.empty()) {
+            events.clear();
+        } else {
+            events[0].description = c.description;
+            events[0].when.wHour = static_cast<std::uint16_t>(c.hour);
+        }
+        if (!c.there.empty()) {
+            ASSERT_TRUE(phone(c.there));
+        }
+        RacingClient racing([&] { EXPECT_TRUE(c.during.empty() || phone(c.during)); });
+        const auto result = sync(events, "alice-pw", &racing);
+        ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+        EXPECT_EQ(result.conflicts, c.merged ? 1u : 0u);
+
+        std::vector<std::string> here;
+        std::vector<std::string> onPhone;
+        for (const Event& e : events) {
+            char start[16];
+            std::snprintf(start, sizeof start, " %02d:%02d", e.when.wHour, e.when.wMinute);
+            here.push_back((e.uid == "p-1" || e.uid.empty() ? e.uid : "new") + " " + e.description + start);
+            onPhone.push_back(e.uid + " " + e.description + start);
+        }
+        std::vector<std::string> expected = c.expected;
+        std::sort(here.begin(), here.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(here, expected);
+        EXPECT_TRUE(phoneHolds(onPhone, true));
+
+        const std::vector<Event> synced = events;
+        const auto again = sync(events);
+        EXPECT_FALSE(again.changedAnything());
+        EXPECT_EQ(again.conflicts, 0u);
+        EXPECT_EQ(events, synced);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "Calendar.h"
 #include "DavNode.h"
 #include "EventFileWriter.h"
+#include "EventMerge.h"
 #include "Fnv1a.h"
 #include "ICalendarReader.h"
 #include "ICalendarWriter.h"
@@ -115,23 +116,85 @@ std::string withoutCount(const std::string& rule)
     return out;
 }
 
+// A series without what carrying it on to its next occurrence changes (its
+// start, the skipped days it passed, its COUNT): that changes nothing the
+// server holds.
+Event carriedOnAside(Event e)
+{
+    if (e.repeats() && e.movedFrom.empty()) {
+        e.when = SystemTime{};
+        e.skippedDays.clear();
+        e.rule = withoutCount(e.rule);
+    }
+    return e;
+}
+
 // The events of one resource as one number: whether they changed here since
-// the last sync. Of a repeating event, what carrying it on to its next
-// occurrence changes (its start, the skipped days it passed, its COUNT) is
-// left out: that changes nothing the server holds.
+// the last sync.
 std::uint64_t fingerprintOf(std::vector<Event> events)
 {
-    for (Event& e : events) {
-        if (e.repeats() && e.movedFrom.empty()) {
-            e.when = SystemTime{};
-            e.skippedDays.clear();
-            e.rule = withoutCount(e.rule);
-        }
-    }
+    for (Event& e : events)
+        e = carriedOnAside(std::move(e));
     std::sort(events.begin(), events.end(), &Event::fieldsBefore);
     Fnv1a hash;
     hash.add(EventFileWriter::write(events));
     return hash.value();
+}
+
+// One resource's events changed on both sides, brought together as the
+// event file's outside changes are: `base` as last synced, `ours` here,
+// `theirs` the server's now, all under the resource's UID. What only one
+// side changed takes that side's version; an event both sides changed is
+// kept in both versions. The server's versions keep the UID (`shared`);
+// ours become events of their own (`own`, without UID, to go up anew),
+// unless none of the server's is left to keep it.
+struct Merged {
+    std::vector<Event> shared;
+    std::vector<Event> own;
+};
+
+Merged merged(const std::vector<Event>& base, std::vector<Event> ours, const std::vector<Event>& theirs)
+{
+    // A series carried on here is no edit: it meets the merge as it was
+    // synced, and comes out as carried on.
+    std::vector<std::pair<Event, Event>> carried; // as synced, as here
+    std::vector<bool> matched(base.size(), false);
+    for (Event& o : ours) {
+        for (std::size_t i = 0; i < base.size(); ++i) {
+            if (!matched[i] && base[i] != o && carriedOnAside(base[i]) == carriedOnAside(o)) {
+                matched[i] = true;
+                carried.emplace_back(base[i], o);
+                o = base[i];
+                break;
+            }
+        }
+    }
+    std::multiset<Event, decltype(&Event::fieldsBefore)> fromThem(theirs.begin(), theirs.end(), &Event::fieldsBefore);
+    Merged out;
+    for (Event& e : EventMerge::merge(base, ours, theirs).events) {
+        const auto found = fromThem.find(e);
+        if (found == fromThem.end()) {
+            out.own.push_back(std::move(e));
+            continue;
+        }
+        fromThem.erase(found);
+        const auto same = std::find_if(carried.begin(), carried.end(), [&](const auto& c) { return c.first == e; });
+        if (same != carried.end()) {
+            e = same->second;
+            carried.erase(same);
+        }
+        out.shared.push_back(std::move(e));
+    }
+    if (out.shared.empty()) {
+        out.shared.swap(out.own);
+    } else {
+        // Apart from its series, a moved occurrence is a plain event.
+        for (Event& e : out.own) {
+            e.uid.clear();
+            e.movedFrom.clear();
+        }
+    }
+    return out;
 }
 
 // The state's resources by address and by UID, kept in step as they change.
@@ -327,264 +390,286 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
     std::vector<Event> events = liveEvents;
     SyncState state = liveState;
     state.calendarUrl = calendar->text();
-    Index index(state);
-    std::set<std::string> touched;    // the UIDs whose events here are as synced now
-    std::set<std::string> conflicted; // changed on both sides: left for the merge
+    // A resource that changed there between the listing and its PUT or
+    // DELETE is merged in another round, so that the sides end equal.
+    bool raced = true;
+    for (int round = 0; raced && round < maxRounds; ++round) {
+        raced = false;
+        Index index(state);
+        std::set<std::string> touched; // the UIDs whose events here are as synced now
 
-    // The events never sent, by the UID they would go up under first: a
-    // resource that already holds it was sent by a run cut short.
-    std::multimap<std::string, std::size_t> unsent;
-    std::set<std::string> uidsHere;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        if (events[i].uid.empty())
-            unsent.emplace(ICalendarWriter::uidOf(events[i], 0), i);
-        else
-            uidsHere.insert(events[i].uid);
-    }
+        // The events never sent, by the UID they would go up under first: a
+        // resource that already holds it was sent by a run cut short.
+        std::multimap<std::string, std::size_t> unsent;
+        std::set<std::string> uidsHere;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            if (events[i].uid.empty())
+                unsent.emplace(ICalendarWriter::uidOf(events[i], 0), i);
+            else
+                uidsHere.insert(events[i].uid);
+        }
 
-    // Pull.
-    const Listing listing = list(*calendar, state.syncToken);
-    if (listing.problem != CalDavProblem::None)
-        return fail(listing.problem, listing.status);
-    std::set<std::string> gone; // by hrefKey
-    std::set<std::string> listed;
-    {
-        const Groups here = groupsOf(events);
-        // Taken in after the listing, so that the positions above stay.
-        std::set<std::string> replaced;
-        std::vector<Event> incoming;
-        for (const Listed& item : listing.resources) {
-            const std::string key = SyncState::hrefKey(item.href);
-            listed.insert(key);
-            if (item.gone) {
-                gone.insert(key);
-                continue;
-            }
-            SyncState::Resource* known = index.byHref(key);
-            if (known && !known->etag.empty() && known->etag == item.etag)
-                continue;
-            const auto url = Url::parse(item.href);
-            if (!url)
-                continue;
-            const Fetched fetched = fetch(*url);
-            if (fetched.answer.problem == CalDavProblem::None && fetched.answer.status == 404) {
-                gone.insert(key);
-                continue;
-            }
-            if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
-                return fail(problemOf(fetched.answer), fetched.answer.status);
-            const std::string& text = fetched.answer.body;
-            const std::string uid = uidIn(text);
-            const std::string etag = fetched.etag.empty() ? item.etag : fetched.etag;
-            std::vector<Event> theirs = eventsOf(text, now);
-            if (known) {
-                const auto mine = here.find(known->uid);
-                const std::vector<Event> ours = mine == here.end() ? std::vector<Event>{} : eventsAt(events, mine->second);
-                if (!ours.empty() && fingerprintOf(ours) != known->localFingerprint) {
-                    // Changed on both sides: both stay as they are, for the merge.
-                    if (text != known->text) {
-                        conflicted.insert(known->uid);
-                        continue;
-                    }
-                    // Only its ETag is new: the change here goes up.
-                    known->etag = etag;
+        // Pull.
+        const Listing listing = list(*calendar, state.syncToken);
+        if (listing.problem != CalDavProblem::None)
+            return fail(listing.problem, listing.status);
+        std::set<std::string> gone; // by hrefKey
+        std::set<std::string> listed;
+        {
+            const Groups here = groupsOf(events);
+            // Taken in after the listing, so that the positions above stay.
+            std::set<std::string> replaced;
+            std::vector<Event> incoming;
+            for (const Listed& item : listing.resources) {
+                const std::string key = SyncState::hrefKey(item.href);
+                listed.insert(key);
+                if (item.gone) {
+                    gone.insert(key);
                     continue;
                 }
-                // Removed here but changed there, the edit comes back.
-                std::sort(theirs.begin(), theirs.end(), &Event::fieldsBefore);
-                if (text != known->text && theirs != ours) {
-                    result.received += theirs.size();
-                    replaced.insert(known->uid);
-                    incoming.insert(incoming.end(), theirs.begin(), theirs.end());
+                SyncState::Resource* known = index.byHref(key);
+                if (known && !known->etag.empty() && known->etag == item.etag)
+                    continue;
+                const auto url = Url::parse(item.href);
+                if (!url)
+                    continue;
+                const Fetched fetched = fetch(*url);
+                if (fetched.answer.problem == CalDavProblem::None && fetched.answer.status == 404) {
+                    gone.insert(key);
+                    continue;
                 }
-                index.setUid(*known, uid);
-                known->etag = etag;
-                known->text = text;
-                touched.insert(uid);
-                continue;
-            }
-            // New to this side, unless the events here already carry its
-            // UID (a sync cut short before the state was kept) or would go
-            // up under it.
-            if (!uidsHere.count(uid)) {
-                const auto [first, last] = unsent.equal_range(firstTwinOf(uid));
-                const auto waiting =
-                    std::find_if(first, last, [&](const auto& entry) { return events[entry.second].uid.empty(); });
-                if (waiting != last) {
-                    events[waiting->second].uid = uid;
+                if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
+                    return fail(problemOf(fetched.answer), fetched.answer.status);
+                const std::string& text = fetched.answer.body;
+                const std::string uid = uidIn(text);
+                const std::string etag = fetched.etag.empty() ? item.etag : fetched.etag;
+                std::vector<Event> theirs = eventsOf(text, now);
+                if (known) {
+                    const auto mine = here.find(known->uid);
+                    const std::vector<Event> ours =
+                        mine == here.end() ? std::vector<Event>{} : eventsAt(events, mine->second);
+                    if (!ours.empty() && fingerprintOf(ours) != known->localFingerprint) {
+                        std::vector<Event> base = eventsOf(known->text, now);
+                        std::sort(base.begin(), base.end(), &Event::fieldsBefore);
+                        std::sort(theirs.begin(), theirs.end(), &Event::fieldsBefore);
+                        known->etag = etag;
+                        known->text = text;
+                        // Only its text or ETag is new: the change here goes up.
+                        if (theirs == base)
+                            continue;
+                        // Changed on both sides.
+                        std::vector<Event> sameUid = ours;
+                        for (Event& e : sameUid)
+                            e.uid = uid;
+                        Merged both = merged(base, sameUid, theirs);
+                        ++result.conflicts;
+                        result.received += theirs.size();
+                        replaced.insert(known->uid);
+                        incoming.insert(incoming.end(), both.shared.begin(), both.shared.end());
+                        incoming.insert(incoming.end(), both.own.begin(), both.own.end());
+                        index.setUid(*known, uid);
+                        // The server's version as synced: what is left of ours goes up.
+                        if (fingerprintOf(both.shared) == fingerprintOf(theirs))
+                            touched.insert(uid);
+                        else
+                            known->localFingerprint = fingerprintOf(theirs);
+                        continue;
+                    }
+                    // Removed here but changed there, the edit comes back.
+                    std::sort(theirs.begin(), theirs.end(), &Event::fieldsBefore);
+                    if (text != known->text && theirs != ours) {
+                        result.received += theirs.size();
+                        replaced.insert(known->uid);
+                        incoming.insert(incoming.end(), theirs.begin(), theirs.end());
+                    }
+                    index.setUid(*known, uid);
+                    known->etag = etag;
+                    known->text = text;
+                    touched.insert(uid);
+                    continue;
+                }
+                // New to this side, unless the events here already carry its
+                // UID (a sync cut short before the state was kept) or would go
+                // up under it.
+                if (!uidsHere.count(uid)) {
+                    const auto [first, last] = unsent.equal_range(firstTwinOf(uid));
+                    const auto waiting =
+                        std::find_if(first, last, [&](const auto& entry) { return events[entry.second].uid.empty(); });
+                    if (waiting != last) {
+                        events[waiting->second].uid = uid;
+                    } else {
+                        result.received += theirs.size();
+                        incoming.insert(incoming.end(), theirs.begin(), theirs.end());
+                    }
+                    uidsHere.insert(uid);
+                }
+                if (SyncState::Resource* sameUid = index.byUid(uid)) {
+                    // The same event under another address: the server's word goes.
+                    index.setHref(*sameUid, item.href);
+                    sameUid->etag = etag;
+                    sameUid->text = text;
                 } else {
-                    result.received += theirs.size();
-                    incoming.insert(incoming.end(), theirs.begin(), theirs.end());
+                    index.add({item.href, etag, uid, 0, text});
                 }
-                uidsHere.insert(uid);
+                touched.insert(uid);
             }
-            if (SyncState::Resource* sameUid = index.byUid(uid)) {
-                // The same event under another address: the server's word goes.
-                index.setHref(*sameUid, item.href);
-                sameUid->etag = etag;
-                sameUid->text = text;
-            } else {
-                index.add({item.href, etag, uid, 0, text});
+            events.erase(std::remove_if(events.begin(), events.end(),
+                                        [&](const Event& e) { return replaced.count(e.uid) > 0; }),
+                         events.end());
+            events.insert(events.end(), incoming.begin(), incoming.end());
+        }
+        if (listing.complete) {
+            for (const SyncState::Resource& resource : state.resources) {
+                if (!listed.count(SyncState::hrefKey(resource.href)))
+                    gone.insert(SyncState::hrefKey(resource.href));
             }
-            touched.insert(uid);
         }
-        events.erase(std::remove_if(events.begin(), events.end(),
-                                    [&](const Event& e) { return replaced.count(e.uid) > 0; }),
-                     events.end());
-        events.insert(events.end(), incoming.begin(), incoming.end());
-    }
-    if (listing.complete) {
-        for (const SyncState::Resource& resource : state.resources) {
-            if (!listed.count(SyncState::hrefKey(resource.href)))
-                gone.insert(SyncState::hrefKey(resource.href));
+        if (!gone.empty()) {
+            const Groups here = groupsOf(events);
+            std::set<std::string> removedUids;
+            for (const SyncState::Resource& resource : state.resources) {
+                if (!gone.count(SyncState::hrefKey(resource.href)))
+                    continue;
+                const auto mine = here.find(resource.uid);
+                // Changed here since, the user's version stays, and goes up again.
+                if (mine != here.end() && fingerprintOf(eventsAt(events, mine->second)) == resource.localFingerprint) {
+                    removedUids.insert(resource.uid);
+                    result.removed += mine->second.size();
+                }
+                touched.erase(resource.uid);
+            }
+            events.erase(std::remove_if(events.begin(), events.end(),
+                                        [&](const Event& e) { return removedUids.count(e.uid) > 0; }),
+                         events.end());
+            state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
+                                                 [&](const SyncState::Resource& r) {
+                                                     return gone.count(SyncState::hrefKey(r.href)) > 0;
+                                                 }),
+                                  state.resources.end());
+            index = Index(state);
         }
-    }
-    if (!gone.empty()) {
+        state.syncToken = listing.token;
+
+        // Push. Each event never sent gets the UID it goes up under first, or
+        // takes up again the resource it was sent as when the file that kept
+        // that UID was not written.
+        const long today = dayNumber(now);
+        for (Event& e : events) {
+            if (!e.uid.empty() || !pushable(e, today))
+                continue;
+            // Twins (equal events) go up under UIDs of their own.
+            std::string uid;
+            for (unsigned twin = 0; uid.empty() || uidsHere.count(uid); ++twin)
+                uid = ICalendarWriter::uidOf(e, twin);
+            e.uid = uid;
+            uidsHere.insert(uid);
+            if (index.byUid(uid))
+                touched.insert(uid);
+        }
+        // A series goes with the occurrences moved out of it, as one resource.
         const Groups here = groupsOf(events);
-        std::set<std::string> removedUids;
-        for (const SyncState::Resource& resource : state.resources) {
-            if (!gone.count(SyncState::hrefKey(resource.href)))
+        for (const auto& [uid, positions] : here) {
+            const std::vector<Event> ours = eventsAt(events, positions);
+            if (!std::all_of(ours.begin(), ours.end(),
+                             [](const Event& e) { return ICalendarWriter::writable(e) && !needsStretches(e); }))
                 continue;
-            const auto mine = here.find(resource.uid);
-            // Changed here since, the user's version stays, and goes up again.
-            if (mine != here.end() && fingerprintOf(eventsAt(events, mine->second)) == resource.localFingerprint) {
-                removedUids.insert(resource.uid);
-                result.removed += mine->second.size();
+            SyncState::Resource* known = index.byUid(uid);
+            HttpClient::Headers headers{{"Content-Type", "text/calendar; charset=utf-8"}};
+            Url url = *calendar;
+            if (!known) {
+                if (!std::any_of(ours.begin(), ours.end(), [&](const Event& e) { return pushable(e, today); }))
+                    continue;
+                headers.emplace_back("If-None-Match", "*");
+                url = calendar->withPath(calendar->path() + segmentFor(uid));
+            } else if (touched.count(uid) || known->etag.empty() ||
+                       fingerprintOf(ours) == known->localFingerprint) {
+                continue;
+            } else {
+                const auto parsed = Url::parse(known->href);
+                if (!parsed)
+                    continue;
+                headers.emplace_back("If-Match", known->etag);
+                url = *parsed;
             }
-            touched.erase(resource.uid);
-        }
-        events.erase(std::remove_if(events.begin(), events.end(),
-                                    [&](const Event& e) { return removedUids.count(e.uid) > 0; }),
-                     events.end());
-        state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
-                                             [&](const SyncState::Resource& r) {
-                                                 return gone.count(SyncState::hrefKey(r.href)) > 0;
-                                             }),
-                              state.resources.end());
-        index = Index(state);
-    }
-    state.syncToken = listing.token;
-
-    // Push. Each event never sent gets the UID it goes up under first, or
-    // takes up again the resource it was sent as when the file that kept
-    // that UID was not written.
-    const long today = dayNumber(now);
-    for (Event& e : events) {
-        if (!e.uid.empty() || !pushable(e, today))
-            continue;
-        // Twins (equal events) go up under UIDs of their own.
-        std::string uid;
-        for (unsigned twin = 0; uid.empty() || uidsHere.count(uid); ++twin)
-            uid = ICalendarWriter::uidOf(e, twin);
-        e.uid = uid;
-        uidsHere.insert(uid);
-        if (index.byUid(uid))
+            const std::string text = ICalendarWriter::write(ours, stampUtc, codePage, version);
+            const auto answer = connection.send("PUT", url, headers, text);
+            if (answer.problem != CalDavProblem::None)
+                return fail(answer.problem, answer.status);
+            if (known && (answer.status == 412 || answer.status == 404)) {
+                // Changed or removed there meanwhile: the next round brings that in.
+                raced = true;
+                continue;
+            }
+            SyncState::Resource sent{url.text(), answer.header("ETag"), uid, 0, text};
+            if (answer.status == 412) {
+                // Sent by a run cut short: what the server holds is what was synced.
+                const Fetched fetched = fetch(url);
+                if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
+                    return fail(problemOf(fetched.answer), fetched.answer.status);
+                sent.etag = fetched.etag;
+                sent.text = fetched.answer.body;
+            } else if (answer.status < 200 || answer.status > 299) {
+                return fail(problemOf(answer), answer.status);
+            } else {
+                ++result.sent;
+            }
+            if (known) {
+                known->etag = sent.etag;
+                known->text = sent.text;
+            } else {
+                index.add(std::move(sent));
+            }
             touched.insert(uid);
-    }
-    // A series goes with the occurrences moved out of it, as one resource.
-    const Groups here = groupsOf(events);
-    for (const auto& [uid, positions] : here) {
-        const std::vector<Event> ours = eventsAt(events, positions);
-        if (!std::all_of(ours.begin(), ours.end(),
-                         [](const Event& e) { return ICalendarWriter::writable(e) && !needsStretches(e); }))
-            continue;
-        SyncState::Resource* known = index.byUid(uid);
-        HttpClient::Headers headers{{"Content-Type", "text/calendar; charset=utf-8"}};
-        Url url = *calendar;
-        if (!known) {
-            if (!std::any_of(ours.begin(), ours.end(), [&](const Event& e) { return pushable(e, today); }))
-                continue;
-            headers.emplace_back("If-None-Match", "*");
-            url = calendar->withPath(calendar->path() + segmentFor(uid));
-        } else if (touched.count(uid) || conflicted.count(uid) || known->etag.empty() ||
-                   fingerprintOf(ours) == known->localFingerprint) {
-            continue;
-        } else {
-            const auto parsed = Url::parse(known->href);
-            if (!parsed)
-                continue;
-            headers.emplace_back("If-Match", known->etag);
-            url = *parsed;
         }
-        const std::string text = ICalendarWriter::write(ours, stampUtc, codePage, version);
-        const auto answer = connection.send("PUT", url, headers, text);
-        if (answer.problem != CalDavProblem::None)
-            return fail(answer.problem, answer.status);
-        if (known && (answer.status == 412 || answer.status == 404)) {
-            // Changed or removed there meanwhile: the next pull brings that, for the merge.
-            conflicted.insert(uid);
-            continue;
-        }
-        SyncState::Resource sent{url.text(), answer.header("ETag"), uid, 0, text};
-        if (answer.status == 412) {
-            // Sent by a run cut short: what the server holds is what was synced.
-            const Fetched fetched = fetch(url);
-            if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
-                return fail(problemOf(fetched.answer), fetched.answer.status);
-            sent.etag = fetched.etag;
-            sent.text = fetched.answer.body;
-        } else if (answer.status < 200 || answer.status > 299) {
-            return fail(problemOf(answer), answer.status);
-        } else {
-            ++result.sent;
-        }
-        if (known) {
-            known->etag = sent.etag;
-            known->text = sent.text;
-        } else {
-            index.add(std::move(sent));
-        }
-        touched.insert(uid);
-    }
 
-    // Removed here: removed there, unless it changed there meanwhile. A
-    // resource that never had events here (one the reader could not hold),
-    // or whose events are all past, is not the user's to remove.
-    const std::uint64_t nothing = fingerprintOf({});
-    const auto stillAhead = [&](const std::string& text) {
-        const std::vector<Event> theirs = eventsOf(text, now);
-        return std::any_of(theirs.begin(), theirs.end(),
-                           [&](const Event& e) { return Occurrences(e).nextFrom(today) != Occurrences::noDay; });
-    };
-    std::set<std::string> deleted;
-    for (const SyncState::Resource& resource : state.resources) {
-        if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid))
-            continue;
-        // A series that ended here leaves its past occurrences without a
-        // UID: the server keeps it as it is.
-        if (!stillAhead(resource.text))
-            continue;
-        const auto url = Url::parse(resource.href);
-        if (!url)
-            continue;
-        HttpClient::Headers headers;
-        if (!resource.etag.empty())
-            headers.emplace_back("If-Match", resource.etag);
-        const auto answer = connection.send("DELETE", *url, headers, {});
-        if (answer.problem != CalDavProblem::None)
-            return fail(answer.problem, answer.status);
-        if (answer.status == 412) {
-            conflicted.insert(resource.uid);
-            continue;
+        // Removed here: removed there, unless it changed there meanwhile. A
+        // resource that never had events here (one the reader could not hold),
+        // or whose events are all past, is not the user's to remove.
+        const std::uint64_t nothing = fingerprintOf({});
+        const auto stillAhead = [&](const std::string& text) {
+            const std::vector<Event> theirs = eventsOf(text, now);
+            return std::any_of(theirs.begin(), theirs.end(),
+                               [&](const Event& e) { return Occurrences(e).nextFrom(today) != Occurrences::noDay; });
+        };
+        std::set<std::string> deleted;
+        for (const SyncState::Resource& resource : state.resources) {
+            if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid))
+                continue;
+            // A series that ended here leaves its past occurrences without a
+            // UID: the server keeps it as it is.
+            if (!stillAhead(resource.text))
+                continue;
+            const auto url = Url::parse(resource.href);
+            if (!url)
+                continue;
+            HttpClient::Headers headers;
+            if (!resource.etag.empty())
+                headers.emplace_back("If-Match", resource.etag);
+            const auto answer = connection.send("DELETE", *url, headers, {});
+            if (answer.problem != CalDavProblem::None)
+                return fail(answer.problem, answer.status);
+            if (answer.status == 412) {
+                raced = true;
+                continue;
+            }
+            if (answer.status != 404 && (answer.status < 200 || answer.status > 299))
+                return fail(problemOf(answer), answer.status);
+            ++result.deleted;
+            deleted.insert(resource.uid);
         }
-        if (answer.status != 404 && (answer.status < 200 || answer.status > 299))
-            return fail(problemOf(answer), answer.status);
-        ++result.deleted;
-        deleted.insert(resource.uid);
-    }
-    state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
-                                         [&](const SyncState::Resource& r) { return deleted.count(r.uid) > 0; }),
-                          state.resources.end());
+        state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
+                                             [&](const SyncState::Resource& r) { return deleted.count(r.uid) > 0; }),
+                              state.resources.end());
 
-    const Groups synced = groupsOf(events);
-    for (SyncState::Resource& resource : state.resources) {
-        if (!touched.count(resource.uid))
-            continue;
-        const auto mine = synced.find(resource.uid);
-        resource.localFingerprint =
-            fingerprintOf(mine == synced.end() ? std::vector<Event>{} : eventsAt(events, mine->second));
+        const Groups synced = groupsOf(events);
+        for (SyncState::Resource& resource : state.resources) {
+            if (!touched.count(resource.uid))
+                continue;
+            const auto mine = synced.find(resource.uid);
+            resource.localFingerprint =
+                fingerprintOf(mine == synced.end() ? std::vector<Event>{} : eventsAt(events, mine->second));
+        }
     }
-    result.conflicts = conflicted.size();
     std::stable_sort(events.begin(), events.end());
     liveEvents = std::move(events);
     liveState = std::move(state);

@@ -21,8 +21,10 @@ class TimeZones;
 // of its own (If-None-Match), under a UID made of its fields, so that a run
 // cut short and done again finds it rather than sending it twice; each
 // event changed here (If-Match); and removes from the server what was
-// removed here (If-Match). What changed on both sides stays as it is on
-// both, for a merge.
+// removed here (If-Match). What changed on both sides is merged as the
+// event file's outside changes are (EventMerge): a change of one side wins
+// on both, an event both changed is kept in both versions, the server's
+// under its UID and ours as a new resource, and an edit wins over a removal.
 class CalDavSync {
 public:
     CalDavSync(CalDavConnection& connection, const CodePage& codePage, const TimeZones& timeZones,
@@ -35,7 +37,7 @@ public:
         std::size_t removed = 0;   // events removed here, as they went from the server
         std::size_t sent = 0;      // resources put on the server, new or changed
         std::size_t deleted = 0;   // resources deleted on the server, as their events went from here
-        std::size_t conflicts = 0; // events changed on both sides, both versions left as they are
+        std::size_t conflicts = 0; // resources changed on both sides, merged
         bool changedAnything() const { return received || removed || sent || deleted; }
     };
 
@@ -48,6 +50,10 @@ public:
     // Only events that repeat or are today or later go up: the past
     // occurrences a repeating event leaves behind stay here.
     static bool pushable(const Event& event, long today);
+
+    // Pull and push again at most this often when the server changed a
+    // resource between the listing and its PUT or DELETE.
+    static constexpr int maxRounds = 3;
 
 private:
     struct Listed {
