@@ -162,13 +162,20 @@ protected:
 
     // The phone's line that saves one event of the VEVENT lines `lines`
     // (each ended by a line feed), stamped as of 1 December 2026.
-    static std::string savesEvent(const std::string& lines)
+    static std::string savesEvent(const std::string& lines) { return savesEvents({lines}); }
+
+    // The same for one resource of several VEVENTs (a series and its moved occurrences).
+    static std::string savesEvents(const std::vector<std::string>& events)
     {
         std::string python;
-        for (const char c : "DTSTAMP:20261201T000000Z\n" + lines)
-            python += c == '\n' ? std::string("\\n") : std::string(1, c);
-        return "calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\nBEGIN:VEVENT\\n" + python +
-               "END:VEVENT\\nEND:VCALENDAR\\n')\n";
+        for (const std::string& lines : events) {
+            python += "BEGIN:VEVENT\\n";
+            for (const char c : "DTSTAMP:20261201T000000Z\n" + lines)
+                python += c == '\n' ? std::string("\\n") : std::string(1, c);
+            python += "END:VEVENT\\n";
+        }
+        return "calendar.save_event('BEGIN:VCALENDAR\\nVERSION:2.0\\nPRODID:-//phone//EN\\n" + python +
+               "END:VCALENDAR\\n')\n";
     }
 
     // The phone's events as "UID SUMMARY" lines (with " HH:MM" of the
@@ -433,6 +440,65 @@ TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesIsMergedAndBothSidesEndEqual)
         const auto again = sync(events);
         EXPECT_FALSE(again.changedAnything());
         EXPECT_EQ(again.conflicts, 0u);
+        EXPECT_EQ(events, synced);
+    }
+}
+
+TEST_F(CalDavSyncTest, WhatTheUserDidNotChangeGoesBackAsThePhoneWroteIt)
+{
+    // Texts the code page cannot hold, and what Vellumere holds nothing of.
+    const std::string party = "UID:u-1\nDTSTART:20270301T090000\nDTEND:20270301T100000\n"
+                              "SUMMARY:\xF0\x9F\x8E\x89 \xD0\x92\xD1\x81\xD1\x82\xD1\x80\xD0\xB5\xD1\x87\xD0\xB0\n"
+                              "LOCATION:Caf\xC3\xA9\nX-PHONE-COLOR:red\n"
+                              "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:\xF0\x9F\x8E\x89\nTRIGGER:-PT10M\nEND:VALARM\n";
+    const std::string swim = "UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY;COUNT=5\n"
+                             "SUMMARY:\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5\nLOCATION:Pool\n";
+    const std::string swimMoved = "UID:s-1\nRECURRENCE-ID:20270111T070000\nDTSTART:20270111T080000\n"
+                                  "SUMMARY:\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5\nLOCATION:Pool\n";
+    // The phone's checks, with `ev` each VEVENT: the user's new start, all else as the phone wrote it.
+    const std::string partyKept =
+        "[ev] = [c for e in calendar.events() for c in e.icalendar_instance.walk('VEVENT')]\n"
+        "assert str(ev['SUMMARY']) == '\xF0\x9F\x8E\x89 \xD0\x92\xD1\x81\xD1\x82\xD1\x80\xD0\xB5\xD1\x87\xD0\xB0', ev['SUMMARY']\n"
+        "assert str(ev['LOCATION']) == 'Caf\xC3\xA9' and str(ev['X-PHONE-COLOR']) == 'red'\n"
+        "assert ev['DTSTART'].dt.isoformat() == '2027-03-01T11:00:00', ev['DTSTART'].dt\n"
+        "length = ev['DURATION'].dt if 'DURATION' in ev else ev['DTEND'].dt - ev['DTSTART'].dt\n"
+        "assert length.total_seconds() == 3600, length\n"
+        "[alarm] = ev.walk('VALARM')\n"
+        "assert str(alarm['DESCRIPTION']) == '\xF0\x9F\x8E\x89' and alarm['TRIGGER'].dt.total_seconds() == -600\n";
+    const std::string swimKept =
+        "[series, moved] = sorted((c for e in calendar.events() for c in e.icalendar_instance.walk('VEVENT')),"
+        " key=lambda c: 'RECURRENCE-ID' in c)\n"
+        "for ev in (series, moved):\n"
+        "    assert str(ev['SUMMARY']) == '\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5' and str(ev['LOCATION']) == 'Pool'\n"
+        "assert series['DTSTAMP'].dt.isoformat() == '2026-12-01T00:00:00+00:00', series['DTSTAMP'].dt\n"
+        "assert series['DTSTART'].dt.isoformat() == '2027-01-04T07:00:00'\n"
+        "assert moved['DTSTART'].dt.isoformat() == '2027-01-11T11:00:00', moved['DTSTART'].dt\n";
+    const struct {
+        const char* name;
+        std::vector<std::string> onPhone; // one resource's VEVENTs
+        std::string kept;
+    } cases[] = {
+        {"an event moved here", {party}, partyKept},
+        {"a series whose moved occurrence moved here", {swim, swimMoved}, swimKept},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" + savesEvents(c.onPhone)));
+        state = SyncState{};
+        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        std::vector<Event> events;
+        ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+        ASSERT_EQ(events.size(), c.onPhone.size());
+        // The lone event, or the occurrence moved out of the series.
+        Event& moved = events.size() == 1 ? events[0] : events[events[0].movedFrom.empty() ? 1 : 0];
+        moved.when.wHour = 11;
+        const auto result = sync(events);
+        ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+        EXPECT_EQ(result.sent, 1u);
+        EXPECT_TRUE(phone(c.kept));
+
+        const std::vector<Event> synced = events;
+        EXPECT_FALSE(sync(events).changedAnything());
         EXPECT_EQ(events, synced);
     }
 }

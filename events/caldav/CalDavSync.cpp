@@ -9,6 +9,7 @@
 #include "ICalendarWriter.h"
 #include "MultiStatus.h"
 #include "Occurrences.h"
+#include "ResourcePatch.h"
 
 #include <algorithm>
 #include <map>
@@ -591,7 +592,9 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
                 headers.emplace_back("If-Match", known->etag);
                 url = *parsed;
             }
-            const std::string text = ICalendarWriter::write(ours, stampUtc, codePage, version);
+            std::string text = ICalendarWriter::write(ours, stampUtc, codePage, version);
+            if (known)
+                text = ResourcePatch::patched(known->text, eventsOf(known->text, now), text, ours);
             const auto answer = connection.send("PUT", url, headers, text);
             if (answer.problem != CalDavProblem::None)
                 return fail(answer.problem, answer.status);
