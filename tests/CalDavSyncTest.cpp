@@ -21,11 +21,18 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
+#include <set>
 #include <sstream>
+#include <thread>
+#include <iostream>
 
 namespace {
 
@@ -103,8 +110,8 @@ Event event(const std::string& description, const SystemTime& when, EventFrequen
 
 const SystemTime now = at(2026, 12, 8, 12);
 
-// The command-line tool's exit status, its output thrown away.
-int runTool(const std::vector<std::string>& arguments, const std::string& password)
+// The command-line tool started, its output thrown away; -1 if it could not be.
+pid_t startTool(const std::vector<std::string>& arguments, const std::string& password)
 {
     std::vector<char*> argv{const_cast<char*>(VELLUMERE_EVENTS_TOOL)};
     for (const std::string& argument : arguments)
@@ -119,11 +126,35 @@ int runTool(const std::vector<std::string>& arguments, const std::string& passwo
     pid_t child = -1;
     const int spawned = posix_spawn(&child, VELLUMERE_EVENTS_TOOL, &actions, nullptr, argv.data(), envp);
     posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? child : -1;
+}
+
+// The command-line tool's exit status.
+int runTool(const std::vector<std::string>& arguments, const std::string& password)
+{
+    const pid_t child = startTool(arguments, password);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 }
+
+// Stops the server once it has answered that many requests.
+class StoppingClient : public HttpClient {
+public:
+    StoppingClient(RadicaleServer& server_, int answered_) : server(server_), answered(answered_) {}
+    Response send(const Request& request) override
+    {
+        if (answered-- == 0)
+            server.stop();
+        return curl.send(request);
+    }
+
+private:
+    RadicaleServer& server;
+    int answered;
+    CurlHttpClient curl;
+};
 
 std::string contents(const std::string& path)
 {
@@ -146,14 +177,65 @@ protected:
     {
         calendarId = testing::UnitTest::GetInstance()->current_test_info()->name();
         std::transform(calendarId.begin(), calendarId.end(), calendarId.begin(), ::tolower);
+        useServer(*server);
+    }
+
+    void useServer(RadicaleServer& other)
+    {
+        host = &other;
         ASSERT_TRUE(phone("principal.make_calendar(name='" + calendarId + "', cal_id='" + calendarId + "')"));
-        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        state.calendarUrl = host->address() + "/alice/" + calendarId + "/";
+    }
+
+    // Three events on each side, not synced yet.
+    void threeEventsOnEachSide(std::vector<Event>& events)
+    {
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" +
+                          savesEvent("UID:p-a\nDTSTART:20270301T090000\nSUMMARY:A\n") +
+                          savesEvent("UID:p-b\nDTSTART:20270302T090000\nSUMMARY:B\n") +
+                          savesEvent("UID:p-c\nDTSTART:20270303T090000\nSUMMARY:C\n")));
+        events = {event("L1", at(2027, 3, 4)), event("L2", at(2027, 3, 5)), event("L3", at(2027, 3, 6))};
+    }
+
+    // On each side one event added, one edited and one removed.
+    void changeBothSides(std::vector<Event>& events)
+    {
+        ASSERT_TRUE(phone(savesEvent("UID:p-n\nDTSTART:20270307T090000\nSUMMARY:Phone new\n") +
+                          "e = calendar.event_by_uid('p-a')\n"
+                          "e.icalendar_component['SUMMARY'] = 'A edited there'\n"
+                          "e.save()\n"
+                          "calendar.event_by_uid('p-b').delete()\n"));
+        events.erase(std::remove_if(events.begin(), events.end(), [](const Event& e) { return e.description == "L2"; }),
+                     events.end());
+        for (Event& e : events) {
+            if (e.description == "L1")
+                e.description = "L1 edited here";
+        }
+        events.push_back(event("Local new", at(2027, 3, 8)));
+    }
+
+    // Both sides hold each change of changeBothSides() once, and nothing removed.
+    void expectBothSidesChanged(const std::vector<Event>& events) const
+    {
+        std::vector<std::string> descriptions;
+        std::vector<std::string> onPhone;
+        std::set<std::string> uids;
+        for (const Event& e : events) {
+            descriptions.push_back(e.description);
+            onPhone.push_back(e.uid + " " + e.description);
+            EXPECT_FALSE(e.uid.empty()) << e.description;
+            EXPECT_TRUE(uids.insert(e.uid).second) << e.uid;
+        }
+        std::sort(descriptions.begin(), descriptions.end());
+        EXPECT_EQ(descriptions, (std::vector<std::string>{"A edited there", "C", "L1 edited here", "L3", "Local new",
+                                                          "Phone new"}));
+        EXPECT_TRUE(phoneHolds(onPhone));
     }
 
     // `script` runs with `principal` and `calendar` (this test's) at hand.
     bool phone(const std::string& script) const
     {
-        return server->runPython("import sys, caldav\n"
+        return host->runPython("import sys, caldav\n"
                                  "client = caldav.DAVClient(sys.argv[1] + '/', username='alice', password='alice-pw')\n"
                                  "principal = client.principal()\n"
                                  "calendar = caldav.Calendar(client=client, url=sys.argv[1] + '/alice/" +
@@ -200,6 +282,7 @@ protected:
     }
 
     static std::unique_ptr<RadicaleServer> server;
+    RadicaleServer* host = nullptr; // the one the phone and the calendar are on
     std::string calendarId;
     SyncState state;
     Windows1252 codePage;
@@ -627,6 +710,74 @@ TEST_F(CalDavSyncTest, AFailedSyncChangesNothing)
     EXPECT_TRUE(phoneHolds({"phone-2 From the phone"}));
 }
 
+TEST_F(CalDavSyncTest, ASyncCutShortByTheServerEndsEqualOnceTheServerIsBack)
+{
+    RadicaleServer own(RadicaleServer::Users{{"alice", "alice-pw"}});
+    useServer(own);
+    const std::string calendarUrl = state.calendarUrl;
+    // The sync's requests: its REPORT, two GETs, two PUTs and a DELETE.
+    for (int answered = 0; answered < 6; ++answered) {
+        SCOPED_TRACE("stopped after " + std::to_string(answered) + " requests");
+        state = SyncState{};
+        state.calendarUrl = calendarUrl;
+        std::vector<Event> events;
+        threeEventsOnEachSide(events);
+        ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+        changeBothSides(events);
+        StoppingClient stopping(own, answered);
+        EXPECT_EQ(sync(events, "alice-pw", &stopping).problem, CalDavProblem::Network);
+        own.start();
+        const auto result = sync(events);
+        ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+        expectBothSidesChanged(events);
+        const std::vector<Event> synced = events;
+        EXPECT_FALSE(sync(events).changedAnything());
+        EXPECT_EQ(events, synced);
+    }
+}
+
+TEST_F(CalDavSyncTest, KillingTheCommandLineSyncAtAnyMomentLosesNothing)
+{
+    TemporaryFolder folder;
+    const std::string file = folder.path("events.xml");
+    const std::vector<std::string> arguments{"--sync", state.calendarUrl, "--user", "alice", file};
+    std::vector<Event> events;
+    threeEventsOnEachSide(events);
+    std::ofstream(file, std::ios::binary) << EventFileWriter::write(events);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(runTool(arguments, "alice-pw"), 0);
+    const auto fullSync = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+
+    std::string text = contents(file);
+    events.clear();
+    ASSERT_TRUE(EventFileReader::read(text, events, codePage));
+    changeBothSides(events);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << EventFileWriter::write(events);
+
+    const char* given = std::getenv("VELLUMERE_KILL_SEED");
+    const unsigned seed = given ? static_cast<unsigned>(std::stoul(given)) : std::random_device{}();
+    std::cout << "kill seed " << seed << " (VELLUMERE_KILL_SEED), a full sync " << fullSync.count() << " us\n";
+    SCOPED_TRACE("kill seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long long> delay(0, fullSync.count());
+    int cut = 0;
+    for (int kill = 0; kill < 40; ++kill) {
+        const pid_t child = startTool(arguments, "alice-pw");
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        cut += WIFSIGNALED(status) ? 1 : 0;
+    }
+    std::cout << cut << " of 40 killed before their end\n";
+    ASSERT_EQ(runTool(arguments, "alice-pw"), 0);
+    text = contents(file);
+    events.clear();
+    ASSERT_TRUE(EventFileReader::read(text, events, codePage));
+    expectBothSidesChanged(events);
+}
+
 TEST_F(CalDavSyncTest, TheCommandLineChangesNothingUnlessTheSyncSucceeds)
 {
     RadicaleServer stopped(RadicaleServer::Users{{"alice", "alice-pw"}});
@@ -656,6 +807,7 @@ TEST_F(CalDavSyncTest, TheCommandLineChangesNothingUnlessTheSyncSucceeds)
         EXPECT_EQ(contents(file), original);
         EXPECT_FALSE(std::ifstream(SyncState::pathFor(file)).good());
     }
+    EXPECT_TRUE(phoneHolds({"phone-3 From the phone"}));
 
     ASSERT_EQ(runTool({"--sync", url, "--user", "alice", file}, "alice-pw"), 0);
     const std::string synced = contents(file);
