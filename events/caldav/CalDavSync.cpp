@@ -306,6 +306,8 @@ CalDavSync::Listing CalDavSync::syncCollection(const Url& calendar, const std::s
     listing.complete = token.empty();
     for (const MultiStatus::Resource& resource : multiStatus->resources) {
         const auto url = answer.url.resolve(resource.href);
+        if (url && *url == calendar && resource.status == 507)
+            listing.truncated = true;
         if (!url || *url == calendar)
             continue;
         const DavNode* etag = resource.property(DavNode::dav, "getetag");
@@ -350,7 +352,97 @@ CalDavSync::Listing CalDavSync::list(const Url& calendar, const std::string& tok
         listing = syncCollection(calendar, {});
     if (listing.problem == CalDavProblem::Unexpected)
         listing = calendarQuery(calendar);
+    // A listing cut short (RFC 6578 3.6) goes on from the token it ends
+    // with; what a later part says of a resource is the newer word.
+    for (int part = 1; listing.problem == CalDavProblem::None && listing.truncated; ++part) {
+        if (part == maxListingParts) {
+            listing.problem = CalDavProblem::Unexpected;
+            break;
+        }
+        Listing more = syncCollection(calendar, listing.token);
+        if (more.problem != CalDavProblem::None) {
+            listing.problem = more.problem;
+            listing.status = more.status;
+            break;
+        }
+        listing.token = more.token;
+        listing.truncated = more.truncated;
+        listing.resources.insert(listing.resources.end(), more.resources.begin(), more.resources.end());
+    }
+    std::map<std::string, std::size_t> last;
+    for (std::size_t i = 0; i < listing.resources.size(); ++i)
+        last[SyncState::hrefKey(listing.resources[i].href)] = i;
+    if (last.size() != listing.resources.size()) {
+        std::vector<Listed> newest;
+        for (std::size_t i = 0; i < listing.resources.size(); ++i) {
+            if (last[SyncState::hrefKey(listing.resources[i].href)] == i)
+                newest.push_back(std::move(listing.resources[i]));
+        }
+        listing.resources = std::move(newest);
+    }
     return listing;
+}
+
+bool CalDavSync::fetchAll(const Url& calendar, const std::vector<Url>& urls, std::map<std::string, Fetched>& fetched,
+                          Fetched& failed)
+{
+    bool multiget = urls.size() > 1;
+    for (std::size_t start = 0; start < urls.size(); start += multigetBatch) {
+        const std::size_t end = std::min(urls.size(), start + multigetBatch);
+        if (multiget) {
+            std::string body = std::string(DavNode::declaration) +
+                               "<c:calendar-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
+                               "<d:prop><d:getetag/><c:calendar-data/></d:prop>";
+            for (std::size_t i = start; i < end; ++i)
+                body += "<d:href>" + DavNode::escaped(urls[i].path()) + "</d:href>";
+            body += "</c:calendar-multiget>";
+            Fetched answer{connection.send("REPORT", calendar,
+                                           {{"Content-Type", "application/xml; charset=utf-8"}, {"Depth", "1"}}, body),
+                           {}};
+            const int status = answer.answer.status;
+            if (answer.answer.problem != CalDavProblem::None || status == 401 || (status >= 500 && status != 501)) {
+                failed = std::move(answer);
+                return false;
+            }
+            const auto multiStatus = status == 207 ? MultiStatus::read(answer.answer.body) : std::nullopt;
+            // Refused or not understood: each by GET from now on.
+            multiget = multiStatus.has_value();
+            if (multiStatus) {
+                for (const MultiStatus::Resource& resource : multiStatus->resources) {
+                    const auto url = answer.answer.url.resolve(resource.href);
+                    if (!url)
+                        continue;
+                    const DavNode* data = resource.property(DavNode::caldav, "calendar-data");
+                    const DavNode* etag = resource.property(DavNode::dav, "getetag");
+                    Fetched one;
+                    if (resource.status == 404) {
+                        one.answer.status = 404;
+                    } else if (data && etag) {
+                        one.answer.status = 200;
+                        one.answer.body = data->text();
+                        one.etag = etag->text();
+                    } else {
+                        continue;
+                    }
+                    fetched[SyncState::hrefKey(url->text())] = std::move(one);
+                }
+            }
+        }
+        // What the report left out comes by GET.
+        for (std::size_t i = start; i < end; ++i) {
+            const std::string key = SyncState::hrefKey(urls[i].text());
+            if (fetched.count(key))
+                continue;
+            Fetched one = fetch(urls[i]);
+            if (one.answer.problem != CalDavProblem::None ||
+                (one.answer.status != 200 && one.answer.status != 404)) {
+                failed = std::move(one);
+                return false;
+            }
+            fetched[key] = std::move(one);
+        }
+    }
+    return true;
 }
 
 CalDavSync::Fetched CalDavSync::fetch(const Url& url)
@@ -421,6 +513,17 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             // Taken in after the listing, so that the positions above stay.
             std::set<std::string> replaced;
             std::vector<Event> incoming;
+            std::vector<Url> wanted;
+            for (const Listed& item : listing.resources) {
+                const SyncState::Resource* known = index.byHref(SyncState::hrefKey(item.href));
+                const auto url = Url::parse(item.href);
+                if (!item.gone && url && !(known && !known->etag.empty() && known->etag == item.etag))
+                    wanted.push_back(*url);
+            }
+            std::map<std::string, Fetched> texts;
+            Fetched failed;
+            if (!fetchAll(*calendar, wanted, texts, failed))
+                return fail(problemOf(failed.answer), failed.answer.status);
             for (const Listed& item : listing.resources) {
                 const std::string key = SyncState::hrefKey(item.href);
                 listed.insert(key);
@@ -431,16 +534,14 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
                 SyncState::Resource* known = index.byHref(key);
                 if (known && !known->etag.empty() && known->etag == item.etag)
                     continue;
-                const auto url = Url::parse(item.href);
-                if (!url)
+                const auto found = texts.find(key);
+                if (found == texts.end())
                     continue;
-                const Fetched fetched = fetch(*url);
-                if (fetched.answer.problem == CalDavProblem::None && fetched.answer.status == 404) {
+                const Fetched& fetched = found->second;
+                if (fetched.answer.status == 404) {
                     gone.insert(key);
                     continue;
                 }
-                if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
-                    return fail(problemOf(fetched.answer), fetched.answer.status);
                 const std::string& text = fetched.answer.body;
                 const std::string uid = uidIn(text);
                 const std::string etag = fetched.etag.empty() ? item.etag : fetched.etag;

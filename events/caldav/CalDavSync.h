@@ -5,6 +5,7 @@
 #include "SyncState.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +55,10 @@ public:
     // Pull and push again at most this often when the server changed a
     // resource between the listing and its PUT or DELETE.
     static constexpr int maxRounds = 3;
+    // Resources asked for in one calendar-multiget.
+    static constexpr std::size_t multigetBatch = 100;
+    // Parts of a sync-collection listing the server cut short, at most.
+    static constexpr int maxListingParts = 1000;
 
 private:
     struct Listed {
@@ -64,7 +69,8 @@ private:
     struct Listing {
         CalDavProblem problem = CalDavProblem::None;
         int status = 0;
-        bool complete = false; // every resource of the calendar, not only the changes
+        bool complete = false;  // every resource of the calendar, not only the changes
+        bool truncated = false; // the server's listing goes on from `token`
         std::string token;
         std::vector<Listed> resources;
     };
@@ -77,6 +83,12 @@ private:
         std::string etag;
     };
     Fetched fetch(const Url& url);
+    // The resources at `urls`, by SyncState::hrefKey, each with status 200
+    // or 404: by calendar-multiget (RFC 4791 7.9) in batches, and by GET what
+    // the server leaves out or, when it refuses the report, all. False, with
+    // the answer in `failed`, on any other.
+    bool fetchAll(const Url& calendar, const std::vector<Url>& urls, std::map<std::string, Fetched>& fetched,
+                  Fetched& failed);
 
     // The events a resource's text holds, as the event file will hold them,
     // each with the resource's UID.
