@@ -635,6 +635,53 @@ TEST_F(CalDavSyncTest, WhatTheUserDidNotChangeGoesBackAsThePhoneWroteIt)
     }
 }
 
+TEST_F(CalDavSyncTest, AMonthlyEventFromThe31stGoesUpInStretchesAndComesBackWhole)
+{
+    std::vector<Event> events{event("Rent", at(2027, 1, 31, 9), Monthly)};
+    ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+    ASSERT_EQ(events.size(), 1u);
+    const std::string uid = events[0].uid;
+    const struct {
+        const char* name;
+        std::string description; // empty: removed here
+        SystemTime when;
+        std::vector<std::string> onPhone; // "UID SUMMARY", the series' UID as "U"
+    } cases[] = {
+        {"as sent", "Rent", at(2027, 1, 31, 9), {"U Rent", "U-20270228 Rent"}},
+        {"renamed here", "Rent due", at(2027, 1, 31, 9), {"U Rent due", "U-20270228 Rent due"}},
+        {"moved here", "Rent due", at(2027, 4, 30, 9), {"U Rent due", "U-20280229 Rent due", "U-20290228 Rent due"}},
+        {"removed here", "", at(2027, 4, 30, 9), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.description.empty()) {
+            events.clear();
+        } else {
+            events[0].description = c.description;
+            events[0].when = c.when;
+        }
+        ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+        std::vector<std::string> expected;
+        for (std::string line : c.onPhone)
+            expected.push_back(uid + line.substr(1));
+        EXPECT_TRUE(phoneHolds(expected));
+        CountingClient counting;
+        const std::vector<Event> synced = events;
+        EXPECT_FALSE(sync(events, "alice-pw", &counting).changedAnything());
+        EXPECT_EQ(counting.methods, std::vector<std::string>{"REPORT"});
+        EXPECT_EQ(events, synced);
+
+        // Another computer takes the stretches in as the one event.
+        const SyncState kept = state;
+        state = SyncState{};
+        state.calendarUrl = kept.calendarUrl;
+        std::vector<Event> elsewhere;
+        ASSERT_EQ(sync(elsewhere).problem, CalDavProblem::None);
+        EXPECT_EQ(elsewhere, events);
+        state = kept;
+    }
+}
+
 TEST_F(CalDavSyncTest, CarryingASeriesOnChangesNothingThere)
 {
     ASSERT_TRUE(phone(savesEvent("UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10\n"

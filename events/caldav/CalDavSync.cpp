@@ -17,8 +17,8 @@
 
 namespace {
 
-// The UID of a resource's text (the first one: a resource holds one).
-std::string uidIn(const std::string& text)
+// The value of the first property `property` (upper case) in `text`.
+std::string valueIn(const std::string& text, const std::string& property)
 {
     std::string unfolded;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -39,10 +39,52 @@ std::string uidIn(const std::string& text)
         for (char& c : name)
             c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
         const std::size_t colon = line.find(':');
-        if (name == "UID" && colon != std::string::npos)
+        if (name == property && colon != std::string::npos)
             return line.substr(colon + 1);
     }
     return {};
+}
+
+// The UID of a resource's text (the first one: a resource holds one).
+std::string uidIn(const std::string& text)
+{
+    return valueIn(text, "UID");
+}
+
+// For a later stretch of a series the export writes in several, the UID of
+// the first; empty for any other resource.
+std::string ownerOf(const std::string& text)
+{
+    return valueIn(text, "X-VELLUMERE-CONTINUES");
+}
+
+// The writer's text as one text for each UID it holds, in its order: a
+// series written in stretches goes up as one resource for each stretch.
+std::vector<std::pair<std::string, std::string>> resourcesIn(const std::string& text)
+{
+    const std::string header = text.substr(0, text.find("BEGIN:VEVENT"));
+    std::vector<std::pair<std::string, std::string>> out;
+    std::size_t at = header.size();
+    while (true) {
+        const std::size_t begin = text.find("BEGIN:VEVENT\r\n", at);
+        if (begin == std::string::npos)
+            break;
+        const std::string end = "END:VEVENT\r\n";
+        const std::size_t stop = text.find(end, begin);
+        if (stop == std::string::npos)
+            break;
+        at = stop + end.size();
+        const std::string block = text.substr(begin, at - begin);
+        const std::string uid = uidIn(block);
+        const auto same = std::find_if(out.begin(), out.end(), [&](const auto& part) { return part.first == uid; });
+        if (same == out.end())
+            out.emplace_back(uid, header + block);
+        else
+            same->second += block;
+    }
+    for (auto& part : out)
+        part.second += "END:VCALENDAR\r\n";
+    return out;
 }
 
 // "0123abcd-2@vellumere", the UID a twin of an event went up under, is
@@ -117,13 +159,24 @@ std::string withoutCount(const std::string& rule)
     return out;
 }
 
-// A series without what carrying it on to its next occurrence changes (its
-// start, the skipped days it passed, its COUNT): that changes nothing the
-// server holds.
+// A series without what carrying it on to its next occurrence changes (the
+// date of its start, the skipped days it passed, its COUNT): that changes
+// nothing the server holds. Its time of day stays, and the weekday or day
+// of the month or year a plain frequency keeps, so that a series moved here
+// is a change.
 Event carriedOnAside(Event e)
 {
     if (e.repeats() && e.movedFrom.empty()) {
-        e.when = SystemTime{};
+        SystemTime kept{};
+        kept.wHour = e.when.wHour;
+        kept.wMinute = e.when.wMinute;
+        if (e.rule.empty() && (e.frequency == Weekly || e.frequency == Fortnightly))
+            kept.wDay = static_cast<std::uint16_t>(weekdayOf(dayNumber(e.when)) + 1);
+        if (e.rule.empty() && (e.frequency == Monthly || e.frequency == Yearly))
+            kept.wDay = e.when.wDay;
+        if (e.rule.empty() && e.frequency == Yearly)
+            kept.wMonth = e.when.wMonth;
+        e.when = kept;
         e.skippedDays.clear();
         e.rule = withoutCount(e.rule);
     }
@@ -245,14 +298,6 @@ private:
     std::map<std::string, std::size_t> uids;
 };
 
-// The export writes these as several resources' worth of VEVENTs under
-// distinct UIDs, which one resource cannot hold.
-bool needsStretches(const Event& e)
-{
-    return (e.frequency == Monthly && e.when.wDay > 28) ||
-           (e.frequency == Yearly && e.when.wMonth == 2 && e.when.wDay == 29);
-}
-
 CalDavProblem problemOf(const CalDavConnection::Answer& answer)
 {
     return answer.problem != CalDavProblem::None ? answer.problem : CalDavConnection::problemOf(answer.status);
@@ -268,8 +313,7 @@ CalDavSync::CalDavSync(CalDavConnection& connection_, const CodePage& codePage_,
 
 bool CalDavSync::pushable(const Event& event, long today)
 {
-    return ICalendarWriter::writable(event) && !needsStretches(event) &&
-           (event.repeats() || dayNumber(event.when) >= today);
+    return ICalendarWriter::writable(event) && (event.repeats() || dayNumber(event.when) >= today);
 }
 
 CalDavSync::Listing CalDavSync::syncCollection(const Url& calendar, const std::string& token)
@@ -668,52 +712,43 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             if (index.byUid(uid))
                 touched.insert(uid);
         }
-        // A series goes with the occurrences moved out of it, as one resource.
-        const Groups here = groupsOf(events);
-        for (const auto& [uid, positions] : here) {
-            const std::vector<Event> ours = eventsAt(events, positions);
-            if (!std::all_of(ours.begin(), ours.end(),
-                             [](const Event& e) { return ICalendarWriter::writable(e) && !needsStretches(e); }))
-                continue;
+        // Puts `text` as the resource of `uid`: over the one known (If-Match)
+        // or anew (If-None-Match; one already there was sent by a run cut
+        // short, and what the server holds is what was synced).
+        enum class Put { Done, Raced, Failed };
+        const auto put = [&](const std::string& uid, const std::string& text) {
             SyncState::Resource* known = index.byUid(uid);
             HttpClient::Headers headers{{"Content-Type", "text/calendar; charset=utf-8"}};
-            Url url = *calendar;
-            if (!known) {
-                if (!std::any_of(ours.begin(), ours.end(), [&](const Event& e) { return pushable(e, today); }))
-                    continue;
-                headers.emplace_back("If-None-Match", "*");
-                url = calendar->withPath(calendar->path() + segmentFor(uid));
-            } else if (touched.count(uid) || known->etag.empty() ||
-                       fingerprintOf(ours) == known->localFingerprint) {
-                continue;
-            } else {
+            Url url = calendar->withPath(calendar->path() + segmentFor(uid));
+            if (known) {
                 const auto parsed = Url::parse(known->href);
-                if (!parsed)
-                    continue;
+                if (!parsed || known->etag.empty())
+                    return Put::Done;
                 headers.emplace_back("If-Match", known->etag);
                 url = *parsed;
+            } else {
+                headers.emplace_back("If-None-Match", "*");
             }
-            std::string text = ICalendarWriter::write(ours, stampUtc, codePage, version);
-            if (known)
-                text = ResourcePatch::patched(known->text, eventsOf(known->text, now), text, ours);
             const auto answer = connection.send("PUT", url, headers, text);
-            if (answer.problem != CalDavProblem::None)
-                return fail(answer.problem, answer.status);
-            if (known && (answer.status == 412 || answer.status == 404)) {
-                // Changed or removed there meanwhile: the next round brings that in.
-                raced = true;
-                continue;
+            if (answer.problem != CalDavProblem::None) {
+                fail(answer.problem, answer.status);
+                return Put::Failed;
             }
+            // Changed or removed there meanwhile: the next round brings that in.
+            if (known && (answer.status == 412 || answer.status == 404))
+                return Put::Raced;
             SyncState::Resource sent{url.text(), answer.header("ETag"), uid, 0, text};
             if (answer.status == 412) {
-                // Sent by a run cut short: what the server holds is what was synced.
                 const Fetched fetched = fetch(url);
-                if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200)
-                    return fail(problemOf(fetched.answer), fetched.answer.status);
+                if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200) {
+                    fail(problemOf(fetched.answer), fetched.answer.status);
+                    return Put::Failed;
+                }
                 sent.etag = fetched.etag;
                 sent.text = fetched.answer.body;
             } else if (answer.status < 200 || answer.status > 299) {
-                return fail(problemOf(answer), answer.status);
+                fail(problemOf(answer), answer.status);
+                return Put::Failed;
             } else {
                 ++result.sent;
             }
@@ -724,6 +759,53 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
                 index.add(std::move(sent));
             }
             touched.insert(uid);
+            return Put::Done;
+        };
+
+        // A series goes with the occurrences moved out of it, as one resource
+        // (and the later stretches of one that needs several, each as one).
+        const Groups here = groupsOf(events);
+        std::set<std::string> rewritten; // series that went up in stretches
+        std::set<std::string> stretches; // the UIDs of their later stretches, as they went up
+        for (const auto& [uid, positions] : here) {
+            const std::vector<Event> ours = eventsAt(events, positions);
+            if (!std::all_of(ours.begin(), ours.end(), &ICalendarWriter::writable))
+                continue;
+            SyncState::Resource* known = index.byUid(uid);
+            if (!known) {
+                if (!std::any_of(ours.begin(), ours.end(), [&](const Event& e) { return pushable(e, today); }))
+                    continue;
+            } else if (touched.count(uid) || known->etag.empty() ||
+                       fingerprintOf(ours) == known->localFingerprint) {
+                continue;
+            }
+            const auto parts = resourcesIn(ICalendarWriter::write(ours, stampUtc, codePage, version));
+            bool firstRaced = false;
+            for (const auto& [partUid, written] : parts) {
+                const bool first = partUid == uid;
+                const std::string text = first && known ? ResourcePatch::patched(known->text, eventsOf(known->text, now),
+                                                                                 written, ours)
+                                                        : written;
+                const Put done = put(partUid, text);
+                if (done == Put::Failed)
+                    return result;
+                if (!first)
+                    stretches.insert(partUid);
+                if (done == Put::Raced) {
+                    raced = true;
+                    firstRaced = first;
+                    if (first)
+                        break;
+                }
+            }
+            if (firstRaced)
+                continue;
+            if (parts.size() > 1 || (known && !ownerOf(known->text).empty()))
+                rewritten.insert(uid);
+            for (const SyncState::Resource& resource : state.resources) {
+                if (ownerOf(resource.text) == uid)
+                    rewritten.insert(uid);
+            }
         }
 
         // Removed here: removed there, unless it changed there meanwhile. A
@@ -736,30 +818,54 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
                                [&](const Event& e) { return Occurrences(e).nextFrom(today) != Occurrences::noDay; });
         };
         std::set<std::string> deleted;
+        const auto remove = [&](const SyncState::Resource& resource) {
+            const auto url = Url::parse(resource.href);
+            if (!url)
+                return Put::Done;
+            HttpClient::Headers headers;
+            if (!resource.etag.empty())
+                headers.emplace_back("If-Match", resource.etag);
+            const auto answer = connection.send("DELETE", *url, headers, {});
+            if (answer.problem != CalDavProblem::None) {
+                fail(answer.problem, answer.status);
+                return Put::Failed;
+            }
+            if (answer.status == 412)
+                return Put::Raced;
+            if (answer.status != 404 && (answer.status < 200 || answer.status > 299)) {
+                fail(problemOf(answer), answer.status);
+                return Put::Failed;
+            }
+            ++result.deleted;
+            deleted.insert(resource.uid);
+            return Put::Done;
+        };
         for (const SyncState::Resource& resource : state.resources) {
-            if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid))
+            if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid) ||
+                !ownerOf(resource.text).empty())
                 continue;
             // A series that ended here leaves its past occurrences without a
             // UID: the server keeps it as it is.
             if (!stillAhead(resource.text))
                 continue;
-            const auto url = Url::parse(resource.href);
-            if (!url)
+            const Put done = remove(resource);
+            if (done == Put::Failed)
+                return result;
+            raced = raced || done == Put::Raced;
+        }
+        // A later stretch goes with its series, and when the series went up
+        // in other stretches.
+        for (const SyncState::Resource& resource : state.resources) {
+            const std::string owner = ownerOf(resource.text);
+            if (owner.empty() || stretches.count(resource.uid))
                 continue;
-            HttpClient::Headers headers;
-            if (!resource.etag.empty())
-                headers.emplace_back("If-Match", resource.etag);
-            const auto answer = connection.send("DELETE", *url, headers, {});
-            if (answer.problem != CalDavProblem::None)
-                return fail(answer.problem, answer.status);
-            if (answer.status == 412) {
-                raced = true;
+            const bool ownerGone = !here.count(owner) && (deleted.count(owner) || !index.byUid(owner));
+            if (!ownerGone && !rewritten.count(owner))
                 continue;
-            }
-            if (answer.status != 404 && (answer.status < 200 || answer.status > 299))
-                return fail(problemOf(answer), answer.status);
-            ++result.deleted;
-            deleted.insert(resource.uid);
+            const Put done = remove(resource);
+            if (done == Put::Failed)
+                return result;
+            raced = raced || done == Put::Raced;
         }
         state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
                                              [&](const SyncState::Resource& r) { return deleted.count(r.uid) > 0; }),

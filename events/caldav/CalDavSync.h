@@ -15,7 +15,8 @@ class TimeZones;
 
 // One sync of the user's events with one calendar on a server. Pulls what
 // changed there since the last sync (the sync-collection REPORT of RFC 6578
-// with the stored token, else a calendar-query of every ETag): an event new
+// with the stored token, cut short or not, else a calendar-query of every
+// ETag; the resources by calendar-multiget, else by GET): an event new
 // there comes in with its UID, a changed one replaces its version here, and
 // a resource gone from there takes its events here along, each unless the
 // events changed here since. Then pushes each event never sent as a resource
@@ -26,6 +27,10 @@ class TimeZones;
 // event file's outside changes are (EventMerge): a change of one side wins
 // on both, an event both changed is kept in both versions, the server's
 // under its UID and ours as a new resource, and an edit wins over a removal.
+// A changed resource goes up as the server's text patched (ResourcePatch).
+// A monthly event from the 29th to the 31st, or a yearly one from 29
+// February, goes up as the writer says it: one resource for each stretch
+// of one day of the month, the later ones named after the first.
 class CalDavSync {
 public:
     CalDavSync(CalDavConnection& connection, const CodePage& codePage, const TimeZones& timeZones,
