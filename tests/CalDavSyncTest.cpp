@@ -579,29 +579,32 @@ TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesIsMergedAndBothSidesEndEqual)
 TEST_F(CalDavSyncTest, WhatTheUserDidNotChangeGoesBackAsThePhoneWroteIt)
 {
     // Texts the code page cannot hold, and what Vellumere holds nothing of.
-    const std::string party = "UID:u-1\nDTSTART:20270301T090000\nDTEND:20270301T100000\n"
-                              "SUMMARY:\xF0\x9F\x8E\x89 \xD0\x92\xD1\x81\xD1\x82\xD1\x80\xD0\xB5\xD1\x87\xD0\xB0\n"
-                              "LOCATION:Caf\xC3\xA9\nX-PHONE-COLOR:red\n"
-                              "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:\xF0\x9F\x8E\x89\nTRIGGER:-PT10M\nEND:VALARM\n";
-    const std::string swim = "UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY;COUNT=5\n"
-                             "SUMMARY:\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5\nLOCATION:Pool\n";
-    const std::string swimMoved = "UID:s-1\nRECURRENCE-ID:20270111T070000\nDTSTART:20270111T080000\n"
-                                  "SUMMARY:\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5\nLOCATION:Pool\n";
+    const std::string popper = "\xF0\x9F\x8E\x89";
+    const std::string party = popper + " \xD0\x92\xD1\x81\xD1\x82\xD1\x80\xD0\xB5\xD1\x87\xD0\xB0"; // "Vstrecha"
+    const std::string swimming = "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5"; // "Plavanie"
+    const std::string partyEvent = "UID:u-1\nDTSTART:20270301T090000\nDTEND:20270301T100000\nSUMMARY:" + party +
+                                   "\nLOCATION:Caf\xC3\xA9\nX-PHONE-COLOR:red\n"
+                                   "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:" + popper +
+                                   "\nTRIGGER:-PT10M\nEND:VALARM\n";
+    const std::string swim = "UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY;COUNT=5\nSUMMARY:" + swimming +
+                             "\nLOCATION:Pool\n";
+    const std::string swimMoved = "UID:s-1\nRECURRENCE-ID:20270111T070000\nDTSTART:20270111T080000\nSUMMARY:" +
+                                  swimming + "\nLOCATION:Pool\n";
     // The phone's checks, with `ev` each VEVENT: the user's new start, all else as the phone wrote it.
     const std::string partyKept =
         "[ev] = [c for e in calendar.events() for c in e.icalendar_instance.walk('VEVENT')]\n"
-        "assert str(ev['SUMMARY']) == '\xF0\x9F\x8E\x89 \xD0\x92\xD1\x81\xD1\x82\xD1\x80\xD0\xB5\xD1\x87\xD0\xB0', ev['SUMMARY']\n"
+        "assert str(ev['SUMMARY']) == '" + party + "', ev['SUMMARY']\n"
         "assert str(ev['LOCATION']) == 'Caf\xC3\xA9' and str(ev['X-PHONE-COLOR']) == 'red'\n"
         "assert ev['DTSTART'].dt.isoformat() == '2027-03-01T11:00:00', ev['DTSTART'].dt\n"
         "length = ev['DURATION'].dt if 'DURATION' in ev else ev['DTEND'].dt - ev['DTSTART'].dt\n"
         "assert length.total_seconds() == 3600, length\n"
         "[alarm] = ev.walk('VALARM')\n"
-        "assert str(alarm['DESCRIPTION']) == '\xF0\x9F\x8E\x89' and alarm['TRIGGER'].dt.total_seconds() == -600\n";
+        "assert str(alarm['DESCRIPTION']) == '" + popper + "' and alarm['TRIGGER'].dt.total_seconds() == -600\n";
     const std::string swimKept =
         "[series, moved] = sorted((c for e in calendar.events() for c in e.icalendar_instance.walk('VEVENT')),"
         " key=lambda c: 'RECURRENCE-ID' in c)\n"
         "for ev in (series, moved):\n"
-        "    assert str(ev['SUMMARY']) == '\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5' and str(ev['LOCATION']) == 'Pool'\n"
+        "    assert str(ev['SUMMARY']) == '" + swimming + "' and str(ev['LOCATION']) == 'Pool'\n"
         "assert series['DTSTAMP'].dt.isoformat() == '2026-12-01T00:00:00+00:00', series['DTSTAMP'].dt\n"
         "assert series['DTSTART'].dt.isoformat() == '2027-01-04T07:00:00'\n"
         "assert moved['DTSTART'].dt.isoformat() == '2027-01-11T11:00:00', moved['DTSTART'].dt\n";
@@ -610,7 +613,7 @@ TEST_F(CalDavSyncTest, WhatTheUserDidNotChangeGoesBackAsThePhoneWroteIt)
         std::vector<std::string> onPhone; // one resource's VEVENTs
         std::string kept;
     } cases[] = {
-        {"an event moved here", {party}, partyKept},
+        {"an event moved here", {partyEvent}, partyKept},
         {"a series whose moved occurrence moved here", {swim, swimMoved}, swimKept},
     };
     for (const auto& c : cases) {
@@ -880,7 +883,8 @@ TEST_F(CalDavSyncTest, KillingTheCommandLineSyncAtAnyMomentLosesNothing)
     std::ofstream(file, std::ios::binary) << EventFileWriter::write(events);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(runTool(arguments, "alice-pw"), 0);
-    const auto fullSync = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    const auto fullSync =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
 
     std::string text = contents(file);
     events.clear();

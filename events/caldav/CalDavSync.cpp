@@ -715,7 +715,7 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
         // Puts `text` as the resource of `uid`: over the one known (If-Match)
         // or anew (If-None-Match; one already there was sent by a run cut
         // short, and what the server holds is what was synced).
-        enum class Put { Done, Raced, Failed };
+        enum class Outcome { Done, Raced, Failed };
         const auto put = [&](const std::string& uid, const std::string& text) {
             SyncState::Resource* known = index.byUid(uid);
             HttpClient::Headers headers{{"Content-Type", "text/calendar; charset=utf-8"}};
@@ -723,7 +723,7 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             if (known) {
                 const auto parsed = Url::parse(known->href);
                 if (!parsed || known->etag.empty())
-                    return Put::Done;
+                    return Outcome::Done;
                 headers.emplace_back("If-Match", known->etag);
                 url = *parsed;
             } else {
@@ -732,23 +732,23 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             const auto answer = connection.send("PUT", url, headers, text);
             if (answer.problem != CalDavProblem::None) {
                 fail(answer.problem, answer.status);
-                return Put::Failed;
+                return Outcome::Failed;
             }
             // Changed or removed there meanwhile: the next round brings that in.
             if (known && (answer.status == 412 || answer.status == 404))
-                return Put::Raced;
+                return Outcome::Raced;
             SyncState::Resource sent{url.text(), answer.header("ETag"), uid, 0, text};
             if (answer.status == 412) {
                 const Fetched fetched = fetch(url);
                 if (fetched.answer.problem != CalDavProblem::None || fetched.answer.status != 200) {
                     fail(problemOf(fetched.answer), fetched.answer.status);
-                    return Put::Failed;
+                    return Outcome::Failed;
                 }
                 sent.etag = fetched.etag;
                 sent.text = fetched.answer.body;
             } else if (answer.status < 200 || answer.status > 299) {
                 fail(problemOf(answer), answer.status);
-                return Put::Failed;
+                return Outcome::Failed;
             } else {
                 ++result.sent;
             }
@@ -759,14 +759,14 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
                 index.add(std::move(sent));
             }
             touched.insert(uid);
-            return Put::Done;
+            return Outcome::Done;
         };
 
         // A series goes with the occurrences moved out of it, as one resource
         // (and the later stretches of one that needs several, each as one).
         const Groups here = groupsOf(events);
-        std::set<std::string> rewritten; // series that went up in stretches
-        std::set<std::string> stretches; // the UIDs of their later stretches, as they went up
+        std::set<std::string> rewritten; // the UIDs that went up
+        std::set<std::string> stretches; // the later stretches that went up with them
         for (const auto& [uid, positions] : here) {
             const std::vector<Event> ours = eventsAt(events, positions);
             if (!std::all_of(ours.begin(), ours.end(), &ICalendarWriter::writable))
@@ -783,15 +783,15 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             bool firstRaced = false;
             for (const auto& [partUid, written] : parts) {
                 const bool first = partUid == uid;
-                const std::string text = first && known ? ResourcePatch::patched(known->text, eventsOf(known->text, now),
-                                                                                 written, ours)
-                                                        : written;
-                const Put done = put(partUid, text);
-                if (done == Put::Failed)
+                std::string text = written;
+                if (first && known)
+                    text = ResourcePatch::patched(known->text, eventsOf(known->text, now), written, ours);
+                const Outcome done = put(partUid, text);
+                if (done == Outcome::Failed)
                     return result;
                 if (!first)
                     stretches.insert(partUid);
-                if (done == Put::Raced) {
+                if (done == Outcome::Raced) {
                     raced = true;
                     firstRaced = first;
                     if (first)
@@ -800,12 +800,7 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             }
             if (firstRaced)
                 continue;
-            if (parts.size() > 1 || (known && !ownerOf(known->text).empty()))
-                rewritten.insert(uid);
-            for (const SyncState::Resource& resource : state.resources) {
-                if (ownerOf(resource.text) == uid)
-                    rewritten.insert(uid);
-            }
+            rewritten.insert(uid);
         }
 
         // Removed here: removed there, unless it changed there meanwhile. A
@@ -821,24 +816,24 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
         const auto remove = [&](const SyncState::Resource& resource) {
             const auto url = Url::parse(resource.href);
             if (!url)
-                return Put::Done;
+                return Outcome::Done;
             HttpClient::Headers headers;
             if (!resource.etag.empty())
                 headers.emplace_back("If-Match", resource.etag);
             const auto answer = connection.send("DELETE", *url, headers, {});
             if (answer.problem != CalDavProblem::None) {
                 fail(answer.problem, answer.status);
-                return Put::Failed;
+                return Outcome::Failed;
             }
             if (answer.status == 412)
-                return Put::Raced;
+                return Outcome::Raced;
             if (answer.status != 404 && (answer.status < 200 || answer.status > 299)) {
                 fail(problemOf(answer), answer.status);
-                return Put::Failed;
+                return Outcome::Failed;
             }
             ++result.deleted;
             deleted.insert(resource.uid);
-            return Put::Done;
+            return Outcome::Done;
         };
         for (const SyncState::Resource& resource : state.resources) {
             if (here.count(resource.uid) || resource.localFingerprint == nothing || touched.count(resource.uid) ||
@@ -848,10 +843,10 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             // UID: the server keeps it as it is.
             if (!stillAhead(resource.text))
                 continue;
-            const Put done = remove(resource);
-            if (done == Put::Failed)
+            const Outcome done = remove(resource);
+            if (done == Outcome::Failed)
                 return result;
-            raced = raced || done == Put::Raced;
+            raced = raced || done == Outcome::Raced;
         }
         // A later stretch goes with its series, and when the series went up
         // in other stretches.
@@ -862,10 +857,10 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
             const bool ownerGone = !here.count(owner) && (deleted.count(owner) || !index.byUid(owner));
             if (!ownerGone && !rewritten.count(owner))
                 continue;
-            const Put done = remove(resource);
-            if (done == Put::Failed)
+            const Outcome done = remove(resource);
+            if (done == Outcome::Failed)
                 return result;
-            raced = raced || done == Put::Raced;
+            raced = raced || done == Outcome::Raced;
         }
         state.resources.erase(std::remove_if(state.resources.begin(), state.resources.end(),
                                              [&](const SyncState::Resource& r) { return deleted.count(r.uid) > 0; }),
