@@ -309,16 +309,16 @@ protected:
                "END:VCALENDAR\\n')\n";
     }
 
-    // The phone's events as "UID SUMMARY" lines (with " HH:MM" of the
-    // start `withStart`), sorted, checked against `expected`.
+    // The phone's events (each VEVENT) as "UID SUMMARY" lines (with " HH:MM"
+    // of the start `withStart`), sorted, checked against `expected`.
     bool phoneHolds(const std::vector<std::string>& expected, bool withStart = false) const
     {
         std::string list = "[";
         for (const std::string& line : expected)
             list += "'" + line + "',";
-        return phone("found = sorted(str(e.icalendar_component['UID']) + ' ' + str(e.icalendar_component['SUMMARY'])" +
-                     std::string(withStart ? " + e.icalendar_component['DTSTART'].dt.strftime(' %H:%M')" : "") +
-                     " for e in calendar.events())\n"
+        return phone("found = sorted(str(c['UID']) + ' ' + str(c['SUMMARY'])" +
+                     std::string(withStart ? " + c['DTSTART'].dt.strftime(' %H:%M')" : "") +
+                     " for e in calendar.events() for c in e.icalendar_instance.walk('VEVENT'))\n"
                      "assert found == sorted(" + list + "]), found\n");
     }
 
@@ -574,6 +574,30 @@ TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesIsMergedAndBothSidesEndEqual)
         EXPECT_EQ(again.conflicts, 0u);
         EXPECT_EQ(events, synced);
     }
+}
+
+TEST_F(CalDavSyncTest, AnOccurrenceEditedHereStaysInItsSeriesThatThePhoneEdited)
+{
+    const std::string moved = "UID:s-1\nRECURRENCE-ID:20270111T070000\nDTSTART:20270111T080000\nSUMMARY:Moved\n";
+    ASSERT_TRUE(phone(savesEvents({"UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY\nSUMMARY:Series\n", moved})));
+    std::vector<Event> events;
+    ASSERT_EQ(sync(events).problem, CalDavProblem::None);
+    ASSERT_EQ(events.size(), 2u);
+    for (Event& e : events) {
+        if (!e.movedFrom.empty())
+            e.description = "Moved, mine";
+    }
+    ASSERT_TRUE(phone(savesEvents({"UID:s-1\nDTSTART:20270104T070000\nRRULE:FREQ=WEEKLY\nSUMMARY:Series, theirs\n",
+                                   moved})));
+    const auto result = sync(events);
+    ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
+    EXPECT_EQ(result.conflicts, 1u);
+    std::vector<std::string> here;
+    for (const Event& e : events)
+        here.push_back(e.uid + " " + e.description);
+    std::sort(here.begin(), here.end());
+    EXPECT_EQ(here, (std::vector<std::string>{"s-1 Moved, mine", "s-1 Series, theirs"}));
+    EXPECT_TRUE(phoneHolds(here));
 }
 
 TEST_F(CalDavSyncTest, WhatTheUserDidNotChangeGoesBackAsThePhoneWroteIt)

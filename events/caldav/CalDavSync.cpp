@@ -199,9 +199,10 @@ std::uint64_t fingerprintOf(std::vector<Event> events)
 // event file's outside changes are: `base` as last synced, `ours` here,
 // `theirs` the server's now, all under the resource's UID. What only one
 // side changed takes that side's version; an event both sides changed is
-// kept in both versions. The server's versions keep the UID (`shared`);
-// ours become events of their own (`own`, without UID, to go up anew),
-// unless none of the server's is left to keep it.
+// kept in both versions. The server's versions, and ours of what the server
+// left as it was, keep the UID (`shared`); ours of what both changed become
+// events of their own (`own`, without UID, to go up anew), unless nothing
+// is left to keep the UID.
 struct Merged {
     std::vector<Event> shared;
     std::vector<Event> own;
@@ -224,11 +225,20 @@ Merged merged(const std::vector<Event>& base, std::vector<Event> ours, const std
         }
     }
     std::multiset<Event, decltype(&Event::fieldsBefore)> fromThem(theirs.begin(), theirs.end(), &Event::fieldsBefore);
+    // The series (movedFrom empty) or moved occurrence of a side that `e` is a version of.
+    const auto sameOne = [](const std::vector<Event>& side, const Event& e) {
+        const auto found =
+            std::find_if(side.begin(), side.end(), [&](const Event& other) { return other.movedFrom == e.movedFrom; });
+        return found == side.end() ? nullptr : &*found;
+    };
     Merged out;
     for (Event& e : EventMerge::merge(base, ours, theirs).events) {
         const auto found = fromThem.find(e);
         if (found == fromThem.end()) {
-            out.own.push_back(std::move(e));
+            // Ours alone changed it: it stays in the resource.
+            const Event* was = sameOne(base, e);
+            const Event* there = sameOne(theirs, e);
+            (was && there && *was != *there ? out.own : out.shared).push_back(std::move(e));
             continue;
         }
         fromThem.erase(found);
@@ -779,7 +789,11 @@ CalDavSync::Result CalDavSync::run(std::vector<Event>& liveEvents, SyncState& li
                        fingerprintOf(ours) == known->localFingerprint) {
                 continue;
             }
-            const auto parts = resourcesIn(ICalendarWriter::write(ours, stampUtc, codePage, version));
+            // The series first: clients take the first VEVENT for it.
+            std::vector<Event> seriesFirst = ours;
+            std::stable_partition(seriesFirst.begin(), seriesFirst.end(),
+                                  [](const Event& e) { return e.movedFrom.empty(); });
+            const auto parts = resourcesIn(ICalendarWriter::write(seriesFirst, stampUtc, codePage, version));
             bool firstRaced = false;
             for (const auto& [partUid, written] : parts) {
                 const bool first = partUid == uid;
