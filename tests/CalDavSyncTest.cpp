@@ -263,8 +263,14 @@ protected:
         events.push_back(event("Local new", at(2027, 3, 8)));
     }
 
-    // Both sides hold each change of changeBothSides() once, and nothing removed.
-    void expectBothSidesChanged(const std::vector<Event>& events) const
+    // The descriptions both sides hold after changeBothSides().
+    static std::vector<std::string> changedOnBothSides()
+    {
+        return {"A edited there", "C", "L1 edited here", "L3", "Local new", "Phone new"};
+    }
+
+    // Both sides hold the events `expected` describes, each once, and nothing else.
+    void expectBothSidesHold(const std::vector<Event>& events, std::vector<std::string> expected) const
     {
         std::vector<std::string> descriptions;
         std::vector<std::string> onPhone;
@@ -276,8 +282,8 @@ protected:
             EXPECT_TRUE(uids.insert(e.uid).second) << e.uid;
         }
         std::sort(descriptions.begin(), descriptions.end());
-        EXPECT_EQ(descriptions, (std::vector<std::string>{"A edited there", "C", "L1 edited here", "L3", "Local new",
-                                                          "Phone new"}));
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(descriptions, expected);
         EXPECT_TRUE(phoneHolds(onPhone));
     }
 
@@ -890,7 +896,7 @@ TEST_F(CalDavSyncTest, ASyncCutShortByTheServerEndsEqualOnceTheServerIsBack)
         own.start();
         const auto result = sync(events);
         ASSERT_EQ(result.problem, CalDavProblem::None) << result.status;
-        expectBothSidesChanged(events);
+        expectBothSidesHold(events, changedOnBothSides());
         const std::vector<Event> synced = events;
         EXPECT_FALSE(sync(events).changedAnything());
         EXPECT_EQ(events, synced);
@@ -910,11 +916,49 @@ TEST_F(CalDavSyncTest, KillingTheCommandLineSyncAtAnyMomentLosesNothing)
     const auto fullSync =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
 
-    std::string text = contents(file);
-    events.clear();
-    ASSERT_TRUE(EventFileReader::read(text, events, codePage));
+    const auto readFile = [&] {
+        std::string text = contents(file);
+        events.clear();
+        return EventFileReader::read(text, events, codePage);
+    };
+    ASSERT_TRUE(readFile());
     changeBothSides(events);
     std::ofstream(file, std::ios::binary | std::ios::trunc) << EventFileWriter::write(events);
+    // Whenever a run comes to its end, both sides change again, so that each
+    // kill meets changes: round r adds "Phone r" and "Local r", renames the
+    // two of round r - 1 and removes the two renamed in round r - 2.
+    std::vector<std::string> expected = changedOnBothSides();
+    int round = 0;
+    const auto changeAgain = [&] {
+        ++round;
+        const std::string r = std::to_string(round);
+        const std::string before = std::to_string(round - 1);
+        const std::string twoBefore = std::to_string(round - 2);
+        std::string script = savesEvent("UID:p-" + r + "\nDTSTART:202705" + (round % 28 < 9 ? "0" : "") +
+                                        std::to_string(round % 28 + 1) + "T090000\nSUMMARY:Phone " + r + "\n");
+        if (round >= 2)
+            script += "e = calendar.event_by_uid('p-" + before + "')\n"
+                      "e.icalendar_component['SUMMARY'] = 'Phone " + before + " edited'\n"
+                      "e.save()\n";
+        if (round >= 3)
+            script += "calendar.event_by_uid('p-" + twoBefore + "').delete()\n";
+        ASSERT_TRUE(phone(script));
+        ASSERT_TRUE(readFile());
+        events.erase(std::remove_if(events.begin(), events.end(),
+                                    [&](const Event& e) { return e.description == "Local " + twoBefore + " edited"; }),
+                     events.end());
+        for (Event& e : events) {
+            if (e.description == "Local " + before)
+                e.description += " edited";
+        }
+        events.push_back(event("Local " + r, at(2027, 6, round % 28 + 1)));
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << EventFileWriter::write(events);
+        for (const char* side : {"Phone ", "Local "}) {
+            expected.erase(std::remove(expected.begin(), expected.end(), side + twoBefore + " edited"), expected.end());
+            std::replace(expected.begin(), expected.end(), side + before, side + before + " edited");
+            expected.push_back(side + r);
+        }
+    };
 
     const char* given = std::getenv("VELLUMERE_KILL_SEED");
     const unsigned seed = given ? static_cast<unsigned>(std::stoul(given)) : std::random_device{}();
@@ -930,14 +974,17 @@ TEST_F(CalDavSyncTest, KillingTheCommandLineSyncAtAnyMomentLosesNothing)
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        cut += WIFSIGNALED(status) ? 1 : 0;
+        if (WIFSIGNALED(status)) {
+            ++cut;
+        } else {
+            ASSERT_EQ(WEXITSTATUS(status), 0);
+            changeAgain();
+        }
     }
-    std::cout << cut << " of 40 killed before their end\n";
+    std::cout << cut << " of 40 killed before their end, " << round << " rounds of changes after the others\n";
     ASSERT_EQ(runTool(arguments, "alice-pw"), 0);
-    text = contents(file);
-    events.clear();
-    ASSERT_TRUE(EventFileReader::read(text, events, codePage));
-    expectBothSidesChanged(events);
+    ASSERT_TRUE(readFile());
+    expectBothSidesHold(events, expected);
 }
 
 TEST_F(CalDavSyncTest, TheCommandLineChangesNothingUnlessTheSyncSucceeds)
