@@ -372,7 +372,8 @@ int syncEvents(SystemServices& system, FileSystem& files, const TimeZones& zones
     std::printf("%zu received, %zu removed here, %zu sent, %zu deleted there\n", result.received, result.removed,
                 result.sent, result.deleted);
     if (result.conflicts)
-        std::printf("%zu changed on both sides, both versions left as they are\n", result.conflicts);
+        std::printf("%zu changed on both sides, merged (an event both edited kept in both versions)\n",
+                    result.conflicts);
     return 0;
 }
 

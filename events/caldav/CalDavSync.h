@@ -5,6 +5,7 @@
 #include "SyncState.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,15 +15,22 @@ class TimeZones;
 
 // One sync of the user's events with one calendar on a server. Pulls what
 // changed there since the last sync (the sync-collection REPORT of RFC 6578
-// with the stored token, else a calendar-query of every ETag): an event new
+// with the stored token, cut short or not, else a calendar-query of every
+// ETag; the resources by calendar-multiget, else by GET): an event new
 // there comes in with its UID, a changed one replaces its version here, and
 // a resource gone from there takes its events here along, each unless the
 // events changed here since. Then pushes each event never sent as a resource
 // of its own (If-None-Match), under a UID made of its fields, so that a run
 // cut short and done again finds it rather than sending it twice; each
 // event changed here (If-Match); and removes from the server what was
-// removed here (If-Match). What changed on both sides stays as it is on
-// both, for a merge.
+// removed here (If-Match). What changed on both sides is merged as the
+// event file's outside changes are (EventMerge): a change of one side wins
+// on both, an event both changed is kept in both versions, the server's
+// under its UID and ours as a new resource, and an edit wins over a removal.
+// A changed resource goes up as the server's text patched (ResourcePatch).
+// A monthly event from the 29th to the 31st, or a yearly one from 29
+// February, goes up as the writer says it: one resource for each stretch
+// of one day of the month, the later ones named after the first.
 class CalDavSync {
 public:
     CalDavSync(CalDavConnection& connection, const CodePage& codePage, const TimeZones& timeZones,
@@ -35,7 +43,7 @@ public:
         std::size_t removed = 0;   // events removed here, as they went from the server
         std::size_t sent = 0;      // resources put on the server, new or changed
         std::size_t deleted = 0;   // resources deleted on the server, as their events went from here
-        std::size_t conflicts = 0; // events changed on both sides, both versions left as they are
+        std::size_t conflicts = 0; // resources changed on both sides, merged
         bool changedAnything() const { return received || removed || sent || deleted; }
     };
 
@@ -49,6 +57,14 @@ public:
     // occurrences a repeating event leaves behind stay here.
     static bool pushable(const Event& event, long today);
 
+    // Pull and push again at most this often when the server changed a
+    // resource between the listing and its PUT or DELETE.
+    static constexpr int maxRounds = 3;
+    // Resources asked for in one calendar-multiget.
+    static constexpr std::size_t multigetBatch = 100;
+    // Parts of a sync-collection listing the server cut short, at most.
+    static constexpr int maxListingParts = 1000;
+
 private:
     struct Listed {
         std::string href; // whole address
@@ -58,7 +74,8 @@ private:
     struct Listing {
         CalDavProblem problem = CalDavProblem::None;
         int status = 0;
-        bool complete = false; // every resource of the calendar, not only the changes
+        bool complete = false;  // every resource of the calendar, not only the changes
+        bool truncated = false; // the server's listing goes on from `token`
         std::string token;
         std::vector<Listed> resources;
     };
@@ -71,6 +88,12 @@ private:
         std::string etag;
     };
     Fetched fetch(const Url& url);
+    // The resources at `urls`, by SyncState::hrefKey, each with status 200
+    // or 404: by calendar-multiget (RFC 4791 7.9) in batches, and by GET what
+    // the server leaves out or, when it refuses the report, all. False, with
+    // the answer in `failed`, on any other.
+    bool fetchAll(const Url& calendar, const std::vector<Url>& urls, std::map<std::string, Fetched>& fetched,
+                  Fetched& failed);
 
     // The events a resource's text holds, as the event file will hold them,
     // each with the resource's UID.

@@ -4,6 +4,7 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -55,6 +56,41 @@ bool convert(const TiXmlElement& element, Scope scope, DavNode& node)
     return true;
 }
 
+// The library condenses the white space of text, by a setting of the whole
+// process that the event file's reader goes by. Written as character
+// references, which it takes as they are, the white space of a text that
+// holds more (calendar-data's line ends and folds) comes through.
+std::string whiteSpaceKept(const std::string& xml)
+{
+    const auto white = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::string out;
+    out.reserve(xml.size() + xml.size() / 8);
+    std::size_t at = 0;
+    while (at < xml.size()) {
+        if (xml[at] == '<') {
+            // Markup as it is; a CDATA section or comment to its own end.
+            const std::string end = xml.compare(at, 9, "<![CDATA[") == 0 ? "]]>"
+                                    : xml.compare(at, 4, "<!--") == 0    ? "-->"
+                                                                         : ">";
+            const std::size_t found = xml.find(end, at + 1);
+            const std::size_t stop = found == std::string::npos ? xml.size() : found + end.size();
+            out.append(xml, at, stop - at);
+            at = stop;
+            continue;
+        }
+        const std::size_t stop = std::min(xml.find('<', at), xml.size());
+        const bool blank = std::all_of(xml.begin() + static_cast<std::ptrdiff_t>(at),
+                                       xml.begin() + static_cast<std::ptrdiff_t>(stop), white);
+        for (; at < stop; ++at) {
+            if (!blank && white(xml[at]))
+                out += "&#" + std::to_string(static_cast<int>(xml[at])) + ";";
+            else
+                out += xml[at];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<DavNode> DavNode::parse(const std::string& xml)
@@ -64,7 +100,7 @@ std::optional<DavNode> DavNode::parse(const std::string& xml)
     if (!XmlNestingProbe::examine(xml.c_str()).withinLimits)
         return std::nullopt;
     TiXmlDocument document;
-    document.Parse(xml.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    document.Parse(whiteSpaceKept(xml).c_str(), nullptr, TIXML_ENCODING_UTF8);
     const TiXmlElement* root = document.RootElement();
     if (document.Error() || !root)
         return std::nullopt;

@@ -83,6 +83,13 @@ RadicaleServer::RadicaleServer(const Users& users) : port(freePort())
                << "[rights]\ntype = owner_only\n"
                << "[logging]\nlevel = warning\n";
     }
+    start();
+}
+
+void RadicaleServer::start()
+{
+    if (pid > 0)
+        return;
     const std::string log = folder.path("log");
     const std::string config = folder.path("config");
     const pid_t parent = getpid();

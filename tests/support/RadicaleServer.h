@@ -11,6 +11,7 @@
 // Debian's Radicale on a free loopback port, with a fresh storage folder and
 // its own users, stopped by its process id when the object goes (a failing
 // test included) and killed with the test program should that die first.
+// Stopped, it can start again on the same port and storage.
 class RadicaleServer {
 public:
     using Users = std::vector<std::pair<std::string, std::string>>; // name, password
@@ -23,6 +24,8 @@ public:
     // "http://127.0.0.1:PORT" with no slash at the end.
     std::string address() const;
     void stop();
+    // Again after stop(), on the same port and storage folder.
+    void start();
 
     // Runs Debian's python3 with `script`, the address as sys.argv[1]; true
     // when it exits with 0. For the other client, python3-caldav, that plays
