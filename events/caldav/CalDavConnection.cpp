@@ -94,3 +94,8 @@ CalDavProblem CalDavConnection::problemOf(int status)
         return CalDavProblem::ServerError;
     return CalDavProblem::Unexpected;
 }
+
+CalDavProblem CalDavConnection::problemOf(const Answer& answer)
+{
+    return answer.problem != CalDavProblem::None ? answer.problem : problemOf(answer.status);
+}

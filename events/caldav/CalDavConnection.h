@@ -43,6 +43,8 @@ public:
 
     // The problem a status other than the one hoped for stands for.
     static CalDavProblem problemOf(int status);
+    // The problem of an answer: its own, else the one its status stands for.
+    static CalDavProblem problemOf(const Answer& answer);
 
 private:
     HttpClient& client;

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "CalDavConnection.h"
+#include "CalendarCollection.h"
 #include "Event.h"
 #include "SyncState.h"
 
 #include <cstddef>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +13,7 @@ class CodePage;
 class TimeZones;
 
 // One sync of the user's events with one calendar on a server. Pulls what
-// changed there since the last sync (the sync-collection REPORT of RFC 6578
-// with the stored token, cut short or not, else a calendar-query of every
-// ETag; the resources by calendar-multiget, else by GET): an event new
+// changed there since the last sync (CalendarCollection): an event new
 // there comes in with its UID, a changed one replaces its version here, and
 // a resource gone from there takes its events here along, each unless the
 // events changed here since. Then pushes each event never sent as a resource
@@ -24,7 +21,7 @@ class TimeZones;
 // cut short and done again finds it rather than sending it twice; each
 // event changed here (If-Match); and removes from the server what was
 // removed here (If-Match). What changed on both sides is merged as the
-// event file's outside changes are (EventMerge): a change of one side wins
+// event file's outside changes are (ResourceMerge): a change of one side wins
 // on both, an event both changed is kept in both versions, the server's
 // under its UID and ours as a new resource, and an edit wins over a removal.
 // A changed resource goes up as the server's text patched (ResourcePatch).
@@ -61,40 +58,11 @@ public:
     // resource between the listing and its PUT or DELETE.
     static constexpr int maxRounds = 3;
     // Resources asked for in one calendar-multiget.
-    static constexpr std::size_t multigetBatch = 100;
+    static constexpr std::size_t multigetBatch = CalendarCollection::multigetBatch;
     // Parts of a sync-collection listing the server cut short, at most.
-    static constexpr int maxListingParts = 1000;
+    static constexpr int maxListingParts = CalendarCollection::maxListingParts;
 
 private:
-    struct Listed {
-        std::string href; // whole address
-        std::string etag;
-        bool gone = false;
-    };
-    struct Listing {
-        CalDavProblem problem = CalDavProblem::None;
-        int status = 0;
-        bool complete = false;  // every resource of the calendar, not only the changes
-        bool truncated = false; // the server's listing goes on from `token`
-        std::string token;
-        std::vector<Listed> resources;
-    };
-    Listing list(const Url& calendar, const std::string& token);
-    Listing syncCollection(const Url& calendar, const std::string& token);
-    Listing calendarQuery(const Url& calendar);
-
-    struct Fetched {
-        CalDavConnection::Answer answer;
-        std::string etag;
-    };
-    Fetched fetch(const Url& url);
-    // The resources at `urls`, by SyncState::hrefKey, each with status 200
-    // or 404: by calendar-multiget (RFC 4791 7.9) in batches, and by GET what
-    // the server leaves out or, when it refuses the report, all. False, with
-    // the answer in `failed`, on any other.
-    bool fetchAll(const Url& calendar, const std::vector<Url>& urls, std::map<std::string, Fetched>& fetched,
-                  Fetched& failed);
-
     // The events a resource's text holds, as the event file will hold them,
     // each with the resource's UID.
     std::vector<Event> eventsOf(const std::string& text, const SystemTime& now) const;
