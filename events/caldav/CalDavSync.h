@@ -11,6 +11,7 @@
 
 class CodePage;
 class TimeZones;
+class UidGroups;
 
 // One sync of the user's events with one calendar on a server. Pulls what
 // changed there since the last sync (CalendarCollection): an event new
@@ -63,6 +64,32 @@ public:
     static constexpr int maxListingParts = CalendarCollection::maxListingParts;
 
 private:
+    struct Run;     // the working copies of one run, and what its round found
+    struct Arrived; // a resource changed on the server, as it is there now
+    enum class Outcome { Done, Raced, Failed };
+
+    // One pull and push. False on a problem, which the run's result holds.
+    bool syncRound(Run& run);
+
+    bool pull(Run& run, const CalendarCollection::Listing& listing);
+    void takeInChange(Run& run, const Arrived& arrived, SyncState::Resource& known, const UidGroups& here);
+    void mergeChange(Run& run, const Arrived& arrived, SyncState::Resource& known, const std::vector<Event>& ours);
+    void takeInNew(Run& run, const Arrived& arrived);
+    void takeInWhatWent(Run& run, bool listingComplete);
+
+    void nameUnsent(Run& run);
+    bool push(Run& run, const UidGroups& here);
+    bool goesUp(Run& run, const std::string& uid, const std::vector<Event>& ours);
+    bool pushResource(Run& run, const std::string& uid, const std::vector<Event>& ours);
+    Outcome put(Run& run, const std::string& uid, const std::string& text);
+
+    bool removeWhatWentHere(Run& run, const UidGroups& here);
+    bool removeStretchesLeft(Run& run, const UidGroups& here);
+    Outcome remove(Run& run, const SyncState::Resource& resource);
+    bool stillAhead(const Run& run, const std::string& text) const;
+
+    void keepState(Run& run);
+
     // The events a resource's text holds, as the event file will hold them,
     // each with the resource's UID.
     std::vector<Event> eventsOf(const std::string& text, const SystemTime& now) const;
