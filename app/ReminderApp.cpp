@@ -516,12 +516,14 @@ void ReminderApp::syncEnded()
     bool saved = true;
     if (job->events != from) {
         eventList.assign(std::move(job->events));
+        // What came from the server is no change here; what the catch-up
+        // carries on is.
+        knownEvents = eventList.all();
         saved = keeper.save();
         reminders.catchUp();
         if (eventManager.isOpen())
             eventManager.refresh();
     }
-    knownEvents = eventList.all();
     syncState = std::move(job->state);
     // The state goes with the file it describes: never ahead of it.
     if (saved)

@@ -1,0 +1,254 @@
+// Vellumere syncing with a real calendar server: Debian's Radicale, started
+// by tests/windows/calendar-sync, which also puts an event on the server
+// with python3-caldav. What reached the server is read from Radicale's
+// storage folder, not through the code under test.
+
+#include "AccountDialogRes.h"
+#include "EndToEndFixture.h"
+#include "EventFileReader.h"
+#include "WinPasswordStore.h"
+#include "Windows1252.h"
+#include "WindowsTestSupport.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A sync runs against a server on this computer; a loaded machine is slow.
+constexpr DWORD syncLimit = 60000;
+
+std::string setting(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string fileText(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The resources the server keeps for `user` whose text holds `needle`.
+int resourcesHolding(const std::string& user, const std::string& needle)
+{
+    const fs::path home = fs::path(setting("VELLUMERE_TEST_CALDAV_STORAGE")) / "collection-root" / user;
+    std::error_code error;
+    int found = 0;
+    for (fs::recursive_directory_iterator it(home, error), end; !error && it != end; it.increment(error)) {
+        // Radicale's cache names its files after the resources too.
+        if (it->path().filename() == ".Radicale.cache") {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (it->path().extension() == ".ics" && fileText(it->path()).find(needle) != std::string::npos)
+            ++found;
+    }
+    return found;
+}
+
+// The folder of the first resource of `user` whose text holds `needle`.
+fs::path folderHolding(const std::string& user, const std::string& needle)
+{
+    const fs::path home = fs::path(setting("VELLUMERE_TEST_CALDAV_STORAGE")) / "collection-root" / user;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(home, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().filename() == ".Radicale.cache") {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (it->path().extension() == ".ics" && fileText(it->path()).find(needle) != std::string::npos)
+            return it->path().parent_path();
+    }
+    return {};
+}
+
+// The calendar collections of `user` whose properties name them `name`.
+int calendarsNamed(const std::string& user, const std::string& name)
+{
+    const fs::path home = fs::path(setting("VELLUMERE_TEST_CALDAV_STORAGE")) / "collection-root" / user;
+    std::error_code error;
+    int found = 0;
+    for (fs::directory_iterator it(home, error), end; !error && it != end; it.increment(error)) {
+        const std::string props = fileText(it->path() / ".Radicale.props");
+        if (props.find("\"" + name + "\"") != std::string::npos)
+            ++found;
+    }
+    return found;
+}
+
+class CalendarSyncEndToEndTest : public EndToEndTest {
+protected:
+    void SetUp() override
+    {
+        EndToEndTest::SetUp();
+        if (setting("VELLUMERE_TEST_CALDAV_URL").empty())
+            GTEST_SKIP() << "no server: run under tests/windows/calendar-sync";
+        forgetAccount();
+    }
+
+    void TearDown() override
+    {
+        EndToEndTest::TearDown();
+        forgetAccount();
+    }
+
+    // The prefix is shared with the other tests: no account of an earlier
+    // run may be there.
+    static void forgetAccount()
+    {
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Norvask\\Vellumere");
+        WinPasswordStore().remove();
+    }
+
+    std::vector<std::string> savedDescriptions() const
+    {
+        std::string text = fileText(eventFile());
+        std::vector<Event> events;
+        if (!EventFileReader::read(text, events, Windows1252()))
+            return {};
+        std::vector<std::string> descriptions;
+        for (const Event& event : events)
+            descriptions.push_back(event.description);
+        return descriptions;
+    }
+
+    bool saved(const std::string& description) const
+    {
+        const std::vector<std::string> all = savedDescriptions();
+        return std::find(all.begin(), all.end(), description) != all.end();
+    }
+
+    // Opens the tray menu of `vellumere` and chooses the item of `key`.
+    static void choose(const ChildProcess& vellumere, HWND tray, WORD key)
+    {
+        // Posted, not sent: the menu runs its own loop until it is answered.
+        ::PostMessageA(tray, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+        ASSERT_TRUE(pumpUntil([&] { return menuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
+        pressKey(key);
+        ASSERT_TRUE(pumpUntil([&] { return menuOf(vellumere.processId()) == nullptr; })) << "the menu stayed";
+    }
+
+    static HWND menuOf(DWORD owner)
+    {
+        for (HWND menu = nullptr; (menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(menu, &process);
+            if (process == owner && ::IsWindowVisible(menu))
+                return menu;
+        }
+        return nullptr;
+    }
+
+    // Fills the account dialog's fields as a user types them.
+    static void fillAccount(HWND dialog, const std::string& user)
+    {
+        const std::string address = setting("VELLUMERE_TEST_CALDAV_URL");
+        const std::string password = setting("VELLUMERE_TEST_CALDAV_PASSWORD");
+        ::SendDlgItemMessageA(dialog, IDC_ACCOUNT_SERVER, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(address.c_str()));
+        ::SendDlgItemMessageA(dialog, IDC_ACCOUNT_USER, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
+        ::SendDlgItemMessageA(dialog, IDC_ACCOUNT_PASSWORD, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
+    }
+
+    // The calendars listed once the server has answered.
+    static LRESULT calendarCount(HWND dialog)
+    {
+        if (!::IsWindowEnabled(::GetDlgItem(dialog, IDC_ACCOUNT_FIND)))
+            return -1;
+        return ::SendDlgItemMessageA(dialog, IDC_ACCOUNT_CALENDAR, CB_GETCOUNT, 0, 0);
+    }
+
+    static void click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+};
+
+TEST_F(CalendarSyncEndToEndTest, FoundCalendarPickedThenSyncNowSendsTheEventsAndTakesTheServers)
+{
+    const SYSTEMTIME today = localNow();
+    writeEventFile({timedEventOn("Dentist from Vellumere", daysFrom(today, 2), 10, 0, Once)});
+    ChildProcess& vellumere = startVellumere();
+    const HWND tray = waitForTrayWindow(vellumere);
+    ASSERT_NE(tray, nullptr);
+
+    choose(vellumere, tray, 'C');
+    HWND dialog = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }))
+        << "no account dialog";
+    fillAccount(dialog, "alice");
+    click(dialog, IDC_ACCOUNT_FIND);
+    // The seeded calendar is alice's only one, picked as it comes.
+    ASSERT_TRUE(pumpUntil([&] { return calendarCount(dialog) == 1; }, syncLimit)) << "no calendar found";
+    EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_ACCOUNT_CALENDAR, CB_GETCURSEL, 0, 0), 0);
+    click(dialog, IDOK);
+    ASSERT_TRUE(pumpUntil([&] { return !::IsWindowVisible(dialog); })) << "the dialog stayed";
+
+    // OK syncs at once.
+    EXPECT_TRUE(pumpUntil([&] { return resourcesHolding("alice", "Dentist from Vellumere") == 1; }, syncLimit))
+        << "the event did not reach the server";
+    EXPECT_TRUE(pumpUntil([&] { return saved("Seeded on the server"); }, syncLimit))
+        << "the server's event did not reach the event file";
+
+    // Another event put straight into the server's storage comes on "Sync
+    // now", long before the quarter of an hour between syncs is over.
+    const fs::path calendar = folderHolding("alice", "Seeded on the server");
+    ASSERT_FALSE(calendar.empty());
+    const SYSTEMTIME later = daysFrom(today, 5);
+    char start[32];
+    std::snprintf(start, sizeof start, "%04u%02u%02uT090000", later.wYear, later.wMonth, later.wDay);
+    std::ofstream(calendar / "later@calendar-sync.test.ics", std::ios::binary)
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//calendar-sync test//EN\r\nBEGIN:VEVENT\r\n"
+           "UID:later@calendar-sync.test\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:"
+        << start << "\r\nSUMMARY:Put on the server later\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    choose(vellumere, tray, 'Y');
+    EXPECT_TRUE(pumpUntil([&] { return saved("Put on the server later"); }, syncLimit))
+        << "Sync now did not bring the server's new event";
+
+    // Synced once more, nothing goes up twice.
+    choose(vellumere, tray, 'Y');
+    pumpUntil([] { return false; }, 3000);
+    EXPECT_EQ(resourcesHolding("alice", "Dentist from Vellumere"), 1);
+    endEveryVellumere();
+    const std::vector<std::string> descriptions = savedDescriptions();
+    EXPECT_EQ(std::count(descriptions.begin(), descriptions.end(), "Seeded on the server"), 1);
+    EXPECT_EQ(std::count(descriptions.begin(), descriptions.end(), "Dentist from Vellumere"), 1);
+}
+
+TEST_F(CalendarSyncEndToEndTest, ACalendarNamedVellumereIsCreatedAndTakesTheEvents)
+{
+    const SYSTEMTIME today = localNow();
+    writeEventFile({timedEventOn("Choir from Vellumere", daysFrom(today, 3), 19, 30, Weekly)});
+    ChildProcess& vellumere = startVellumere();
+    const HWND tray = waitForTrayWindow(vellumere);
+    ASSERT_NE(tray, nullptr);
+
+    choose(vellumere, tray, 'C');
+    HWND dialog = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }))
+        << "no account dialog";
+    fillAccount(dialog, "bob");
+    click(dialog, IDC_ACCOUNT_CREATE);
+    ASSERT_TRUE(pumpUntil([&] { return calendarCount(dialog) == 1; }, syncLimit)) << "no calendar made";
+    EXPECT_EQ(calendarsNamed("bob", "Vellumere"), 1);
+    click(dialog, IDOK);
+    ASSERT_TRUE(pumpUntil([&] { return !::IsWindowVisible(dialog); })) << "the dialog stayed";
+
+    // OK syncs at once.
+    EXPECT_TRUE(pumpUntil([&] { return resourcesHolding("bob", "Choir from Vellumere") == 1; }, syncLimit))
+        << "the event did not reach the server";
+}
+
+} // namespace
