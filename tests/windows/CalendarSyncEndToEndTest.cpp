@@ -4,6 +4,7 @@
 // storage folder, not through the code under test.
 
 #include "AccountDialogRes.h"
+#include "AccountRegistry.h"
 #include "EndToEndFixture.h"
 #include "EventFileReader.h"
 #include "WinPasswordStore.h"
@@ -92,7 +93,7 @@ int calendarsNamed(const std::string& user, const std::string& name)
     return found;
 }
 
-class CalendarSyncEndToEndTest : public EndToEndTest {
+class CalendarSyncFixture : public EndToEndTest {
 protected:
     void SetUp() override
     {
@@ -176,6 +177,8 @@ protected:
     static void click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 };
 
+using CalendarSyncEndToEndTest = CalendarSyncFixture;
+
 TEST_F(CalendarSyncEndToEndTest, FoundCalendarPickedThenSyncNowSendsTheEventsAndTakesTheServers)
 {
     const SYSTEMTIME today = localNow();
@@ -249,6 +252,77 @@ TEST_F(CalendarSyncEndToEndTest, ACalendarNamedVellumereIsCreatedAndTakesTheEven
     // OK syncs at once.
     EXPECT_TRUE(pumpUntil([&] { return resourcesHolding("bob", "Choir from Vellumere") == 1; }, syncLimit))
         << "the event did not reach the server";
+}
+
+// Three runs, one after another, on one event file: the wrapper stops the
+// server after the first and starts it again, on its storage, before the
+// third. A change made while the server is away is kept, and goes up once
+// the server is back, after a restart.
+class CalendarSyncAwayEndToEndTest : public CalendarSyncFixture {
+protected:
+    void SetUp() override
+    {
+        EndToEndTest::SetUp();
+        if (setting("VELLUMERE_TEST_AWAY_FOLDER").empty())
+            GTEST_SKIP() << "run by tests/windows/calendar-sync, with the server stopped and started between";
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+        folder = setting("VELLUMERE_TEST_AWAY_FOLDER");
+    }
+
+    // The account and the folder stay for the next run.
+    void TearDown() override { endEveryVellumere(); }
+
+    // The last sync's problem, as the program keeps it.
+    static CalDavProblem lastProblem() { return AccountRegistry::read().lastProblem; }
+};
+
+TEST_F(CalendarSyncAwayEndToEndTest, Run1SyncedWhileTheServerIsThere)
+{
+    forgetAccount();
+    writeEventFile({timedEventOn("Dentist from Vellumere", daysFrom(localNow(), 2), 10, 0, Once)});
+    ChildProcess& vellumere = startVellumere();
+    const HWND tray = waitForTrayWindow(vellumere);
+    ASSERT_NE(tray, nullptr);
+    choose(vellumere, tray, 'C');
+    HWND dialog = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
+    fillAccount(dialog, "carol");
+    click(dialog, IDC_ACCOUNT_FIND);
+    ASSERT_TRUE(pumpUntil([&] { return calendarCount(dialog) == 1; }, syncLimit)) << "no calendar found";
+    click(dialog, IDOK);
+    EXPECT_TRUE(pumpUntil([&] { return resourcesHolding("carol", "Dentist from Vellumere") == 1; }, syncLimit));
+}
+
+TEST_F(CalendarSyncAwayEndToEndTest, Run2ChangedWhileTheServerIsAway)
+{
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_NE(waitForTrayWindow(vellumere), nullptr);
+    // The sync at the start fails and changes nothing.
+    ASSERT_TRUE(pumpUntil([] { return lastProblem() == CalDavProblem::Network; }, syncLimit));
+    const std::vector<std::string> before = savedDescriptions();
+    ASSERT_EQ(before, std::vector<std::string>{"Dentist from Vellumere"});
+    // Another program adds an event; Vellumere takes it in, cannot send
+    // it, and writes it at its end.
+    std::vector<Event> events = {timedEventOn("Dentist from Vellumere", daysFrom(localNow(), 2), 10, 0, Once),
+                                 timedEventOn("Added while away", daysFrom(localNow(), 3), 8, 0, Once)};
+    writeEventFile(events);
+    pumpUntil([] { return false; }, 3000);
+    endEveryVellumere();
+    EXPECT_TRUE(saved("Added while away"));
+    EXPECT_EQ(lastProblem(), CalDavProblem::Network);
+}
+
+TEST_F(CalendarSyncAwayEndToEndTest, Run3TheChangeGoesUpWhenTheServerIsBack)
+{
+    ChildProcess& vellumere = startVellumere();
+    ASSERT_NE(waitForTrayWindow(vellumere), nullptr);
+    EXPECT_TRUE(pumpUntil([] { return resourcesHolding("carol", "Added while away") == 1; }, syncLimit))
+        << "the change made while the server was away did not go up";
+    EXPECT_TRUE(pumpUntil([] { return lastProblem() == CalDavProblem::None; }, syncLimit));
+    EXPECT_EQ(resourcesHolding("carol", "Dentist from Vellumere"), 1);
+    endEveryVellumere();
+    forgetAccount();
 }
 
 } // namespace
