@@ -6,7 +6,6 @@
 #include <wincrypt.h>
 
 #include <chrono>
-#include <cstdint>
 #include <vector>
 
 namespace {
@@ -30,6 +29,8 @@ struct HashTraits {
 using Hash = UniqueHandle<BCRYPT_HASH_HANDLE, HashTraits>;
 
 using Clock = std::chrono::steady_clock;
+
+constexpr DWORD readStep = 64 * 1024;
 
 // The faults of a certificate that the system does not trust and the user
 // may: an unknown issuer (a self-signed one), another name, an expired one.
@@ -68,7 +69,10 @@ HttpClient::Response failed(HttpClient::Failure failure, DWORD error, const char
 {
     HttpClient::Response response;
     response.failure = failure;
-    response.detail = std::string(step) + ": WinHTTP error " + std::to_string(error);
+    response.detail = step;
+    if (error == ERROR_SUCCESS)
+        return response;
+    response.detail += ": WinHTTP error " + std::to_string(error);
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -88,9 +92,11 @@ HttpClient::Response failed(HttpClient::Failure failure, DWORD error, const char
 HttpClient::Response failedNow(const char* step)
 {
     const DWORD error = ::GetLastError();
-    const HttpClient::Failure failure = error == ERROR_WINHTTP_TIMEOUT ? HttpClient::Failure::TimedOut
-                                        : isTlsError(error)           ? HttpClient::Failure::Tls
-                                                                      : HttpClient::Failure::Network;
+    // Wine says the socket's WSAETIMEDOUT where Windows says ERROR_WINHTTP_TIMEOUT.
+    const HttpClient::Failure failure = error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT
+                                            ? HttpClient::Failure::TimedOut
+                                        : isTlsError(error) ? HttpClient::Failure::Tls
+                                                            : HttpClient::Failure::Network;
     return failed(failure, error, step);
 }
 
@@ -217,10 +223,13 @@ public:
         if (!handle)
             return;
         const int milliseconds = request.timeoutSeconds * 1000;
+        // The wait for the answer's headers has a time-out of its own.
+        DWORD answerWait = static_cast<DWORD>(milliseconds);
         DWORD disabled = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_AUTHENTICATION;
         DWORD autologon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
         DWORD security = ignoredCertificateFaults;
         if (!::WinHttpSetTimeouts(handle.get(), milliseconds, milliseconds, milliseconds, milliseconds) ||
+            !::WinHttpSetOption(handle.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerWait, sizeof answerWait) ||
             !::WinHttpSetOption(handle.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled) ||
             !::WinHttpSetOption(handle.get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &autologon, sizeof autologon) ||
             (ignoreCertificateFaults &&
@@ -265,14 +274,17 @@ public:
                 return failedNow("WinHttpQueryDataAvailable");
             if (available == 0)
                 break;
-            if (response.body.size() + available > request.maxResponseBytes)
-                return failed(HttpClient::Failure::TooLarge, 0, "answer beyond the limit");
+            // In steps of a bounded size: the limit counts what came, not
+            // what the library announces.
+            const DWORD step = available < readStep ? available : readStep;
             const std::size_t had = response.body.size();
-            response.body.resize(had + available);
+            response.body.resize(had + step);
             DWORD read = 0;
-            if (!::WinHttpReadData(handle.get(), response.body.data() + had, available, &read))
+            if (!::WinHttpReadData(handle.get(), response.body.data() + had, step, &read))
                 return failedNow("WinHttpReadData");
             response.body.resize(had + read);
+            if (response.body.size() > request.maxResponseBytes)
+                return failed(HttpClient::Failure::TooLarge, ERROR_SUCCESS, "the answer is beyond the limit");
             // The time-outs above hold for each step; a server that trickles
             // must not hold the thread longer than the whole request may take.
             if (Clock::now() > deadline)
@@ -299,7 +311,7 @@ WinHttpClient::WinHttpClient()
 HttpClient::Response WinHttpClient::send(const Request& request)
 {
     if (!session)
-        return failed(Failure::Network, ERROR_SUCCESS, "WinHttpOpen");
+        return failed(Failure::Network, ERROR_SUCCESS, "WinHttpOpen failed");
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(request.timeoutSeconds);
     Target target;
     if (!crack(request.url, target)) {
