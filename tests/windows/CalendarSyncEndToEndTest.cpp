@@ -7,6 +7,7 @@
 #include "AccountRegistry.h"
 #include "EndToEndFixture.h"
 #include "EventFileReader.h"
+#include "SyncState.h"
 #include "WinPasswordStore.h"
 #include "Windows1252.h"
 #include "WindowsTestSupport.h"
@@ -175,6 +176,18 @@ protected:
     }
 
     static void click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+    // A message box of `process` over its dialog `dialog`.
+    static HWND messageBoxOf(DWORD process, HWND dialog)
+    {
+        for (HWND box = nullptr; (box = ::FindWindowExA(nullptr, box, "#32770", nullptr));) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(box, &owner);
+            if (owner == process && box != dialog && ::IsWindowVisible(box))
+                return box;
+        }
+        return nullptr;
+    }
 };
 
 using CalendarSyncEndToEndTest = CalendarSyncFixture;
@@ -242,6 +255,20 @@ TEST_F(CalendarSyncEndToEndTest, ACalendarNamedVellumereIsCreatedAndTakesTheEven
     HWND dialog = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }))
         << "no account dialog";
+    // No password goes unencrypted to another computer: the dialog says so
+    // and asks nothing.
+    fillAccount(dialog, "bob");
+    ::SendDlgItemMessageA(dialog, IDC_ACCOUNT_SERVER, WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>("http://calendar.example.org/"));
+    click(dialog, IDC_ACCOUNT_FIND);
+    HWND box = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (box = messageBoxOf(vellumere.processId(), dialog)) != nullptr; }))
+        << "no word about the unencrypted password";
+    EXPECT_NE(remoteControlText(box, 0xFFFF).find("http://calendar.example.org/"), std::string::npos);
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_ACCOUNT_FIND))) << "something was sent";
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !messageBoxOf(vellumere.processId(), dialog); }));
+
     fillAccount(dialog, "bob");
     click(dialog, IDC_ACCOUNT_CREATE);
     ASSERT_TRUE(pumpUntil([&] { return calendarCount(dialog) == 1; }, syncLimit)) << "no calendar made";
@@ -252,6 +279,24 @@ TEST_F(CalendarSyncEndToEndTest, ACalendarNamedVellumereIsCreatedAndTakesTheEven
     // OK syncs at once.
     EXPECT_TRUE(pumpUntil([&] { return resourcesHolding("bob", "Choir from Vellumere") == 1; }, syncLimit))
         << "the event did not reach the server";
+    const std::string state = SyncState::pathFor(eventFile());
+    ASSERT_TRUE(pumpUntil([&] { return fs::exists(state); }, syncLimit)) << "no sync state beside the event file";
+
+    // Removing the account forgets it, its password and its state, and
+    // leaves every event where it is.
+    choose(vellumere, tray, 'C');
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
+    click(dialog, IDC_ACCOUNT_REMOVE);
+    ASSERT_TRUE(pumpUntil([&] { return (box = messageBoxOf(vellumere.processId(), dialog)) != nullptr; }));
+    ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogOf(vellumere.processId(), "Calendar account"); })) << "the dialog stayed";
+    endEveryVellumere();
+    const AccountSettings left = AccountRegistry::read();
+    EXPECT_TRUE(left.server.empty() && left.user.empty() && left.calendarUrl.empty());
+    EXPECT_FALSE(WinPasswordStore().read("bob"));
+    EXPECT_FALSE(fs::exists(state));
+    EXPECT_TRUE(saved("Choir from Vellumere"));
+    EXPECT_EQ(resourcesHolding("bob", "Choir from Vellumere"), 1);
 }
 
 // Three runs, one after another, on one event file: the wrapper stops the
@@ -341,17 +386,6 @@ protected:
     // The account stays for the next run.
     void TearDown() override { EndToEndTest::TearDown(); }
 
-    // A message box of `process` over its dialog `dialog`.
-    static HWND messageBoxOf(DWORD process, HWND dialog)
-    {
-        for (HWND box = nullptr; (box = ::FindWindowExA(nullptr, box, "#32770", nullptr));) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(box, &owner);
-            if (owner == process && box != dialog && ::IsWindowVisible(box))
-                return box;
-        }
-        return nullptr;
-    }
 };
 
 TEST_F(CalendarSyncCertificateEndToEndTest, Run1TheCertificateShownByItsFingerprintIsTrustedForTheAccount)
