@@ -447,4 +447,48 @@ TEST_F(CalendarSyncCertificateEndToEndTest, Run2AnotherCertificateLaterIsRefused
     forgetAccount();
 }
 
+// One of two computers (two Wine prefixes, run side by side by the wrapper)
+// syncing one calendar: each has an event of its own and one the user
+// entered on both alike. Each ends with all three, each once.
+TEST_F(CalendarSyncFixture, OneOfTwoComputersEndsWithTheEventsOfBothEachOnce)
+{
+    const std::string name = setting("VELLUMERE_COPY");
+    if (name.empty())
+        GTEST_SKIP() << "run by tests/windows/calendar-sync, one copy in each of two prefixes";
+    const SYSTEMTIME today = localNow();
+    const std::string own = "Entered on computer " + name;
+    writeEventFile({timedEventOn(own.c_str(), daysFrom(today, 2), name == "A" ? 9 : 10, 0, Once),
+                    timedEventOn("Entered on both alike", daysFrom(today, 3), 18, 0, Once)});
+    ChildProcess& vellumere = startVellumere();
+    const HWND tray = waitForTrayWindow(vellumere);
+    ASSERT_NE(tray, nullptr);
+    choose(vellumere, tray, 'C');
+    HWND dialog = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
+    fillAccount(dialog, "dave");
+    click(dialog, IDC_ACCOUNT_FIND);
+    ASSERT_TRUE(pumpUntil([&] { return calendarCount(dialog) == 1; }, syncLimit)) << "no calendar found";
+    click(dialog, IDOK);
+    ASSERT_TRUE(pumpUntil([&] { return !::IsWindowVisible(dialog); }));
+
+    // "Sync now" until the other computer's event is here.
+    const std::string other = "Entered on computer " + std::string(name == "A" ? "B" : "A");
+    const DWORD until = ::GetTickCount() + 2 * syncLimit;
+    while (!saved(other) && ::GetTickCount() < until) {
+        choose(vellumere, tray, 'Y');
+        pumpUntil([&] { return saved(other); }, 5000);
+    }
+    // And once more, for the other one to take what this one has.
+    pumpUntil([] { return false; }, 5000);
+    choose(vellumere, tray, 'Y');
+    pumpUntil([] { return false; }, 5000);
+    endEveryVellumere();
+    std::vector<std::string> descriptions = savedDescriptions();
+    std::sort(descriptions.begin(), descriptions.end());
+    EXPECT_EQ(descriptions, (std::vector<std::string>{"Entered on both alike", "Entered on computer A",
+                                                      "Entered on computer B"}));
+    EXPECT_EQ(resourcesHolding("dave", "Entered on both alike"), 1);
+    forgetAccount();
+}
+
 } // namespace
