@@ -513,16 +513,19 @@ void ReminderApp::syncEnded()
         armSyncTimer();
         return;
     }
+    const bool changed = job->events != from;
+    std::vector<Event> received;
     bool saved = true;
-    if (job->events != from) {
+    if (changed) {
+        for (const Event& event : job->events) {
+            if (std::find(from.begin(), from.end(), event) == from.end())
+                received.push_back(event);
+        }
         eventList.assign(std::move(job->events));
         // What came from the server is no change here; what the catch-up
         // carries on is.
         knownEvents = eventList.all();
         saved = keeper.save();
-        reminders.catchUp();
-        if (eventManager.isOpen())
-            eventManager.refresh();
     }
     syncState = std::move(job->state);
     // The state goes with the file it describes: never ahead of it.
@@ -536,6 +539,14 @@ void ReminderApp::syncEnded()
     schedule.finished(SyncSchedule::Outcome::Synced, ticks());
     accountDialog.showStatus(account);
     armSyncTimer();
+    if (changed) {
+        // Last: an alert may open here and run its own loop. What was over
+        // before it came gets no alert, as with an import.
+        reminders.eventsEntered(received);
+        reminders.catchUp();
+        if (eventManager.isOpen())
+            eventManager.refresh();
+    }
 }
 
 void ReminderApp::tellSyncProblem()
