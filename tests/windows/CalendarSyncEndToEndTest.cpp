@@ -233,6 +233,16 @@ TEST_F(CalendarSyncEndToEndTest, FoundCalendarPickedThenSyncNowSendsTheEventsAnd
     EXPECT_TRUE(pumpUntil([&] { return saved("Put on the server later"); }, syncLimit))
         << "Sync now did not bring the server's new event";
 
+    // A change here goes up by itself a few seconds later: another program
+    // adds an event to the file, and Vellumere takes it in.
+    std::string text = fileText(eventFile());
+    std::vector<Event> events;
+    ASSERT_TRUE(EventFileReader::read(text, events, Windows1252()));
+    events.push_back(timedEventOn("Written by another program", daysFrom(today, 6), 7, 30, Once));
+    writeEventFile(events);
+    EXPECT_TRUE(pumpUntil([&] { return resourcesHolding("alice", "Written by another program") == 1; }, syncLimit))
+        << "the change here did not go up by itself";
+
     // Synced once more, nothing goes up twice.
     choose(vellumere, tray, 'Y');
     pumpUntil([] { return false; }, 3000);
