@@ -1,5 +1,6 @@
 #include "ReminderApp.h"
 
+#include "AccountRegistry.h"
 #include "AlertDialog.h"
 #include "ErrorMessage.h"
 #include "ReminderListDialog.h"
@@ -10,16 +11,42 @@
 #include "StringIds.h"
 #include "TrayMenu.h"
 #include "TrayMenuRes.h"
+#include "Url.h"
+#include "WideText.h"
+#include "Win32Time.h"
+
+#include <algorithm>
 
 ReminderApp::ReminderApp()
     : reminders(eventList, keeper, system, desktop, loadTexts())
 {
 }
 
+namespace {
+
+SyncSchedule::Millis ticks()
+{
+    return ::GetTickCount64();
+}
+
+// The calendar's address as the sync state keeps it: a collection, with its slash.
+std::string calendarAddress(const std::string& url)
+{
+    const std::optional<Url> calendar = Url::parse(url);
+    if (!calendar)
+        return url;
+    return calendar->path().back() == '/' ? calendar->text() : calendar->withPath(calendar->path() + "/").text();
+}
+
+} // namespace
+
 ReminderApp::~ReminderApp()
 {
     watcher.stop();
     desktop.killTimer();
+    if (window)
+        ::KillTimer(window, syncTimer);
+    // A sync still running ends on its own; its result is never taken.
     // The tray part then removes the icon from the notification area.
 }
 
@@ -74,10 +101,22 @@ void ReminderApp::start(HINSTANCE moduleInstance)
     create(moduleInstance);
     reminders.start();
     watcher.start(keeper.path(), window, WM_EVENTFILECHANGED);
+    // Without an account nothing of the sync wakes the program.
+    account = AccountRegistry::read();
+    SyncState::load(files, SyncState::pathFor(keeper.path()), syncState);
+    knownEvents = eventList.all();
+    schedule.setAccount(account.present(), account.intervalMinutes, ticks());
+    armSyncTimer();
 }
 
 void ReminderApp::onTimer(UINT_PTR firedTimer)
 {
+    if (firedTimer == syncTimer) {
+        ::KillTimer(window, syncTimer);
+        startSync();
+        armSyncTimer();
+        return;
+    }
     if (firedTimer != fileSettleTimer) {
         reminders.onTimer();
         return;
@@ -92,6 +131,8 @@ void ReminderApp::onAppMessage(UINT message)
     // read once, whole.
     if (message == WM_EVENTFILECHANGED)
         ::SetTimer(window, fileSettleTimer, EventFileKeeper::settleMilliseconds, nullptr);
+    else if (message == WM_SYNCDONE)
+        syncEnded();
 }
 
 void ReminderApp::takeOutsideChanges()
@@ -103,6 +144,7 @@ void ReminderApp::takeOutsideChanges()
     case EventFileKeeper::OutsideChange::Taken:
         // The catch-up of what came in, the manager's rows and the next wake.
         reminders.catchUp();
+        localChange();
         break;
     case EventFileKeeper::OutsideChange::None:
         break;
@@ -124,6 +166,11 @@ void ReminderApp::onClockChange()
     // Whatever came due while the computer slept comes now, and the timer
     // is set again from the new clock.
     reminders.catchUp();
+}
+
+void ReminderApp::onResume()
+{
+    syncNow();
 }
 
 void ReminderApp::onEndSession()
@@ -172,6 +219,7 @@ void ReminderApp::showTrayMenu()
     TrayMenu menu(instance);
     const StartupSetting startup;
     menu.showRunAtStartup(startup.isOn());
+    menu.offerSyncNow(account.present());
     switch (menu.track(window)) {
     case ID_EXIT:
         ::PostQuitMessage(0);
@@ -189,6 +237,12 @@ void ReminderApp::showTrayMenu()
     case ID_ABOUT:
         aboutDialog.show(instance, window);
         break;
+    case ID_CALENDAR_ACCOUNT:
+        openAccountDialog();
+        break;
+    case ID_SYNC_NOW:
+        syncNow();
+        break;
     case ID_EXPORT_EVENTS:
         calendars.exportEvents(window);
         break;
@@ -199,6 +253,7 @@ void ReminderApp::showTrayMenu()
             // catch-up of what came in, the manager's rows and the next wake.
             reminders.eventsEntered(added);
             reminders.catchUp();
+            localChange();
         }
         break;
     default:
@@ -270,12 +325,14 @@ void ReminderApp::Desktop::armTimer(std::uint32_t milliseconds)
 
 void ReminderApp::Desktop::eventsChanged()
 {
+    app.localChange();
     if (app.eventManager.isOpen())
         app.eventManager.refreshAfterTick();
 }
 
 void ReminderApp::Desktop::eventAdded()
 {
+    app.localChange();
     if (app.eventManager.isOpen())
         app.eventManager.refresh();
 }
@@ -319,4 +376,183 @@ void ReminderApp::Notices::inform(const std::string& message)
 {
     // A balloon takes the code page's text only.
     app.showInfo(app.loadText(IDS_FILE_CHANGED_TITLE), app.system.codePage().fromUtf8(message));
+}
+
+void ReminderApp::openAccountDialog()
+{
+    AccountDialog::Account current{account, {}};
+    if (!account.user.empty())
+        current.password = passwords.read(account.user).value_or("");
+    if (const std::optional<AccountDialog::Account> chosen = accountDialog.ask(instance, window, current)) {
+        applyAccount(*chosen);
+        syncNow();
+    }
+}
+
+void ReminderApp::applyAccount(const AccountDialog::Account& chosen)
+{
+    AccountSettings settings = chosen.settings;
+    const bool otherAccount = settings.server != account.server || settings.user != account.user ||
+                              settings.calendarUrl != account.calendarUrl ||
+                              settings.trustedCertificate != account.trustedCertificate;
+    if (otherAccount) {
+        // A sync under way speaks for the old account.
+        ++accountGeneration;
+        if (settings.calendarUrl != account.calendarUrl) {
+            settings.lastSync.clear();
+            settings.lastProblem = CalDavProblem::None;
+            settings.lastStatus = 0;
+        }
+    }
+    if (!settings.user.empty())
+        passwords.write(settings.user, chosen.password);
+    account = settings;
+    AccountRegistry::write(account);
+    schedule.setAccount(account.present(), account.intervalMinutes, ticks());
+    armSyncTimer();
+}
+
+void ReminderApp::removeAccount()
+{
+    ++accountGeneration;
+    passwords.remove();
+    AccountRegistry::remove();
+    ::DeleteFileW(systemPath(SyncState::pathFor(keeper.path())).c_str());
+    account = AccountSettings{};
+    syncState = SyncState{};
+    schedule.setAccount(false, 0, ticks());
+    armSyncTimer();
+}
+
+void ReminderApp::localChange()
+{
+    if (!schedule.hasAccount())
+        return;
+    std::vector<Event> now = eventList.all();
+    if (now == knownEvents)
+        return;
+    knownEvents = std::move(now);
+    schedule.localChange(ticks());
+    armSyncTimer();
+}
+
+void ReminderApp::syncNow()
+{
+    schedule.syncNow(ticks());
+    armSyncTimer();
+}
+
+void ReminderApp::armSyncTimer()
+{
+    if (!window)
+        return;
+    const std::optional<SyncSchedule::Millis> delay = schedule.delay(ticks());
+    if (!delay) {
+        ::KillTimer(window, syncTimer);
+        return;
+    }
+    ::SetTimer(window, syncTimer, static_cast<UINT>(std::min<SyncSchedule::Millis>(*delay, 0x7FFFFFFF)), nullptr);
+}
+
+void ReminderApp::startSync()
+{
+    if (syncJob || !schedule.due(ticks()))
+        return;
+    auto job = std::make_shared<SyncWorker::Job>();
+    job->events = eventList.all();
+    job->state = syncState;
+    const std::string calendar = calendarAddress(account.calendarUrl);
+    // Another calendar: the sync starts afresh and matches the events by UID.
+    if (job->state.calendarUrl != calendar) {
+        job->state = SyncState{};
+        job->state.calendarUrl = calendar;
+    }
+    job->user = account.user;
+    if (!account.user.empty())
+        job->password = passwords.read(account.user).value_or("");
+    job->trustedCertificate = account.trustedCertificate;
+    job->now = system.localTime();
+    SYSTEMTIME utc{};
+    ::GetSystemTime(&utc);
+    job->stampUtc = fromWin32Time(utc);
+    syncedFrom = job->events;
+    syncGeneration = accountGeneration;
+    syncJob = job;
+    schedule.started();
+    SyncWorker::start(std::move(job), window, WM_SYNCDONE);
+}
+
+void ReminderApp::syncEnded()
+{
+    if (!syncJob || !syncJob->done.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<SyncWorker::Job> job = std::move(syncJob);
+    syncJob.reset();
+    const std::vector<Event> from = std::move(syncedFrom);
+    syncedFrom.clear();
+    if (syncGeneration != accountGeneration) {
+        schedule.finished(SyncSchedule::Outcome::Stale, ticks());
+        armSyncTimer();
+        return;
+    }
+    const CalDavSync::Result& result = job->result;
+    if (result.problem != CalDavProblem::None) {
+        // Nothing here changed, nothing is lost: the next try takes it all up again.
+        account.lastProblem = result.problem;
+        account.lastStatus = result.status;
+        AccountRegistry::write(account);
+        if (schedule.finished(SyncSchedule::Outcome::Failed, ticks()))
+            tellSyncProblem();
+        accountDialog.showStatus(account);
+        armSyncTimer();
+        return;
+    }
+    if (eventList.all() != from) {
+        // Changed here meanwhile: the result is dropped, nothing of it was saved.
+        schedule.finished(SyncSchedule::Outcome::Stale, ticks());
+        armSyncTimer();
+        return;
+    }
+    const bool changed = job->events != from;
+    std::vector<Event> received;
+    bool saved = true;
+    if (changed) {
+        for (const Event& event : job->events) {
+            if (std::find(from.begin(), from.end(), event) == from.end())
+                received.push_back(event);
+        }
+        eventList.assign(std::move(job->events));
+        // What came from the server is no change here; what the catch-up
+        // carries on is.
+        knownEvents = eventList.all();
+        saved = keeper.save();
+    }
+    syncState = std::move(job->state);
+    // The state goes with the file it describes: never ahead of it.
+    if (saved)
+        syncState.save(files, SyncState::pathFor(keeper.path()));
+    const SystemTime now = system.localTime();
+    account.lastSync = AccountSettings::timeText(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute);
+    account.lastProblem = CalDavProblem::None;
+    account.lastStatus = 0;
+    AccountRegistry::write(account);
+    schedule.finished(SyncSchedule::Outcome::Synced, ticks());
+    accountDialog.showStatus(account);
+    armSyncTimer();
+    if (changed) {
+        // Last: an alert may open here and run its own loop. What was over
+        // before it came gets no alert, as with an import.
+        reminders.eventsEntered(received);
+        reminders.catchUp();
+        if (eventManager.isOpen())
+            eventManager.refresh();
+    }
+}
+
+void ReminderApp::tellSyncProblem()
+{
+    const std::string problem = AccountDialog::problemText(instance, account.lastProblem, account.lastStatus);
+    const std::string text = EventFileKeeper::fillIn(loadResourceTextUtf8(instance, IDS_SYNC_PROBLEM_BALLOON), {problem});
+    // A balloon takes the code page's text only.
+    showInfo(loadText(IDS_SYNC_PROBLEM_TITLE), system.codePage().fromUtf8(text));
 }

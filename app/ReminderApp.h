@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AboutDialog.h"
+#include "AccountDialog.h"
+#include "AccountSettings.h"
 #include "CalendarFiles.h"
 #include "EventFileKeeper.h"
 #include "EventList.h"
@@ -9,14 +11,20 @@
 #include "FileWatcher.h"
 #include "ReminderDelivery.h"
 #include "ReminderOutput.h"
+#include "SyncSchedule.h"
+#include "SyncState.h"
+#include "SyncWorker.h"
 #include "TrayIcon.h"
 #include "UniqueHandle.h"
 #include "Win32FileSystem.h"
 #include "Win32SystemServices.h"
+#include "WinPasswordStore.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 // The application: the tray icon's behaviour, the user's events, and the
 // reminders. One lives for the whole run, as a local of WinMain, which reads
@@ -57,6 +65,7 @@ protected:
     void loadTipText(char* buffer, int size) override;
     HICON loadTrayIcon(HINSTANCE moduleInstance) override;
     void onClockChange() override;
+    void onResume() override;
     void onEndSession() override;
 
 private:
@@ -102,6 +111,19 @@ private:
     // A balloon that waits while an alert is open.
     void showInfo(const std::string& title, const std::string& text);
     std::string loadText(UINT id) const;
+
+    // The calendar account: the menu's dialog, the settings put in place or
+    // removed, and the syncs the schedule calls for, each on a worker.
+    void openAccountDialog();
+    void applyAccount(const AccountDialog::Account& chosen);
+    void removeAccount();
+    // The events may have changed here: if so, a sync follows a few seconds later.
+    void localChange();
+    void syncNow();
+    void armSyncTimer();
+    void startSync();
+    void syncEnded();
+    void tellSyncProblem();
     ReminderTexts loadTexts() const;
     FileTexts loadFileTexts() const;
 
@@ -113,10 +135,14 @@ private:
     EventList eventList;
     Notices notices{*this};
     EventFileKeeper keeper{eventList, system, files, notices, loadFileTexts()};
-    // An add, edit or remove in the manager moves the next reminder.
+    // An add, edit or remove in the manager moves the next reminder, and
+    // goes to the calendar soon.
     EventManagerDialog eventManager{eventList, system,
                                     [this](const Event* entered) { reminders.eventsEdited(entered); },
-                                    [this] { keeper.save(); }};
+                                    [this] {
+                                        keeper.save();
+                                        localChange();
+                                    }};
     CalendarFiles calendars{eventList, system, files};
     Desktop desktop{*this};
     ReminderDelivery reminders;
@@ -124,4 +150,19 @@ private:
     FileWatcher watcher;
     int alertsOpen = 0;
     std::string heldTitle, heldText;
+
+    AccountSettings account;
+    WinPasswordStore passwords;
+    SyncSchedule schedule;
+    SyncState syncState;          // as last synced, and saved beside the event file
+    std::vector<Event> knownEvents; // the list as the sync last saw it
+    std::shared_ptr<SyncWorker::Job> syncJob;
+    std::vector<Event> syncedFrom; // the list the running sync started from
+    unsigned accountGeneration = 0; // a sync of an account changed since is dropped
+    unsigned syncGeneration = 0;
+    AccountDialog accountDialog{{[this](const AccountDialog::Account& chosen) {
+                                     applyAccount(chosen);
+                                     syncNow();
+                                 },
+                                 [this] { removeAccount(); }}};
 };

@@ -102,6 +102,8 @@ bool ModalDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         onCancel();
         break;
     default:
+        if (message >= WM_APP && message <= 0xBFFF)
+            onOwnMessage(message);
         break;
     }
     return false;

@@ -63,6 +63,9 @@ protected:
     virtual void onCancel() { end(cancelResult); }
     // The window's DPI changed and the system has laid the dialog out anew.
     virtual void onDpiChanged() {}
+    // A message of the dialog's own (WM_APP and above, but WM_REFIT): a
+    // worker's word that its job is done.
+    virtual void onOwnMessage(UINT message) { static_cast<void>(message); }
 
     void end(End how);
     // Shows icon `iconId` in the title bar, at the small icon size of the

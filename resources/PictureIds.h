@@ -14,3 +14,4 @@
 #define IDB_REMINDERS_BANNER 132  // 458 x 60
 #define IDB_REPEAT_BANNER 140     // 500 x 60
 #define IDB_EARLY_BANNER 141      // 390 x 60
+#define IDB_ACCOUNT_BANNER 145   // 420 x 60

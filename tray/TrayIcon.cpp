@@ -154,8 +154,10 @@ void TrayIcon::handle(UINT message, WPARAM wParam, LPARAM lParam)
         ::PostQuitMessage(0);
         return;
     case WM_POWERBROADCAST:
-        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+            onResume();
             onClockChange();
+        }
         return;
     case WM_TIMECHANGE:
         onClockChange();

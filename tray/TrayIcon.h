@@ -50,6 +50,8 @@ protected:
 
     // The computer woke up, or the clock or time zone changed.
     virtual void onClockChange() {}
+    // The computer woke up (before onClockChange).
+    virtual void onResume() {}
     // Windows is ending the session: the process may end without a quit.
     virtual void onEndSession() {}
     // An exception reached the window procedure; by default the user is told

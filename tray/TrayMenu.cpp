@@ -19,6 +19,12 @@ bool TrayMenu::runAtStartupShown() const
     return (::GetMenuState(popup, ID_RUN_AT_STARTUP, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
+void TrayMenu::offerSyncNow(bool offered)
+{
+    if (!offered)
+        ::DeleteMenu(popup, ID_SYNC_NOW, MF_BYCOMMAND);
+}
+
 UINT TrayMenu::track(HWND owner) const
 {
     POINT cursor{};

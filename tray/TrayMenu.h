@@ -12,6 +12,8 @@ public:
     void showRunAtStartup(bool on);
     // The check mark as it was shown, which a choice acts on.
     bool runAtStartupShown() const;
+    // "Sync now" is there only while a calendar account is set.
+    void offerSyncNow(bool offered);
 
     // Opens the menu at the cursor and returns the chosen command, or 0.
     UINT track(HWND owner) const;

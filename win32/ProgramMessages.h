@@ -25,3 +25,10 @@ constexpr UINT WM_REFIT = WM_APP + 40;
 // the event file's last change notice.
 constexpr UINT_PTR reminderTimer = 1;
 constexpr UINT_PTR fileSettleTimer = 2;
+
+// A sync's worker has ended; its result waits to be taken.
+constexpr UINT WM_SYNCDONE = firstOwnMessage + 1;
+// The account dialog's search for calendars has ended.
+constexpr UINT WM_CALENDARSFOUND = WM_APP + 41;
+// The hidden window's timer of the next sync.
+constexpr UINT_PTR syncTimer = 3;
