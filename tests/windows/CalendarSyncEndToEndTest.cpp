@@ -143,6 +143,10 @@ protected:
         ::PostMessageA(tray, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
         ASSERT_TRUE(pumpUntil([&] { return menuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
         pressKey(key);
+        // "Calendar &account..." shares its key with "&About...": Windows
+        // then only selects the first, Wine chooses it.
+        if (!pumpUntil([&] { return menuOf(vellumere.processId()) == nullptr; }, 500))
+            pressKey(VK_RETURN);
         ASSERT_TRUE(pumpUntil([&] { return menuOf(vellumere.processId()) == nullptr; })) << "the menu stayed";
     }
 
@@ -200,7 +204,7 @@ TEST_F(CalendarSyncEndToEndTest, FoundCalendarPickedThenSyncNowSendsTheEventsAnd
     const HWND tray = waitForTrayWindow(vellumere);
     ASSERT_NE(tray, nullptr);
 
-    choose(vellumere, tray, 'C');
+    choose(vellumere, tray, 'A');
     HWND dialog = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }))
         << "no account dialog";
@@ -261,7 +265,7 @@ TEST_F(CalendarSyncEndToEndTest, ACalendarNamedVellumereIsCreatedAndTakesTheEven
     const HWND tray = waitForTrayWindow(vellumere);
     ASSERT_NE(tray, nullptr);
 
-    choose(vellumere, tray, 'C');
+    choose(vellumere, tray, 'A');
     HWND dialog = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }))
         << "no account dialog";
@@ -294,7 +298,7 @@ TEST_F(CalendarSyncEndToEndTest, ACalendarNamedVellumereIsCreatedAndTakesTheEven
 
     // Removing the account forgets it, its password and its state, and
     // leaves every event where it is.
-    choose(vellumere, tray, 'C');
+    choose(vellumere, tray, 'A');
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
     click(dialog, IDC_ACCOUNT_REMOVE);
     ASSERT_TRUE(pumpUntil([&] { return (box = messageBoxOf(vellumere.processId(), dialog)) != nullptr; }));
@@ -339,7 +343,7 @@ TEST_F(CalendarSyncAwayEndToEndTest, Run1SyncedWhileTheServerIsThere)
     ChildProcess& vellumere = startVellumere();
     const HWND tray = waitForTrayWindow(vellumere);
     ASSERT_NE(tray, nullptr);
-    choose(vellumere, tray, 'C');
+    choose(vellumere, tray, 'A');
     HWND dialog = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
     fillAccount(dialog, "carol");
@@ -405,7 +409,7 @@ TEST_F(CalendarSyncCertificateEndToEndTest, Run1TheCertificateShownByItsFingerpr
     ChildProcess& vellumere = startVellumere();
     const HWND tray = waitForTrayWindow(vellumere);
     ASSERT_NE(tray, nullptr);
-    choose(vellumere, tray, 'C');
+    choose(vellumere, tray, 'A');
     HWND dialog = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
     fillAccount(dialog, "alice");
@@ -472,7 +476,7 @@ TEST_F(CalendarSyncFixture, OneOfTwoComputersEndsWithTheEventsOfBothEachOnce)
     ChildProcess& vellumere = startVellumere();
     const HWND tray = waitForTrayWindow(vellumere);
     ASSERT_NE(tray, nullptr);
-    choose(vellumere, tray, 'C');
+    choose(vellumere, tray, 'A');
     HWND dialog = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (dialog = dialogOf(vellumere.processId(), "Calendar account")) != nullptr; }));
     fillAccount(dialog, "dave");
