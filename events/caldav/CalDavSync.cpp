@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace {
@@ -299,13 +300,27 @@ void CalDavSync::mergeChange(Run& run, const Arrived& arrived, SyncState::Resour
 void CalDavSync::takeInNew(Run& run, const Arrived& arrived)
 {
     // New to this side, unless the events here already carry its UID (a sync
-    // cut short before the state was kept) or would go up under it.
+    // cut short before the state was kept), would go up under it, or are
+    // the same event never sent (a first sync with a calendar that already
+    // holds it): then the two are one.
     if (!run.uidsHere.count(arrived.uid)) {
-        const auto [first, last] = run.unsent.equal_range(firstTwinOf(arrived.uid));
-        const auto waiting =
-            std::find_if(first, last, [&](const auto& entry) { return run.events[entry.second].uid.empty(); });
-        if (waiting != last) {
-            run.events[waiting->second].uid = arrived.uid;
+        const auto waitingUnder = [&run](const std::string& key, const Event* same) -> std::optional<std::size_t> {
+            const auto [first, last] = run.unsent.equal_range(key);
+            for (auto entry = first; entry != last; ++entry) {
+                const Event& e = run.events[entry->second];
+                if (e.uid.empty() && (!same || e == *same))
+                    return entry->second;
+            }
+            return std::nullopt;
+        };
+        std::optional<std::size_t> waiting = waitingUnder(firstTwinOf(arrived.uid), nullptr);
+        if (!waiting && arrived.events.size() == 1) {
+            Event same = arrived.events.front();
+            same.uid.clear();
+            waiting = waitingUnder(ICalendarWriter::uidOf(same, 0), &same);
+        }
+        if (waiting) {
+            run.events[*waiting].uid = arrived.uid;
         } else {
             run.result.received += arrived.events.size();
             run.incoming.insert(run.incoming.end(), arrived.events.begin(), arrived.events.end());
