@@ -34,14 +34,6 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
     return bytes;
 }
 
-std::string trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto& received = *static_cast<Received*>(user);
@@ -50,8 +42,8 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     if (line.compare(0, 5, "HTTP/") == 0) {
         // A new status line: an interim answer (100 Continue) came before.
         received.response->headers.clear();
-    } else if (const auto colon = line.find(':'); colon != std::string::npos) {
-        received.response->headers.emplace_back(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+    } else {
+        HttpClient::addHeaderLine(line, received.response->headers);
     }
     return bytes;
 }

@@ -61,6 +61,24 @@ public:
         static char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
     };
 
+    // "Name: value" of a raw header line, blanks and line ends around each
+    // trimmed, into `headers`; a line without a colon adds nothing.
+    static void addHeaderLine(const std::string& line, Headers& headers)
+    {
+        const auto colon = line.find(':');
+        if (colon != std::string::npos)
+            headers.emplace_back(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+    }
+
     virtual ~HttpClient() = default;
     virtual Response send(const Request& request) = 0;
+
+private:
+    static std::string trimmed(const std::string& text)
+    {
+        const auto first = text.find_first_not_of(" \t\r\n");
+        if (first == std::string::npos)
+            return {};
+        return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    }
 };

@@ -505,10 +505,8 @@ bool CalDavSync::removeWhatWentHere(Run& run, const UidGroups& here)
         // UID: the server keeps it as it is.
         if (!stillAhead(run, resource.text))
             continue;
-        const Outcome done = remove(run, resource);
-        if (done == Outcome::Failed)
+        if (!remove(run, resource))
             return false;
-        run.raced = run.raced || done == Outcome::Raced;
     }
     return true;
 }
@@ -524,10 +522,8 @@ bool CalDavSync::removeStretchesLeft(Run& run, const UidGroups& here)
         const bool ownerGone = !here.contains(owner) && (run.deleted.count(owner) || !run.index.byUid(owner));
         if (!ownerGone && !run.rewritten.count(owner))
             continue;
-        const Outcome done = remove(run, resource);
-        if (done == Outcome::Failed)
+        if (!remove(run, resource))
             return false;
-        run.raced = run.raced || done == Outcome::Raced;
     }
     return true;
 }
@@ -539,28 +535,30 @@ bool CalDavSync::stillAhead(const Run& run, const std::string& text) const
                        [&](const Event& e) { return Occurrences(e).nextFrom(run.today) != Occurrences::noDay; });
 }
 
-CalDavSync::Outcome CalDavSync::remove(Run& run, const SyncState::Resource& resource)
+bool CalDavSync::remove(Run& run, const SyncState::Resource& resource)
 {
     const auto url = Url::parse(resource.href);
     if (!url)
-        return Outcome::Done;
+        return true;
     HttpClient::Headers headers;
     if (!resource.etag.empty())
         headers.emplace_back("If-Match", resource.etag);
     const auto answer = connection.send("DELETE", *url, headers, {});
     if (answer.problem != CalDavProblem::None) {
         run.fail(answer.problem, answer.status);
-        return Outcome::Failed;
+        return false;
     }
-    if (answer.status == 412)
-        return Outcome::Raced;
+    if (answer.status == 412) {
+        run.raced = true; // changed there meanwhile: the next round merges it
+        return true;
+    }
     if (answer.status != 404 && (answer.status < 200 || answer.status > 299)) {
         run.fail(CalDavConnection::problemOf(answer), answer.status);
-        return Outcome::Failed;
+        return false;
     }
     ++run.result.deleted;
     run.deleted.insert(resource.uid);
-    return Outcome::Done;
+    return true;
 }
 
 // The state as the round leaves it: without the resources deleted there,

@@ -85,7 +85,8 @@ private:
 
     bool removeWhatWentHere(Run& run, const UidGroups& here);
     bool removeStretchesLeft(Run& run, const UidGroups& here);
-    Outcome remove(Run& run, const SyncState::Resource& resource);
+    // False on a problem; a resource changed there meanwhile is left for the next round.
+    bool remove(Run& run, const SyncState::Resource& resource);
     bool stillAhead(const Run& run, const std::string& text) const;
 
     void keepState(Run& run);

@@ -141,24 +141,13 @@ protected:
     {
         // Posted, not sent: the menu runs its own loop until it is answered.
         ::PostMessageA(tray, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
-        ASSERT_TRUE(pumpUntil([&] { return menuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
+        ASSERT_TRUE(pumpUntil([&] { return openMenuOf(vellumere.processId()) != nullptr; })) << "no menu opened";
         pressKey(key);
         // "Calendar &account..." shares its key with "&About...": Windows
         // then only selects the first, Wine chooses it.
-        if (!pumpUntil([&] { return menuOf(vellumere.processId()) == nullptr; }, 500))
+        if (!pumpUntil([&] { return openMenuOf(vellumere.processId()) == nullptr; }, 500))
             pressKey(VK_RETURN);
-        ASSERT_TRUE(pumpUntil([&] { return menuOf(vellumere.processId()) == nullptr; })) << "the menu stayed";
-    }
-
-    static HWND menuOf(DWORD owner)
-    {
-        for (HWND menu = nullptr; (menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr));) {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(menu, &process);
-            if (process == owner && ::IsWindowVisible(menu))
-                return menu;
-        }
-        return nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return openMenuOf(vellumere.processId()) == nullptr; })) << "the menu stayed";
     }
 
     // Fills the account dialog's fields as a user types them.

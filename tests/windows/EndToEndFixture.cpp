@@ -130,6 +130,17 @@ std::vector<std::string> describeAll(const std::vector<Event>& events)
     return lines;
 }
 
+HWND openMenuOf(DWORD owner)
+{
+    for (HWND menu = nullptr; (menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(menu, &process);
+        if (process == owner && ::IsWindowVisible(menu))
+            return menu;
+    }
+    return nullptr;
+}
+
 HWND dialogOf(DWORD process, const char* caption)
 {
     for (HWND dialog = nullptr; (dialog = ::FindWindowExA(nullptr, dialog, "#32770", caption));) {

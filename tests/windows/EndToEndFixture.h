@@ -37,6 +37,8 @@ int countTrayWindows();
 HWND alertDialog();
 // The visible dialog with `caption` of process `process`, if one is open.
 HWND dialogOf(DWORD process, const char* caption);
+// The visible popup menu of process `owner`, if one is open.
+HWND openMenuOf(DWORD owner);
 
 // GetWindowText does not ask another process's window for its text; the
 // message does.

@@ -34,8 +34,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-HWND openMenuOf(DWORD owner);
-
 TEST_F(EndToEndTest, SecondCopyEndsAtOnceAndLeavesTheFirstRunning)
 {
     const SYSTEMTIME today = localNow();
@@ -389,18 +387,6 @@ TEST_F(EndToEndTest, TheAlertComesAtTheEventsMinuteAndOkLaunchesItsProgram)
     EXPECT_NE(lowerCase(captured).find(lowerCase(program)), std::string::npos) << captured;
     EXPECT_NE(lowerCase(captured).find("capture.exe"), std::string::npos) << captured;
     EXPECT_TRUE(pumpUntil([] { return alertDialog() == nullptr; })) << "the alert stayed open after OK";
-}
-
-// The visible popup menu of process `owner`, if one is open.
-HWND openMenuOf(DWORD owner)
-{
-    for (HWND menu = nullptr; (menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr));) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(menu, &process);
-        if (process == owner && ::IsWindowVisible(menu))
-            return menu;
-    }
-    return nullptr;
 }
 
 int countAboutBoxes()

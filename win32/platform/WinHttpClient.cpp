@@ -141,14 +141,6 @@ bool sameFingerprint(const std::string& seen, const std::string& trusted)
     return true;
 }
 
-std::string trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 HttpClient::Headers headersOf(HINTERNET request)
 {
     DWORD size = 0;
@@ -169,8 +161,7 @@ HttpClient::Headers headersOf(HINTERNET request)
         start += 2;
         const std::size_t end = text.find("\r\n", start);
         const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (const auto colon = line.find(':'); colon != std::string::npos)
-            headers.emplace_back(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+        HttpClient::addHeaderLine(line, headers);
         start = end;
     }
     return headers;
