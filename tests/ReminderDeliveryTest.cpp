@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     int failingAlerts = 0;     // the next alerts that fail to show
     std::vector<Snooze::Choice> snoozes; // the next alerts' answers: snoozed for so long
     std::size_t handedOut = 0; // alerts and rows of lists
+    int open = 0, mostOpen = 0; // alerts open at once
+    bool logListChanges = false; // also log what the event list is told
 
     void setClock(std::int64_t milliseconds)
     {
@@ -68,12 +71,14 @@ public:
             throw std::runtime_error("the alert could not be shown");
         }
         ++handedOut;
+        mostOpen = std::max(mostOpen, ++open);
         write("alert " + event.description);
+        setClock(clock + alertOpenMinutes * 60000);
         if (tickWhileAlertOpen) {
             ++timerMessages;
             delivery->onTimer(); // a tick dispatched by the alert's own message loop
         }
-        setClock(clock + alertOpenMinutes * 60000);
+        --open;
         if (!snoozes.empty()) {
             const Snooze::Choice choice = snoozes.front();
             snoozes.erase(snoozes.begin());
@@ -94,6 +99,16 @@ public:
     void armTimer(std::uint32_t milliseconds) override { armedAt = clock + milliseconds; }
     std::int64_t armedFor() const { return armedAt; }
     void killTimer() override { armedAt = -1; }
+    void eventsChanged() override
+    {
+        if (logListChanges)
+            write("list anew");
+    }
+    void eventAdded() override
+    {
+        if (logListChanges)
+            write("list added to");
+    }
 
 private:
     void write(const std::string& line)
@@ -263,6 +278,7 @@ TEST_F(ReminderDeliveryTest, MomentsThatPassWhileAnAlertIsOpenComeWhenItCloses)
                                "12-07 10:10:00 alert meanwhile",
                                "12-07 11:05:00 alert later",
                            }));
+    EXPECT_EQ(desktop.mostOpen, 1) << "never an alert over another";
 }
 
 TEST_F(ReminderDeliveryTest, SleepingOverMidnight)
@@ -327,6 +343,28 @@ TEST_F(ReminderDeliveryTest, ASnoozedAlertComesAgainAtItsMinuteAndIsInTheFileAtO
     desktop.runUntil(at(12, 7, 11, 0));
     EXPECT_EQ(desktop.log, (std::vector<std::string>{"12-07 09:00:00 alert tea", "12-07 09:05:00 alert tea",
                                                      "12-07 10:05:00 alert tea"}));
+}
+
+TEST_F(ReminderDeliveryTest, TheListIsShownAnewAfterACarryForwardASnoozeAndEachLook)
+{
+    kit.events.add(timedEvent("pills", 2026, 12, 7, 22, 0, Daily));
+    kit.events.add(timedEvent("tea", 2026, 12, 8, 0, 0));
+    desktop.snoozes = {Snooze::FiveMinutes};
+    desktop.logListChanges = true;
+    startAt(at(12, 7, 23, 0));
+    desktop.log.clear();
+    desktop.runUntil(at(12, 8, 0, 0));
+    EXPECT_EQ(desktop.log, (std::vector<std::string>{
+                               "12-08 00:00:00 list anew", // pills carried on to today, before anything shows
+                               "12-08 00:00:00 Remind these events: Today:|00.00\ttea|22.00\tpills| (1, 20)",
+                               "12-08 00:00:00 alert tea", "12-08 00:00:00 list added to", "12-08 00:00:00 list anew"}));
+}
+
+TEST_F(ReminderDeliveryTest, ASnoozeOutsideAnAlertArmsTheTimerForIt)
+{
+    startAt(at(12, 7, 8, 0));
+    delivery.snooze(timedEvent("tea", 2026, 12, 7, 8, 0), Snooze::FiveMinutes);
+    EXPECT_EQ(desktop.armedFor(), at(12, 7, 8, 5));
 }
 
 TEST_F(ReminderDeliveryTest, ASnoozeAfterTheClockWentBackComesAtItsMinute)

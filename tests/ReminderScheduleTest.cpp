@@ -418,6 +418,45 @@ TEST_F(ReminderScheduleTest, DueMomentsComeOnceEach)
     EXPECT_TRUE(due.newDay);
 }
 
+TEST_F(ReminderScheduleTest, OnlyAClockPutBackByMoreThanThreeHoursRemindsAgain)
+{
+    // Looked at 12:00 after the alert of 10:00; then the clock goes back.
+    const struct {
+        int minutesBack;
+        std::size_t alertsAgain;
+    } cases[] = {{60, 0}, {180, 0}, {181, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.minutesBack);
+        ReminderTestKit fresh;
+        fresh.events.add(timedEvent("ten", 2026, 12, 7, 10, 0));
+        fresh.setClock(SimulatedClock::milliseconds(2026, 12, 7, 9, 0));
+        ReminderSchedule schedule(fresh.system.now);
+        std::size_t alerts = 0;
+        for (int minute = 9 * 60 + 1; minute <= 12 * 60; ++minute) {
+            fresh.setClock(SimulatedClock::milliseconds(2026, 12, 7, 0, minute));
+            schedule.takeDue(fresh.events.all(), fresh.system.now);
+        }
+        for (int minute = 12 * 60 - c.minutesBack; minute <= 12 * 60; ++minute) {
+            fresh.setClock(SimulatedClock::milliseconds(2026, 12, 7, 0, minute));
+            alerts += schedule.takeDue(fresh.events.all(), fresh.system.now).alerts.size();
+        }
+        EXPECT_EQ(alerts, c.alertsAgain);
+    }
+}
+
+TEST_F(ReminderScheduleTest, AnEventWithoutARealDateHidesNoOther)
+{
+    Event bad = timedEvent("bad", 2026, 12, 7, 10, 0);
+    bad.when.wMonth = 13;
+    const std::vector<Event> events{bad, timedEvent("good", 2026, 12, 7, 10, 0)};
+    at(2026, 12, 7, 9, 0);
+    ReminderSchedule schedule(kit.system.now);
+    at(2026, 12, 7, 10, 0);
+    const ReminderSchedule::Due due = schedule.takeDue(events, kit.system.now);
+    ASSERT_EQ(due.alerts.size(), 1u);
+    EXPECT_EQ(due.alerts[0].description, "good");
+}
+
 TEST_F(ReminderScheduleTest, AfterTheClockWentBackAnEventEnteredForAMinuteAheadComes)
 {
     add(timedEvent("before the step", 2026, 10, 25, 2, 20));
