@@ -248,14 +248,21 @@ TEST_F(ReminderScheduleTest, CatchUpCarriesRulesForwardWithTheirCountAndSkippedD
 TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMovesEverySeriesOn)
 {
     at(2026, 12, 7, 8, 0); // Monday 7 December 2026
-    const auto manyDaily = [](int count, std::size_t noteSize) {
+    // Texts of textSize bytes, half in the note, half in the program path.
+    const auto manyDaily = [](int count, std::size_t textSize) {
         std::vector<Event> series;
         for (int i = 0; i < count; ++i) {
             series.push_back(timedEvent(("daily " + std::to_string(i)).c_str(), 2025, 12, 7, 9, 0, Daily));
-            series.back().note.assign(noteSize, 'n');
+            series.back().note.assign(textSize / 2, 'n');
+            series.back().programPath.assign(textSize / 2, 'p');
         }
         return series;
     };
+    // From the day before the oldest one kept: 54 × 366 + 236 occurrences.
+    std::vector<Event> toTheBound = manyDaily(54, 0);
+    for (Event& e : toTheBound)
+        e.when.wDay = 6;
+    toTheBound.push_back(timedEvent("236 days", 2026, 4, 15, 9, 0, Daily));
     const struct {
         const char* what;
         std::vector<Event> series;
@@ -265,7 +272,9 @@ TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMove
         {"5,000 daily series begun a year ago: four days of them", manyDaily(5000, 0),
          ReminderSchedule::maxPastOccurrencesAdded, "2026-12-04"},
         {"under the bound: all of the last year", manyDaily(50, 0), 50 * 365, "2025-12-08"},
-        {"two with notes of 256 KB: the newest 64 MB, of the first series where the day is cut", manyDaily(2, 256 * 1024),
+        {"exactly the bound: all of the last year", toTheBound, ReminderSchedule::maxPastOccurrencesAdded,
+         "2025-12-07"},
+        {"two with texts of 256 KB: the newest 64 MB, of the first series where the day is cut", manyDaily(2, 256 * 1024),
          255, "2026-08-02"},
     };
     for (const auto& c : cases) {
@@ -282,7 +291,7 @@ TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMove
         EXPECT_EQ(oldest->description, "daily 0");
         std::size_t textBytes = 0;
         for (const Event& e : past)
-            textBytes += e.description.size() + e.note.size();
+            textBytes += e.description.size() + e.note.size() + e.programPath.size();
         EXPECT_LE(textBytes, ReminderSchedule::maxPastBytesAdded);
     }
 }
@@ -331,7 +340,7 @@ TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)
         std::uint32_t delay;
         Moment moment;
     } cases[] = {
-        {"the next event's minute", 10, 0, 30, 0, 30000, Moment::Alert},
+        {"the next event's minute, named by the first of its moments", 10, 0, 30, 0, 30000, Moment::Alert},
         {"to the millisecond", 10, 0, 30, 250, 29750, Moment::Alert},
         {"an event at the current minute is past", 10, 1, 0, 0, 49 * 60000, Moment::HourBefore},
         {"hour-before of the 11:50 event", 10, 20, 0, 0, 30 * 60000, Moment::HourBefore},
@@ -340,6 +349,9 @@ TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)
         {"one second before midnight", 23, 59, 59, 0, 1000, Moment::Midnight},
     };
     add(timedEvent("soon", 2026, 12, 7, 10, 1));
+    Event dayAhead = timedEvent("days ahead", 2026, 12, 10, 10, 1); // an early reminder of the minute of "soon"
+    dayAhead.remindBefore = {3 * 24 * 60};
+    add(dayAhead);
     Event withHour = timedEvent("with hour", 2026, 12, 7, 11, 50);
     withHour.remind1Hour = true;
     add(withHour);
@@ -444,13 +456,17 @@ TEST_F(ReminderScheduleTest, OnlyAClockPutBackByMoreThanThreeHoursRemindsAgain)
     }
 }
 
-TEST_F(ReminderScheduleTest, AnEventWithoutARealDateHidesNoOther)
+TEST_F(ReminderScheduleTest, NoRealDateOrClockHidesOrBringsBackAnything)
 {
     Event bad = timedEvent("bad", 2026, 12, 7, 10, 0);
     bad.when.wMonth = 13;
-    const std::vector<Event> events{bad, timedEvent("good", 2026, 12, 7, 10, 0)};
+    const std::vector<Event> events{bad, timedEvent("yesterday", 2026, 12, 6, 10, 0),
+                                    timedEvent("good", 2026, 12, 7, 10, 0)};
     at(2026, 12, 7, 9, 0);
     ReminderSchedule schedule(kit.system.now);
+    SystemTime broken = kit.system.now;
+    broken.wMonth = 13;
+    EXPECT_TRUE(schedule.takeDue(events, broken).empty());
     at(2026, 12, 7, 10, 0);
     const ReminderSchedule::Due due = schedule.takeDue(events, kit.system.now);
     ASSERT_EQ(due.alerts.size(), 1u);
@@ -468,6 +484,7 @@ TEST_F(ReminderScheduleTest, AfterTheClockWentBackAnEventEnteredForAMinuteAheadC
     // The clock falls back; at 02:05 the user enters three events.
     at(2026, 10, 25, 2, 5);
     for (const Event& entered : {timedEvent("ahead", 2026, 10, 25, 2, 30), timedEvent("gone", 2026, 10, 25, 2, 0),
+                                 timedEvent("this minute", 2026, 10, 25, 2, 5),
                                  timedEvent("daily ahead", 2026, 10, 24, 2, 15, Daily)}) {
         add(entered);
         schedule.entered(entered, kit.system.now);
