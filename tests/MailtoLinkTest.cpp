@@ -20,6 +20,7 @@ TEST(MailtoLink, EncodesUtf8OctetsOfEverythingButTheUnreservedSet)
         {"ann@example.org", "Caf\xE9", "mailto:ann@example.org?subject=Caf%C3%A9"},
         {"ann@example.org", "\x80" "5 \x93quoted\x94", "mailto:ann@example.org?subject=%E2%82%AC5%20%E2%80%9Cquoted%E2%80%9D"},
         {"ann@example.org", "a-b_c.d~e", "mailto:ann@example.org?subject=a-b_c.d~e"},
+        {"ann@example.org", "@AZ[`az{/09:", "mailto:ann@example.org?subject=%40AZ%5B%60az%7B%2F09%3A"}, // the ranges' ends
         {"first.last+tag@example.org,bo@x.y", "x", "mailto:first.last%2Btag@example.org%2Cbo@x.y?subject=x"},
         {"odd name@ex&ample.org?#%", "x", "mailto:odd%20name@ex%26ample.org%3F%23%25?subject=x"},
         {"\"Ann\" <ann@example.org>", "x", "mailto:%22Ann%22%20%3Cann@example.org%3E?subject=x"},

@@ -342,6 +342,7 @@ TEST_F(ReminderScheduleTest, WakeDelaysAndKinds)
     } cases[] = {
         {"the next event's minute, named by the first of its moments", 10, 0, 30, 0, 30000, Moment::Alert},
         {"to the millisecond", 10, 0, 30, 250, 29750, Moment::Alert},
+        {"to the last millisecond of a second", 10, 0, 30, 999, 29001, Moment::Alert},
         {"an event at the current minute is past", 10, 1, 0, 0, 49 * 60000, Moment::HourBefore},
         {"hour-before of the 11:50 event", 10, 20, 0, 0, 30 * 60000, Moment::HourBefore},
         {"own time of the 11:50 event", 10, 50, 0, 0, 60 * 60000, Moment::Alert},

@@ -103,11 +103,13 @@ TEST_F(ReminderSummaryTest, MonthAndYearEnds)
 TEST_F(ReminderSummaryTest, LongDescriptionsAreCutWithinTheLine)
 {
     Event event = timedEvent("", 2026, 12, 7, 9, 5);
-    event.description = std::string(2047, 'x');
+    event.description = "ab" + std::string(2045, 'x');
     const std::string line = ReminderSummary::eventLine(event);
     EXPECT_EQ(line.size(), 255u);
-    EXPECT_EQ(line.substr(0, 6), "09.05\t");
+    EXPECT_EQ(line.substr(0, 8), "09.05\tab") << "cut at its end, not its start";
     EXPECT_EQ(line.substr(line.size() - 5), "...\r\n");
+
+    EXPECT_EQ(ReminderSummary::datedEventLine(timedEvent("end", 9999, 12, 31, 23, 59)), "9999-12-31 23.59\tend\r\n");
 
     event.description = std::string(247, 'y');
     EXPECT_EQ(ReminderSummary::eventLine(event), "09.05\t" + event.description + "\r\n") << "exactly fits";
