@@ -38,6 +38,7 @@ TEST(Snooze, TheAlertComesBackAsAOneTimeEventAtTheChosenMinute)
     }
     EXPECT_EQ(Snooze::fromStored(6), Snooze::Tomorrow);
     EXPECT_EQ(Snooze::fromStored(7), Snooze::FiveMinutes) << "a stored value that is no choice";
+    EXPECT_EQ(Snooze::minutesOf(Snooze::choices), 5) << "no choice: five minutes";
 }
 
 } // namespace
