@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,8 +89,12 @@ TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
 {
     EventList list;
     EXPECT_TRUE(list.empty());
+    // Whatever shows the list redraws it when its version moves on.
+    unsigned long seen = list.version();
+    const auto movedOn = [&] { return std::exchange(seen, list.version()) != list.version(); };
     list.add(event("b", 10));
     ASSERT_EQ(list.size(), 1u);
+    EXPECT_TRUE(movedOn());
     list.add(event("untimed", 10, 0, true));
     list.add(event("late", 10, 23));
     list.add(event("a", 1));
@@ -98,11 +103,14 @@ TEST_F(EventListTest, AddReplaceRemoveKeepTheOrder)
     Event nextYear = event("a moved", 1);
     nextYear.when.wYear = 2027;
     nextYear.note = "every field";
+    movedOn();
     list.replace(0, nextYear);
+    EXPECT_TRUE(movedOn());
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"b", "late", "untimed", "a moved"}));
     EXPECT_EQ(list[3], nextYear) << "replace copies every field";
 
     list.remove(3);
+    EXPECT_TRUE(movedOn());
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"b", "late", "untimed"}));
     list.remove(0);
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"late", "untimed"}));
@@ -117,7 +125,9 @@ TEST_F(EventListTest, CarryForwardEndsTheSeriesAndSortsTheNewOccurrencesIn)
     list.add(event("between", 3, 12));
     Event next = event("daily", 4);
     next.frequency = Daily;
+    const unsigned long before = list.version();
     list.carryForward({0}, {event("daily", 3), next});
+    EXPECT_NE(list.version(), before);
     EXPECT_EQ(descriptions(list), (std::vector<std::string>{"daily", "daily", "between", "daily"}));
     EXPECT_EQ(list[0].frequency, Once);
     EXPECT_EQ(list[3].frequency, Daily) << "only the newest occurrence carries the rule";

@@ -74,8 +74,9 @@ TEST(EventMergeTest, EveryAdditionKeptEveryRemovalDoneBothEditsKept)
 
 TEST(EventMergeTest, WhatAnOlderVersionDropsIsNoOnesEdit)
 {
-    // Upper case: the letter's event with a rule, a skipped day and an early
-    // reminder, which an older version saves as the lower-case one.
+    // Upper case: the letter's event with a rule, a skipped day, an early
+    // reminder, an identity and the day it moved from, which an older version
+    // saves as the lower-case one.
     const auto list = [](const std::string& text) {
         std::vector<Event> out = events(text);
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -85,6 +86,7 @@ TEST(EventMergeTest, WhatAnOlderVersionDropsIsNoOnesEdit)
                 out[i].skippedDays = {1};
                 out[i].remindBefore = {60};
                 out[i].uid = "series@example.com";
+                out[i].movedFrom = "20261208";
             }
         }
         return out;

@@ -17,7 +17,7 @@ TEST(Snooze, TheAlertComesBackAsAOneTimeEventAtTheChosenMinute)
         {Snooze::FifteenMinutes, {2026, 12, 1, 7, 9, 30, 0, 0}, "2026-12-07 09:45 due"},
         {Snooze::HalfAnHour, {2026, 12, 4, 31, 23, 45, 0, 0}, "2027-01-01 00:15 due"},
         {Snooze::AnHour, {2028, 2, 2, 28, 23, 10, 0, 0}, "2028-02-29 00:10 due"},
-        {Snooze::TwoHours, {2026, 12, 1, 7, 9, 30, 0, 0}, "2026-12-07 11:30 due"},
+        {Snooze::TwoHours, {2026, 12, 1, 7, 18, 45, 0, 0}, "2026-12-07 20:45 due"},
         {Snooze::Tomorrow, {2026, 2, 6, 28, 9, 30, 0, 0}, "2026-03-01 09:30 due"},
     };
     Event due = untimedEvent("due", 2026, 12, 7, Weekly);
