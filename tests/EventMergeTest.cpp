@@ -67,9 +67,10 @@ TEST(EventMergeTest, EveryAdditionKeptEveryRemovalDoneBothEditsKept)
         const EventMerge::Result result = EventMerge::merge(events(c.base), events(c.mine), events(c.theirs));
         EXPECT_EQ(letters(result.events), c.merged) << c.what;
     }
-    const EventMerge::Result counted = EventMerge::merge(events("abc"), events("abc"), events("acde"));
-    EXPECT_EQ(counted.addedByThem, 2u);
-    EXPECT_EQ(counted.removedByThem, 1u);
+    const EventMerge::Result counted = EventMerge::merge(events("abbc"), events("abbc"), events("abbbcde"));
+    EXPECT_EQ(counted.addedByThem, 3u) << "a twin and two new ones";
+    EXPECT_EQ(counted.removedByThem, 0u);
+    EXPECT_EQ(EventMerge::merge(events("aabc"), events("aabc"), events("acd")).removedByThem, 2u);
 }
 
 TEST(EventMergeTest, WhatAnOlderVersionDropsIsNoOnesEdit)
