@@ -220,7 +220,11 @@ TEST_F(EventFileKeeperTest, OutsideChangesAreMergedInAndAFileLeftUnreadableIsTol
     using Change = EventFileKeeper::OutsideChange;
     const Event a = timedEvent("a", 2026, 12, 1, 9, 0), b = timedEvent("b", 2026, 12, 2, 9, 0),
                 c = timedEvent("c", 2026, 12, 3, 9, 0), d = timedEvent("d", 2026, 12, 4, 9, 0),
-                e = timedEvent("e", 2026, 12, 5, 9, 0);
+                e = timedEvent("e", 2026, 12, 5, 9, 0), later = timedEvent("later", 2026, 12, 20, 9, 0);
+    const auto dailyOn = [](int day, EventFrequency frequency) {
+        return timedEvent("daily", 2026, 12, day, 8, 0, frequency);
+    };
+    const Event daily = dailyOn(3, Daily);
     const std::string cut = "<eventlist><event>";
     const std::string missing; // the file removed
     // Each step: what the list does here, what another program leaves in the
@@ -251,6 +255,10 @@ TEST_F(EventFileKeeperTest, OutsideChangesAreMergedInAndAFileLeftUnreadableIsTol
         {"written with the same events: taken, nothing to tell",
          {{keep, EventFileWriter::write({a, b}) + "\n", Change::Taken, {}, {a, b}}}},
         {"the file removed: no event goes with it", {{keep, missing, Change::None, {}, {a, b}}}},
+        {"written out of order there, a series after a later event: carried forward all the same",
+         {{keep, EventFileWriter::write({a, b, later, daily}), Change::Taken, {"informed: 7 events in " + path},
+           {a, b, dailyOn(3, Once), dailyOn(4, Once), dailyOn(5, Once), dailyOn(6, Once), dailyOn(7, Once),
+            dailyOn(8, Daily), later}}}},
         {"added there, then removed there",
          {{keep, EventFileWriter::write({a, b, c}), Change::Taken, {"informed: 1 event in " + path}, {a, b, c}},
           {keep, EventFileWriter::write({a, b}), Change::Taken, {"informed: 1 event in " + path}, {a, b}}}},
