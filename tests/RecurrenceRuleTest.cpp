@@ -50,6 +50,25 @@ TEST(RecurrenceRule, TextIsCanonicalAndReadsBack)
     }
 }
 
+TEST(RecurrenceRule, ReadsOnlyNumbersInTheirRangesAndPartsItKnows)
+{
+    const struct {
+        const char* text;
+        bool reads;
+    } cases[] = {
+        {"FREQ=DAILY;COUNT=1", true},            {"FREQ=DAILY;COUNT=0", false},
+        {"FREQ=YEARLY;BYMONTH=1,12", true},      {"FREQ=YEARLY;BYMONTH=13", false},
+        {"FREQ=YEARLY;BYDAY=-53MO,53SU", true},  {"FREQ=YEARLY;BYDAY=-54MO", false},
+        {"FREQ=YEARLY;BYDAY=54SU", false},       {"FREQ=WEEKLY;BYDAY=1MO", false},
+        {"FREQ=DAILY;X-=1;X-A=2", true},         {"FREQ=DAILY;X=1", false},
+        {"FREQ=DAILY;BYWEEKNO=1", false},
+    };
+    for (const auto& c : cases) {
+        RecurrenceRule parsed;
+        EXPECT_EQ(parsed.parse(c.text), c.reads) << c.text;
+    }
+}
+
 TEST(RecurrenceRule, VocabularyIsDailyAndCoarser)
 {
     const struct {
@@ -91,6 +110,7 @@ TEST(RecurrenceRule, OccurrencesWithinAWindow)
         // Every Tuesday, the year's second Saturday and second-last Friday: the first and second-last of them.
         {"FREQ=YEARLY;BYDAY=TU,2SA,-2FR;BYSETPOS=1,-2", "2026-01-01", 0, "2026-01-01", "2026-12-31",
          {"2026-01-01", "2026-01-06", "2026-12-22"}},
+        {"FREQ=YEARLY;BYDAY=-1TH", "2026-01-01", 0, "2026-12-01", "2026-12-31", {"2026-12-31"}},
     };
     for (const auto& c : cases) {
         std::vector<long> expected;
