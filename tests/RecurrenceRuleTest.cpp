@@ -1,6 +1,7 @@
 #include "RecurrenceRule.h"
 
 #include "Calendar.h"
+#include "ValueText.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,7 @@ TEST(RecurrenceRule, ReadsOnlyNumbersInTheirRangesAndPartsItKnows)
         {"FREQ=YEARLY;BYDAY=-54MO", false},      {"FREQ=YEARLY;BYDAY=54SU", false},
         {"FREQ=WEEKLY;BYDAY=1MO", false},        {"FREQ=DAILY;BYWEEKNO=1", false},
         {"FREQ=DAILY;X-=1;X-A=2", true},         {"FREQ=DAILY;X=1", false},
+        {"FREQ=DAILY;UNTIL=20261231T235960Z", true}, // a leap second
     };
     for (const auto& c : cases) {
         RecurrenceRule parsed;
@@ -150,6 +152,35 @@ TEST(RecurrenceRule, NextOccurrenceAndEnd)
         EXPECT_GT(budget, 1000000 - 2 * 146097) << c.text;
         EXPECT_EQ(given.hasEnded(day(c.start), day(c.from) - 1, budget), c.endedTheDayBefore) << c.text << " " << c.from;
     }
+}
+
+TEST(ValueText, OffsetsAndDurationsToTheSecondAndDigitsOnlyWithinTheText)
+{
+    const struct {
+        const char* text;
+        bool reads;
+        long long seconds;
+    } offsets[] = {
+        {"+0530", true, 19800}, {"-013045", true, -5445}, {"+000059", true, 59},
+        {"+000060", false, 0},  {"+0100ab", false, 0},
+    };
+    for (const auto& c : offsets) {
+        long long seconds = 0;
+        EXPECT_EQ(ValueText::parseOffset(c.text, seconds), c.reads) << c.text;
+        EXPECT_EQ(seconds, c.seconds) << c.text;
+    }
+    const struct {
+        long long seconds;
+        const char* text;
+    } durations[] = {{-90061, "-P1DT1H1M1S"}, {59, "PT59S"}, {0, "PT0S"}};
+    for (const auto& c : durations) {
+        long long seconds = 1;
+        EXPECT_EQ(ValueText::durationText(c.seconds), c.text);
+        EXPECT_TRUE(ValueText::parseDuration(c.text, seconds)) << c.text;
+        EXPECT_EQ(seconds, c.seconds) << c.text;
+    }
+    int value = 0;
+    EXPECT_FALSE(ValueText::digitsAt(std::string_view("2026").substr(0, 3), 0, 4, value));
 }
 
 } // namespace
