@@ -144,4 +144,21 @@ TEST(Calendar, SecondsSince1970AndWeekdays)
     }
 }
 
+TEST(Calendar, OneYearBeforeKeepsTheDayOrTheEndOfFebruary)
+{
+    // Year 0 is the floor: the 16-bit year must not wrap round to 65535.
+    const struct {
+        SystemTime date;
+        SystemTime earlier;
+    } cases[] = {
+        {date(2024, 2, 29), date(2023, 2, 28)}, {date(2025, 2, 28), date(2024, 2, 28)},
+        {date(2025, 3, 1), date(2024, 3, 1)},   {date(1, 6, 30), date(0, 6, 30)},
+        {date(0, 6, 30), date(0, 6, 30)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.date.wYear << "-" << c.date.wMonth << "-" << c.date.wDay);
+        EXPECT_TRUE(sameDate(oneYearBefore(c.date), c.earlier));
+    }
+}
+
 } // namespace

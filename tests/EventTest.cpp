@@ -1,5 +1,6 @@
 #include "Calendar.h"
 #include "Event.h"
+#include "Occurrences.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,29 @@ TEST(EventRecurrence, UnknownFrequenciesAndUnrealDatesDoNotMove)
         EXPECT_EQ(dateOf(repeating(frequency, 2026, 13, 5).nextOccurrence()), "2026-13-5");
         EXPECT_EQ(dateOf(repeating(frequency, 2026, 0, 5).nextOccurrence()), "2026-0-5");
         EXPECT_EQ(dateOf(repeating(frequency, 2026, 2, 30).nextOccurrence()), "2026-2-30");
+    }
+}
+
+TEST(EventRecurrence, FirstOccurrenceFromADayPassesSkippedDays)
+{
+    const long none = Occurrences::noDay;
+    const struct {
+        EventFrequency frequency;
+        std::vector<long> skipped;
+        long from;
+        long next;
+    } cases[] = {
+        {Once, {}, dayNumber(2026, 3, 5), dayNumber(2026, 3, 5)},
+        {Once, {}, dayNumber(2026, 3, 6), none},
+        {Once, {dayNumber(2026, 3, 5)}, dayNumber(2026, 3, 1), none},
+        {Weekly, {dayNumber(2026, 3, 12), dayNumber(2026, 3, 19)}, dayNumber(2026, 3, 6), dayNumber(2026, 3, 26)},
+        {Monthly, {dayNumber(2026, 4, 5)}, dayNumber(2026, 3, 6), dayNumber(2026, 5, 5)},
+    };
+    for (const auto& c : cases) {
+        Event event = repeating(c.frequency, 2026, 3, 5);
+        event.skippedDays = c.skipped;
+        SCOPED_TRACE(testing::Message() << "frequency " << c.frequency << " from day " << c.from);
+        EXPECT_EQ(Occurrences(event).nextFrom(c.from), c.next);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "RecurrenceRule.h"
 
 #include "Calendar.h"
+#include "ValueText.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ TEST(RecurrenceRule, TextIsCanonicalAndReadsBack)
     } cases[] = {
         {"freq=monthly;interval=1;byday=2tu;wkst=mo", "FREQ=MONTHLY;BYDAY=2TU"},
         {"FREQ=MONTHLY;BYDAY=-2TU", "FREQ=MONTHLY;BYDAY=-2TU"},
+        {"FREQ=YEARLY;BYDAY=-53MO,53SU", "FREQ=YEARLY;BYDAY=53SU,-53MO"},
         {"BYDAY=TH,-1FR,1MO,MO;FREQ=YEARLY;BYMONTH=11,3;WKST=SU;COUNT=4",
          "FREQ=YEARLY;BYDAY=MO,TH,1MO,-1FR;BYMONTH=3,11;COUNT=4;WKST=SU"},
         {"FREQ=WEEKLY;WKST=SU;BYDAY=TU,TH;UNTIL=20270630T215959Z", "FREQ=WEEKLY;BYDAY=TU,TH;UNTIL=20270630T215900Z;WKST=SU"},
@@ -47,6 +49,25 @@ TEST(RecurrenceRule, TextIsCanonicalAndReadsBack)
         EXPECT_TRUE(rule(c.text) == given) << c.given;
         for (const auto& other : cases)
             EXPECT_EQ(rule(other.given) == given, &other == &c) << c.given << " and " << other.given;
+    }
+}
+
+TEST(RecurrenceRule, ReadsOnlyNumbersInTheirRangesAndPartsItKnows)
+{
+    const struct {
+        const char* text;
+        bool reads;
+    } cases[] = {
+        {"FREQ=DAILY;COUNT=1", true},            {"FREQ=DAILY;COUNT=0", false},
+        {"FREQ=YEARLY;BYMONTH=1,12", true},      {"FREQ=YEARLY;BYMONTH=13", false},
+        {"FREQ=YEARLY;BYDAY=-54MO", false},      {"FREQ=YEARLY;BYDAY=54SU", false},
+        {"FREQ=WEEKLY;BYDAY=1MO", false},        {"FREQ=DAILY;BYWEEKNO=1", false},
+        {"FREQ=DAILY;X-=1;X-A=2", true},         {"FREQ=DAILY;X=1", false},
+        {"FREQ=DAILY;UNTIL=20261231T235960Z", true}, // a leap second
+    };
+    for (const auto& c : cases) {
+        RecurrenceRule parsed;
+        EXPECT_EQ(parsed.parse(c.text), c.reads) << c.text;
     }
 }
 
@@ -91,6 +112,7 @@ TEST(RecurrenceRule, OccurrencesWithinAWindow)
         // Every Tuesday, the year's second Saturday and second-last Friday: the first and second-last of them.
         {"FREQ=YEARLY;BYDAY=TU,2SA,-2FR;BYSETPOS=1,-2", "2026-01-01", 0, "2026-01-01", "2026-12-31",
          {"2026-01-01", "2026-01-06", "2026-12-22"}},
+        {"FREQ=YEARLY;BYDAY=-1TH", "2026-01-01", 0, "2026-12-01", "2026-12-31", {"2026-12-31"}},
     };
     for (const auto& c : cases) {
         std::vector<long> expected;
@@ -130,6 +152,35 @@ TEST(RecurrenceRule, NextOccurrenceAndEnd)
         EXPECT_GT(budget, 1000000 - 2 * 146097) << c.text;
         EXPECT_EQ(given.hasEnded(day(c.start), day(c.from) - 1, budget), c.endedTheDayBefore) << c.text << " " << c.from;
     }
+}
+
+TEST(ValueText, OffsetsAndDurationsToTheSecondAndDigitsOnlyWithinTheText)
+{
+    const struct {
+        const char* text;
+        bool reads;
+        long long seconds;
+    } offsets[] = {
+        {"+0530", true, 19800}, {"-013045", true, -5445}, {"+000059", true, 59},
+        {"+000060", false, 0},  {"+0100ab", false, 0},
+    };
+    for (const auto& c : offsets) {
+        long long seconds = 0;
+        EXPECT_EQ(ValueText::parseOffset(c.text, seconds), c.reads) << c.text;
+        EXPECT_EQ(seconds, c.seconds) << c.text;
+    }
+    const struct {
+        long long seconds;
+        const char* text;
+    } durations[] = {{-90061, "-P1DT1H1M1S"}, {59, "PT59S"}, {0, "PT0S"}};
+    for (const auto& c : durations) {
+        long long seconds = 1;
+        EXPECT_EQ(ValueText::durationText(c.seconds), c.text);
+        EXPECT_TRUE(ValueText::parseDuration(c.text, seconds)) << c.text;
+        EXPECT_EQ(seconds, c.seconds) << c.text;
+    }
+    int value = 0;
+    EXPECT_FALSE(ValueText::digitsAt(std::string_view("2026").substr(0, 3), 0, 4, value));
 }
 
 } // namespace

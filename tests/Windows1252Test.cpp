@@ -14,9 +14,12 @@ TEST(Windows1252, ToAndFromUtf8)
         std::string codePage;
     } cases[] = {
         {"ASCII", "Dentist at 10", "Dentist at 10"},
-        {"Latin-1 letters", "Caf\xC3\xA9 M\xC3\xBCller \xC3\x9F", "Caf\xE9 M\xFCller \xDF"},
+        {"Latin-1 letters and the first, a no-break space", "Caf\xC3\xA9 M\xC3\xBCller \xC3\x9F\xC2\xA0",
+         "Caf\xE9 M\xFCller \xDF\xA0"},
+        {"the letters of 0x80..0x9F", "\xC5\xA0\xC5\xA1\xC5\xBD\xC5\xBE\xC5\x92\xC5\x93\xC5\xB8",
+         "\x8A\x9A\x8E\x9E\x8C\x9C\x9F"},
         {"the euro and quotes of 0x80..0x9F", "\xE2\x82\xAC \xE2\x80\x9Cyes\xE2\x80\x9D \xE2\x80\x94", "\x80 \x93yes\x94 \x97"},
-        {"a byte the code page leaves unassigned", "\xC2\x81", "\x81"},
+        {"the bytes the code page leaves unassigned", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", "\x81\x8D\x8F\x90\x9D"},
         {"the last byte", "\xC3\xBF", "\xFF"},
         {"a question mark of its own", "Why?", "Why?"},
     };
@@ -43,7 +46,9 @@ TEST(Windows1252, WhatTheCodePageLacksBecomesAQuestionMark)
         {"a lone continuation byte", "a\x80z", "a?z"},
         {"a sequence cut short", "a\xC3", "a?"},
         {"an overlong slash", "\xC0\xAF", "??"},
+        {"U+0080, no character of the code page", "\xC2\x80", "?"},
         {"an encoded surrogate", "\xED\xA0\x80", "???"},
+        {"the first beyond U+10FFFF", "\xF4\x90\x80\x80", "????"},
         {"Polish", "Zaj\xC4\x99ty?", "Zaj?ty?"},
     };
     const Windows1252 codePage;
