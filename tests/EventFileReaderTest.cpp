@@ -116,7 +116,8 @@ TEST(EventFileReader, EntitiesAndLineBreaks)
 {
     // Line ends in the file are LF, as when the library loads a file itself.
     const auto events = read(file(eventXml("<description>caf&#xE9; &amp;#x41; &lt;b&gt; &quot;q&apos; a&#x09;b</description>"
-                                           "<note>one|*two | * |*</note><program><![CDATA[a\r\nb\rc]]></program>")));
+                                           "<note>one|*two | * |*</note>"
+                                           "<program><![CDATA[a\r\nb\rc]]></program>")));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].description, "caf\xE9 &#x41; <b> \"q' a\tb");
     EXPECT_EQ(events[0].note, "one\r\ntwo | * \r\n");
@@ -126,7 +127,8 @@ TEST(EventFileReader, EntitiesAndLineBreaks)
 TEST(EventFileReader, AnAmpersandThatStartsNoReferenceStaysLiteral)
 {
     // Only what the writer produces is decoded; a hand-edited "&" is text.
-    const auto events = read(file(eventXml("<description>Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#xAZ; &#x4;</description>"
+    const auto events = read(file(eventXml("<description>Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#xAZ; &#x4;"
+                                           "</description>"
                                            "<address>a&b</address><note><![CDATA[raw & kept]]></note>",
                                            " frequency=\"&#x33;\"") +
                                   "<!-- & -->"));
