@@ -9,6 +9,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -113,22 +114,26 @@ TEST(EventFileReader, NumbersFollowTheAtoiRuleAndKeepTheLow16Bits)
 
 TEST(EventFileReader, EntitiesAndLineBreaks)
 {
+    // Line ends in the file are LF, as when the library loads a file itself.
     const auto events = read(file(eventXml("<description>caf&#xE9; &amp;#x41; &lt;b&gt; &quot;q&apos; a&#x09;b</description>"
-                                           "<note>one|*two | * |*</note>")));
+                                           "<note>one|*two | * |*</note>"
+                                           "<program><![CDATA[a\r\nb\rc]]></program>")));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].description, "caf\xE9 &#x41; <b> \"q' a\tb");
     EXPECT_EQ(events[0].note, "one\r\ntwo | * \r\n");
+    EXPECT_EQ(events[0].programPath, "a\nb\nc");
 }
 
 TEST(EventFileReader, AnAmpersandThatStartsNoReferenceStaysLiteral)
 {
     // Only what the writer produces is decoded; a hand-edited "&" is text.
-    const auto events = read(file(eventXml("<description>Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#x4;</description>"
+    const auto events = read(file(eventXml("<description>Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#xAZ; &#x4;"
+                                           "</description>"
                                            "<address>a&b</address><note><![CDATA[raw & kept]]></note>",
                                            " frequency=\"&#x33;\"") +
                                   "<!-- & -->"));
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].description, "Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#x4;");
+    EXPECT_EQ(events[0].description, "Tom & Jerry &bogus; &#65; &#x4142; &#xZZ; &#xAZ; &#x4;");
     EXPECT_EQ(events[0].emailAddress, "a&b");
     EXPECT_EQ(events[0].note, "raw & kept");
     EXPECT_EQ(events[0].frequency, 3);
@@ -235,6 +240,10 @@ TEST(EventFileReader, HostileFilesAreRefusedWithoutHarm)
     for (int i = 0; i < 100000; ++i)
         manyAttributes += " a" + std::to_string(i) + "='1'";
     read(manyAttributes + "/></eventlist>", false);
+
+    std::string tooLarge(EventFileReader::maxFileSize + 1, ' ');
+    tooLarge.replace(0, 12, "<eventlist/>");
+    read(std::move(tooLarge), false);
 }
 
 TEST(EventFileReader, LongValuesAreTakenWhole)

@@ -146,6 +146,63 @@ TEST_F(EventStoreTest, AFileThatCouldNotBeOpenedIsNeverWrittenOverInThatRun)
     EXPECT_EQ(inTemporary.path, "C:\\Temp\\ann.unsaved-20261207-093015.xml");
 }
 
+TEST_F(EventStoreTest, RereadTellsWhatBecameOfTheFileSinceItWasLastReadOrWritten)
+{
+    using OnDisk = EventStore::OnDisk;
+    using Outcome = EventStore::SaveResult::Outcome;
+    const std::string a = EventFileWriter::write({event("a")}), b = EventFileWriter::write({event("b")});
+    const std::string gone = "gone", locked = "locked", cut = "<eventlist><event>";
+    struct Step {
+        std::string file;
+        OnDisk onDisk;
+        std::size_t eventsGiven;
+    };
+    const struct {
+        const char* what;
+        std::string loaded;
+        std::vector<Step> steps;
+        Outcome saved; // of a save after the steps
+    } cases[] = {
+        {"removed, then still gone, then back",
+         a,
+         {{gone, OnDisk::Missing, 0}, {gone, OnDisk::Same, 0}, {a, OnDisk::Changed, 1}},
+         Outcome::Written},
+        {"never there, then made", gone, {{gone, OnDisk::Same, 0}, {b, OnDisk::Changed, 1}}, Outcome::Written},
+        {"locked for a while", a, {{locked, OnDisk::CouldNotOpen, 0}, {a, OnDisk::Same, 0}}, Outcome::Written},
+        {"cut, then written anew", a, {{cut, OnDisk::NotAnEventFile, 0}, {b, OnDisk::Changed, 1}}, Outcome::Written},
+        {"cut and left so", a, {{cut, OnDisk::NotAnEventFile, 0}}, Outcome::Unreadable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto put = [&](const std::string& content) {
+            files.files.erase(userFile);
+            files.unreadable.clear();
+            if (content == locked)
+                files.unreadable.insert(userFile);
+            if (content != gone)
+                files.files[userFile] = content;
+        };
+        put(c.loaded);
+        EventStore fresh(system, files);
+        std::vector<Event> events;
+        fresh.load(userFile, events);
+        int n = 0;
+        for (const Step& step : c.steps) {
+            SCOPED_TRACE(++n);
+            put(step.file);
+            std::vector<Event> given;
+            EXPECT_EQ(fresh.reread(userFile, given), step.onDisk);
+            EXPECT_EQ(given.size(), step.eventsGiven);
+            if (step.onDisk == OnDisk::CouldNotOpen) {
+                EXPECT_EQ(fresh.openProblem(), files.error);
+            }
+        }
+        EXPECT_EQ(fresh.save(userFile, {event("mine")}).outcome, c.saved);
+        EXPECT_EQ(fresh.save(userFolder + "\\other.xml", {event("mine")}).outcome, Outcome::Written)
+            << "what another program did to one file does not hold back another";
+    }
+}
+
 TEST(EventStoreLimit, ReaderAndWriterShareTheLimit)
 {
     EXPECT_EQ(EventStore(*std::make_unique<FakeSystemServices>(), *std::make_unique<FakeFileSystem>())
