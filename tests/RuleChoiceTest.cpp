@@ -42,6 +42,8 @@ TEST(RuleChoice, ReadsTheRulesItCanShowAndWritesThemInOneWay)
         {"FREQ=MONTHLY;BYDAY=TU", nullptr},      // every Tuesday of the month
         {"FREQ=MONTHLY;BYDAY=5TU", nullptr},     // the fifth is not offered
         {"FREQ=MONTHLY;BYDAY=1MO,3MO", nullptr}, // two weekdays a month
+        {"FREQ=MONTHLY;BYDAY=1SU,3SU", nullptr},
+        {"FREQ=MONTHLY;BYMONTHDAY=14;BYDAY=2SU", nullptr},
         {"FREQ=MONTHLY;BYMONTHDAY=1,15", nullptr},
         {"FREQ=MONTHLY;BYMONTHDAY=0", nullptr},
         {"FREQ=MONTHLY;BYMONTHDAY=14;BYDAY=2TU", nullptr},
@@ -189,6 +191,36 @@ TEST(RuleChoice, OnlyTheNumbersInUseAreChecked)
         choice.ending = c.ending;
         choice.count = c.count;
         EXPECT_EQ(choice.firstProblem(), c.problem) << choice.toRule();
+    }
+}
+
+TEST(RuleChoice, TheFirstDayIsTheRepetitionsOwnFromTheStartOn)
+{
+    using Unit = RuleChoice::Unit;
+    using MonthDay = RuleChoice::MonthDay;
+    const struct {
+        Unit unit;
+        unsigned weekdays;
+        MonthDay monthDay;
+        long from, first;
+    } cases[] = {
+        {Unit::Weeks, 1u << 0, MonthDay::Date, day(2027, 3, 1), day(2027, 3, 7)}, // Sundays, from a Monday
+        {Unit::Weeks, (1u << 2) | (1u << 4), MonthDay::Date, day(2027, 3, 3), day(2027, 3, 4)},
+        {Unit::Weeks, 0, MonthDay::Date, day(2027, 3, 3), day(2027, 3, 3)}, // the start's weekday
+        {Unit::Months, 0, MonthDay::Date, day(2027, 4, 1), day(2027, 5, 31)}, // the 31st
+        {Unit::Months, 0, MonthDay::Weekday, day(2027, 3, 10), day(2027, 4, 13)}, // the 2nd Tuesday
+        {Unit::Months, 0, MonthDay::LastDay, day(2027, 2, 1), day(2027, 2, 28)},
+        {Unit::Days, 0, MonthDay::Date, day(2027, 3, 3), day(2027, 3, 3)},
+    };
+    for (const auto& c : cases) {
+        RuleChoice choice = RuleChoice::startingOn(c.from);
+        choice.unit = c.unit;
+        choice.weekdays = c.weekdays;
+        choice.monthDay = c.monthDay;
+        choice.date = 31;
+        choice.week = 2;
+        choice.weekday = 2;
+        EXPECT_EQ(choice.firstDayFrom(c.from), c.first) << choice.toRule();
     }
 }
 

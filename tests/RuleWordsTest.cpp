@@ -46,6 +46,7 @@ TEST(RuleWords, SayHowAnEventRepeats)
         {Once, "FREQ=DAILY;INTERVAL=3;COUNT=10", 0, "Every 3 days, 10 times"},
         {Once, "FREQ=WEEKLY;INTERVAL=2;BYDAY=TH,TU", 0, "Every 2 weeks on Tuesday and Thursday"},
         {Once, "FREQ=WEEKLY;BYDAY=MO,WE,FR,SU", 0, "Every week on Monday, Wednesday, Friday and Sunday"},
+        {Once, "FREQ=WEEKLY;BYDAY=FR,SA", 0, "Every week on Friday and Saturday"},
         {Once, "FREQ=YEARLY;COUNT=1", 0, "Every year, once"},
         {Once, "FREQ=YEARLY;INTERVAL=4;UNTIL=21000101", 0, "Every 4 years, until 1 January 2100"},
         {Once, "FREQ=MONTHLY;BYMONTHDAY=-1", 0, "Every month on the last day"},

@@ -25,6 +25,7 @@ TEST(VCardReader, ReadsNameAndAddressOfEachCard)
         {"one card, CR LF",
          "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Archer\r\nN:Archer;Ann;;;\r\nEMAIL:ann@example.org\r\nEND:VCARD\r\n",
          {{"Ann Archer", "ann@example.org"}}},
+        {"lines outside any card", "FN:Ann Archer\r\nEMAIL:ann@example.org\r\n", {}},
         {"one card, LF, no final line end",
          "BEGIN:VCARD\nFN:Ann Archer\nEMAIL:ann@example.org\nEND:VCARD",
          {{"Ann Archer", "ann@example.org"}}},
