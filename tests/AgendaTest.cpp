@@ -38,8 +38,8 @@ TEST(Agenda, OccurrencesAndRemindersOfTheWindowInTimeOrder)
     birthday.remindBefore = {7 * 1440 - 9 * 60}; // a week before, at 09:00
     Event train = timedEvent("train", 2026, 12, 15, 0, 30);
     train.remind1Hour = true;
-    const std::vector<Event> events{weekly, untimedEvent("untimed", 2026, 12, 7), timedEvent("late", 2026, 12, 7, 23, 0),
-                                    timedEvent("as late", 2026, 12, 7, 23, 0), timedEvent("midnight", 2026, 12, 7, 0, 0),
+    const std::vector<Event> events{timedEvent("midnight", 2026, 12, 7, 0, 0), weekly, untimedEvent("untimed", 2026, 12, 7),
+                                    timedEvent("late", 2026, 12, 7, 23, 0), timedEvent("as late", 2026, 12, 7, 23, 0),
                                     train, birthday, timedEvent("after the window", 2026, 12, 16, 9, 0)};
     EXPECT_EQ(listed(Agenda::of(events, dayNumber(2026, 12, 7), 8)),
               (std::vector<std::string>{"12-07 00:00 event midnight", "12-07 18:00 event weekly", "12-07 23:00 event late",

@@ -305,6 +305,9 @@ TEST_F(EventFileKeeperTest, ItsOwnSavesAreNoOutsideChangeAndAnUnreadableFileIsNo
     kit.events.add(timedEvent("mine", 2026, 12, 8, 9, 0));
     ASSERT_TRUE(keeper.write());
     EXPECT_EQ(keeper.takeOutsideChanges(), EventFileKeeper::OutsideChange::None);
+    kit.files.files[userFile] = EventFileWriter::write({});
+    keeper.takeOutsideChanges();
+    EXPECT_TRUE(kit.events.empty()) << "saved here, then removed there: gone";
     kit.files.files[userFile] = "<eventlist><event>";
     keeper.takeOutsideChanges();
     EXPECT_EQ(keeper.write().outcome, EventStore::SaveResult::Outcome::Unreadable);
