@@ -263,6 +263,8 @@ TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMove
     for (Event& e : toTheBound)
         e.when.wDay = 6;
     toTheBound.push_back(timedEvent("236 days", 2026, 4, 15, 9, 0, Daily));
+    std::vector<Event> twoOver = toTheBound; // one more on the oldest day kept, and one today
+    twoOver.push_back(timedEvent("yearly", 2024, 12, 7, 9, 0, Yearly));
     const struct {
         const char* what;
         std::vector<Event> series;
@@ -274,6 +276,8 @@ TEST_F(ReminderScheduleTest, OneCatchUpAddsAtMostItsBoundKeepingTheNewestAndMove
         {"under the bound: all of the last year", manyDaily(50, 0), 50 * 365, "2025-12-08"},
         {"exactly the bound: all of the last year", toTheBound, ReminderSchedule::maxPastOccurrencesAdded,
          "2025-12-07"},
+        {"two over the bound on the oldest day kept: of that day, what the bound leaves", twoOver,
+         ReminderSchedule::maxPastOccurrencesAdded, "2025-12-07"},
         {"two with texts of 256 KB: the newest 64 MB, of the first series where the day is cut", manyDaily(2, 256 * 1024),
          255, "2026-08-02"},
     };
