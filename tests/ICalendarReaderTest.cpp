@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -182,7 +183,7 @@ std::string alarm(const std::string& trigger)
 struct EventCase {
     const char* name;
     std::string lines; // of one VEVENT, after SUMMARY:A
-    const char* expected;
+    const char* expected; // the events, apart by " | "
     Counts counts;
 };
 
@@ -242,6 +243,8 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
          "2026-01-15 11:00 A", {}},
         {"names in any case, quoted ':' and ';'",
          "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
+        {"a list of zones: the first", "DTSTART;TZID=Europe/Berlin,Mars/Olympus:20260715T100000", "2026-07-15 09:00 A",
+         {}},
         {"spaces around the start", "DTSTART;TZID=Europe/Berlin: 20260715T100000 \t", "2026-07-15 09:00 A", {}},
         {"no start", "DESCRIPTION:x", "left out: A", {0, 0, 0, 0, 1, 0}},
         {"an empty start", "DTSTART: ", "left out: A", {0, 0, 0, 0, 1, 0}},
@@ -322,6 +325,12 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"a later stretch of Vellumere's series", "DTSTART:20260228T090000\nX-VELLUMERE-CONTINUES:x", "", {}},
         {"a changed occurrence whose series is not here", "DTSTART:20260306T100000\nRECURRENCE-ID:20260305T090000\n"
          "UID:s\nRRULE:FREQ=DAILY", "2026-03-06 10:00 A", {}},
+        {"an occurrence moved from beyond the years held is one of its own",
+         "DTSTART:20260306T100000\nUID:s\nRRULE:FREQ=DAILY\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:B\nUID:s\n"
+         "DTSTART:20260320T120000\nRECURRENCE-ID:20260320T100000\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:C\nUID:s\n"
+         "DTSTART:20260401T090000\nRECURRENCE-ID:99991231T233000Z",
+         "2026-03-13 10:00 A daily -20260320 linked | 2026-03-20 12:00 B from:20260320T100000@s | 2026-04-01 09:00 C",
+         {}},
         {"a series without moved occurrences keeps no UID", "DTSTART:20260306T100000\nUID:s\nRRULE:FREQ=DAILY",
          "2026-03-13 10:00 A daily", {}},
         // Alarms
@@ -360,8 +369,13 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
     };
     for (const EventCase& test : cases) {
         SCOPED_TRACE(test.name);
-        expectEvents(read(calendar(event(test.lines))),
-                     *test.expected ? std::vector<std::string>{test.expected} : std::vector<std::string>{}, test.counts);
+        std::vector<std::string> expected;
+        for (std::string_view left = test.expected; !left.empty();) {
+            const std::size_t apart = std::min(left.find(" | "), left.size());
+            expected.emplace_back(left.substr(0, apart));
+            left.remove_prefix(std::min(apart + 3, left.size()));
+        }
+        expectEvents(read(calendar(event(test.lines))), expected, test.counts);
     }
 }
 
