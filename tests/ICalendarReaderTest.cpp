@@ -91,9 +91,20 @@ std::string datedZones()
                                  "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0300\nTZOFFSETTO:+0500\nDTSTART:20250601T000000\n"
                                  "RDATE:20260601T000000Z,20270601T000000\nEND:DAYLIGHT\n" +
                                  observance("STANDARD", "+0500", "+0300", "20250901T000000");
+    // Rules until 2019, dates from then on: the end of the summer's rule,
+    // on the day the dates would place it, is no change.
+    const std::string ruleThenDates =
+        "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nDTSTART:20070311T020000\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU;UNTIL=20190331T010000Z\nEND:DAYLIGHT\n"
+        "BEGIN:STANDARD\nTZOFFSETFROM:+0200\nTZOFFSETTO:+0100\nDTSTART:19961027T030000\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU;UNTIL=20181028T010000Z\nEND:STANDARD\n" +
+        observance("STANDARD", "+0200", "+0100", "20191027T030000") +
+        observance("DAYLIGHT", "+0100", "+0200", "20200329T020000") +
+        observance("STANDARD", "+0200", "+0100", "20201025T030000");
     return zone("America/Chicago", chicago) + zone("Europe/Paris", paris) + zone("Europe/Amsterdam", europe2020) +
            zone("Atlantis", europe2020) + zone("Many observances", many) + zone("Fixed dates", fixedDates) +
-           zone("Ancient", ancient) + zone("Start in UTC", utcStart) + zone("Dates in UTC", utcDates);
+           zone("Ancient", ancient) + zone("Start in UTC", utcStart) + zone("Dates in UTC", utcDates) +
+           zone("Rule then dates", ruleThenDates);
 }
 
 // A calendar with Europe/Berlin as Google writes it, a zone that changes on
@@ -232,6 +243,10 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"second latest, read last", "DTSTART;TZID=Many observances:20240715T100000", "2024-07-15 07:00 A", {}},
         {"fixed dates, after", "DTSTART;TZID=Fixed dates:20270715T100000", "2027-07-15 09:00 A", {}},
         {"a weekday pattern from long ago", "DTSTART;TZID=Ancient:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"a weekday pattern from long ago, before it", "DTSTART;TZID=Ancient:02000715T100000", "0200-07-15 10:00 A",
+         {0, 0, 0, 0, 0, 0, 1}},
+        {"a rule's end is no change of the clock", "DTSTART;TZID=Rule then dates:20270715T100000", "2027-07-15 10:00 A",
+         {0, 0, 0, 0, 0, 0, 1}},
         {"a zone starting in UTC is none", "DTSTART;TZID=Start in UTC:20260715T100000", "2026-07-15 10:00 A",
          {1, 0, 0}},
         {"a change dated in UTC is none", "DTSTART;TZID=Dates in UTC:20260715T100000", "2026-07-15 08:00 A", {}},
