@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -90,9 +91,20 @@ std::string datedZones()
                                  "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0300\nTZOFFSETTO:+0500\nDTSTART:20250601T000000\n"
                                  "RDATE:20260601T000000Z,20270601T000000\nEND:DAYLIGHT\n" +
                                  observance("STANDARD", "+0500", "+0300", "20250901T000000");
+    // Rules until 2019, dates from then on: the end of the summer's rule,
+    // on the day the dates would place it, is no change.
+    const std::string ruleThenDates =
+        "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nDTSTART:20070311T020000\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU;UNTIL=20190331T010000Z\nEND:DAYLIGHT\n"
+        "BEGIN:STANDARD\nTZOFFSETFROM:+0200\nTZOFFSETTO:+0100\nDTSTART:19961027T030000\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU;UNTIL=20181028T010000Z\nEND:STANDARD\n" +
+        observance("STANDARD", "+0200", "+0100", "20191027T030000") +
+        observance("DAYLIGHT", "+0100", "+0200", "20200329T020000") +
+        observance("STANDARD", "+0200", "+0100", "20201025T030000");
     return zone("America/Chicago", chicago) + zone("Europe/Paris", paris) + zone("Europe/Amsterdam", europe2020) +
            zone("Atlantis", europe2020) + zone("Many observances", many) + zone("Fixed dates", fixedDates) +
-           zone("Ancient", ancient) + zone("Start in UTC", utcStart) + zone("Dates in UTC", utcDates);
+           zone("Ancient", ancient) + zone("Start in UTC", utcStart) + zone("Dates in UTC", utcDates) +
+           zone("Rule then dates", ruleThenDates);
 }
 
 // A calendar with Europe/Berlin as Google writes it, a zone that changes on
@@ -182,7 +194,7 @@ std::string alarm(const std::string& trigger)
 struct EventCase {
     const char* name;
     std::string lines; // of one VEVENT, after SUMMARY:A
-    const char* expected;
+    const char* expected; // the events, apart by " | "
     Counts counts;
 };
 
@@ -231,6 +243,10 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"second latest, read last", "DTSTART;TZID=Many observances:20240715T100000", "2024-07-15 07:00 A", {}},
         {"fixed dates, after", "DTSTART;TZID=Fixed dates:20270715T100000", "2027-07-15 09:00 A", {}},
         {"a weekday pattern from long ago", "DTSTART;TZID=Ancient:20260715T100000", "2026-07-15 09:00 A", {}},
+        {"a weekday pattern from long ago, before it", "DTSTART;TZID=Ancient:02000715T100000", "0200-07-15 10:00 A",
+         {0, 0, 0, 0, 0, 0, 1}},
+        {"a rule's end is no change of the clock", "DTSTART;TZID=Rule then dates:20270715T100000", "2027-07-15 10:00 A",
+         {0, 0, 0, 0, 0, 0, 1}},
         {"a zone starting in UTC is none", "DTSTART;TZID=Start in UTC:20260715T100000", "2026-07-15 10:00 A",
          {1, 0, 0}},
         {"a change dated in UTC is none", "DTSTART;TZID=Dates in UTC:20260715T100000", "2026-07-15 08:00 A", {}},
@@ -242,6 +258,8 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
          "2026-01-15 11:00 A", {}},
         {"names in any case, quoted ':' and ';'",
          "dtstart;x-note=\"a:b;c\";Tzid=\"Europe/Berlin\":20260715T100000", "2026-07-15 09:00 A", {}},
+        {"a list of zones: the first", "DTSTART;TZID=Europe/Berlin,Mars/Olympus:20260715T100000", "2026-07-15 09:00 A",
+         {}},
         {"spaces around the start", "DTSTART;TZID=Europe/Berlin: 20260715T100000 \t", "2026-07-15 09:00 A", {}},
         {"no start", "DESCRIPTION:x", "left out: A", {0, 0, 0, 0, 1, 0}},
         {"an empty start", "DTSTART: ", "left out: A", {0, 0, 0, 0, 1, 0}},
@@ -322,6 +340,12 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
         {"a later stretch of Vellumere's series", "DTSTART:20260228T090000\nX-VELLUMERE-CONTINUES:x", "", {}},
         {"a changed occurrence whose series is not here", "DTSTART:20260306T100000\nRECURRENCE-ID:20260305T090000\n"
          "UID:s\nRRULE:FREQ=DAILY", "2026-03-06 10:00 A", {}},
+        {"an occurrence moved from beyond the years held is one of its own",
+         "DTSTART:20260306T100000\nUID:s\nRRULE:FREQ=DAILY\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:B\nUID:s\n"
+         "DTSTART:20260320T120000\nRECURRENCE-ID:20260320T100000\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:C\nUID:s\n"
+         "DTSTART:20260401T090000\nRECURRENCE-ID:99991231T233000Z",
+         "2026-03-13 10:00 A daily -20260320 linked | 2026-03-20 12:00 B from:20260320T100000@s | 2026-04-01 09:00 C",
+         {}},
         {"a series without moved occurrences keeps no UID", "DTSTART:20260306T100000\nUID:s\nRRULE:FREQ=DAILY",
          "2026-03-13 10:00 A daily", {}},
         // Alarms
@@ -360,8 +384,13 @@ TEST(ICalendarReader, ReadsEachVEventAsAnEvent)
     };
     for (const EventCase& test : cases) {
         SCOPED_TRACE(test.name);
-        expectEvents(read(calendar(event(test.lines))),
-                     *test.expected ? std::vector<std::string>{test.expected} : std::vector<std::string>{}, test.counts);
+        std::vector<std::string> expected;
+        for (std::string_view left = test.expected; !left.empty();) {
+            const std::size_t apart = std::min(left.find(" | "), left.size());
+            expected.emplace_back(left.substr(0, apart));
+            left.remove_prefix(std::min(apart + 3, left.size()));
+        }
+        expectEvents(read(calendar(event(test.lines))), expected, test.counts);
     }
 }
 
