@@ -102,6 +102,7 @@ TEST(EventMergeTest, WhatAnOlderVersionDropsIsNoOnesEdit)
         {"AB", "abc", "ABc", "saved by an older version, with an event added there"},
         {"AB", "a", "A", "one removed there"},
         {"AB", "Ab", "AB", "one still whole, before one saved by an older version"},
+        {"BC", "abc", "aBC", "one added there, before those saved by an older version"},
         {"Ab", "ab", "Ab", "nothing new to lose"},
         {"AA", "aA", "AA", "twins, one still whole"},
         {"A", "aa", "Aa", "a twin added there stays as written"},
