@@ -185,9 +185,9 @@ TEST(ICalendarWriterTest, RulesSkippedAndMovedOccurrencesAndRemindersAsOtherProg
 
 TEST(ICalendarWriterTest, LinesFoldAt75OctetsBetweenCharacters)
 {
-    // Two-byte characters at every offset around the fold.
+    // Two-byte characters at every offset around the folds, three lines of them.
     for (std::size_t lead = 0; lead < 4; ++lead) {
-        const std::string description = std::string(lead, 'x') + std::string(60, '\xE9');
+        const std::string description = std::string(lead, 'x') + std::string(100, '\xE9');
         const std::string text = ICalendarWriter::write({timedEvent(description.c_str(), 2026, 1, 1, 9, 0)}, stamp,
                                                         Windows1252(), "1");
         std::string unfolded;
@@ -204,7 +204,7 @@ TEST(ICalendarWriterTest, LinesFoldAt75OctetsBetweenCharacters)
             at = end + 2;
         }
         std::string utf8;
-        for (std::size_t i = 0; i < 60; ++i)
+        for (std::size_t i = 0; i < 100; ++i)
             utf8 += "\xC3\xA9";
         EXPECT_NE(unfolded.find("\nSUMMARY:" + std::string(lead, 'x') + utf8 + "\n"), std::string::npos);
     }
