@@ -40,9 +40,11 @@ TEST(Agenda, OccurrencesAndRemindersOfTheWindowInTimeOrder)
     train.remind1Hour = true;
     const std::vector<Event> events{timedEvent("midnight", 2026, 12, 7, 0, 0), weekly, untimedEvent("untimed", 2026, 12, 7),
                                     timedEvent("late", 2026, 12, 7, 23, 0), timedEvent("as late", 2026, 12, 7, 23, 0),
-                                    train, birthday, timedEvent("after the window", 2026, 12, 16, 9, 0)};
+                                    timedEvent("midnight too", 2026, 12, 7, 0, 0), train, birthday,
+                                    timedEvent("after the window", 2026, 12, 16, 9, 0)};
     EXPECT_EQ(listed(Agenda::of(events, dayNumber(2026, 12, 7), 8)),
-              (std::vector<std::string>{"12-07 00:00 event midnight", "12-07 18:00 event weekly", "12-07 23:00 event late",
+              (std::vector<std::string>{"12-07 00:00 event midnight", "12-07 00:00 event midnight too",
+                                        "12-07 18:00 event weekly", "12-07 23:00 event late",
                                         "12-07 23:00 event as late", "12-07 ----- event untimed",
                                         "12-13 09:00 reminder birthday", "12-14 23:30 reminder train"}));
 }
