@@ -236,6 +236,15 @@ protected:
         state.calendarUrl = host->address() + "/alice/" + calendarId + "/";
     }
 
+    // The phone's calendar holding only what `savesOnPhone` saves, and
+    // nothing synced from here yet.
+    void startOver(const std::string& savesOnPhone = "")
+    {
+        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" + savesOnPhone));
+        state = SyncState{};
+        state.calendarUrl = host->address() + "/alice/" + calendarId + "/";
+    }
+
     // Three events on each side, not synced yet.
     void threeEventsOnEachSide(std::vector<Event>& events)
     {
@@ -472,10 +481,7 @@ TEST_F(CalDavSyncTest, ChangesOnEitherSideReachTheOther)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" +
-                          savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n")));
-        state = SyncState{};
-        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        startOver(savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n"));
         std::vector<Event> events{event("Local", at(2027, 3, 2, 10))};
         ASSERT_EQ(sync(events).problem, CalDavProblem::None);
         ASSERT_EQ(events.size(), 2u);
@@ -540,10 +546,7 @@ TEST_F(CalDavSyncTest, AnEventChangedOnBothSidesIsMergedAndBothSidesEndEqual)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" +
-                          savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n")));
-        state = SyncState{};
-        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        startOver(savesEvent("UID:p-1\nDTSTART:20270301T090000\nSUMMARY:Phone\n"));
         std::vector<Event> events;
         ASSERT_EQ(sync(events).problem, CalDavProblem::None);
         ASSERT_EQ(events.size(), 1u);
@@ -649,9 +652,7 @@ TEST_F(CalDavSyncTest, WhatTheUserDidNotChangeGoesBackAsThePhoneWroteIt)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n" + savesEvents(c.onPhone)));
-        state = SyncState{};
-        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        startOver(savesEvents(c.onPhone));
         std::vector<Event> events;
         ASSERT_EQ(sync(events).problem, CalDavProblem::None);
         ASSERT_EQ(events.size(), c.onPhone.size());
@@ -807,9 +808,7 @@ TEST_F(CalDavSyncTest, ChangesComeInWithoutAUsableToken)
             uids.push_back(e.uid);
         std::sort(uids.begin(), uids.end());
         EXPECT_EQ(uids, (std::vector<std::string>{comes, stays}));
-        ASSERT_TRUE(phone("for e in calendar.events(): e.delete()\n"));
-        state = SyncState{};
-        state.calendarUrl = server->address() + "/alice/" + calendarId + "/";
+        startOver();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "CalDavDiscovery.h"
 
+#include "ValueText.h"
+
 #include <set>
 
 namespace {
@@ -46,10 +48,7 @@ bool holdsEvents(const MultiStatus::Resource& resource)
     if (!set)
         return true;
     for (const DavNode* comp : set->childrenNamed(DavNode::caldav, "comp")) {
-        std::string name = comp->attribute("name");
-        for (char& c : name)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        if (name == "VEVENT")
+        if (ValueText::sameText(comp->attribute("name"), "VEVENT"))
             return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include "EventFileWriter.h"
 #include "EventMerge.h"
 #include "Fnv1a.h"
+#include "ValueText.h"
 
 #include <algorithm>
 #include <set>
@@ -20,10 +21,8 @@ std::string withoutCount(const std::string& rule)
     while (at <= rule.size()) {
         const std::size_t end = std::min(rule.find(';', at), rule.size());
         const std::string part = rule.substr(at, end - at);
-        std::string name = part.substr(0, std::min(part.find('='), part.size()));
-        for (char& c : name)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        if (name != "COUNT" && !part.empty())
+        const std::string name = part.substr(0, std::min(part.find('='), part.size()));
+        if (!ValueText::sameText(name, "COUNT") && !part.empty())
             out += (out.empty() ? "" : ";") + part;
         at = end + 1;
     }

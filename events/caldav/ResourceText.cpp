@@ -1,5 +1,7 @@
 #include "ResourceText.h"
 
+#include "ValueText.h"
+
 #include <algorithm>
 
 std::string ResourceText::valueOf(const std::string& text, const std::string& property)
@@ -19,11 +21,9 @@ std::string ResourceText::valueOf(const std::string& text, const std::string& pr
         const std::size_t end = std::min(unfolded.find('\n', at), unfolded.size());
         const std::string line = unfolded.substr(at, end - at);
         at = end + 1;
-        std::string name = line.substr(0, std::min(line.find_first_of(":;"), line.size()));
-        for (char& c : name)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        const std::string name = line.substr(0, std::min(line.find_first_of(":;"), line.size()));
         const std::size_t colon = line.find(':');
-        if (name == property && colon != std::string::npos)
+        if (ValueText::sameText(name, property) && colon != std::string::npos)
             return line.substr(colon + 1);
     }
     return {};

@@ -130,24 +130,28 @@ std::vector<std::string> describeAll(const std::vector<Event>& events)
     return lines;
 }
 
-HWND openMenuOf(DWORD owner)
+namespace {
+
+// The first visible top-level window of `process` of a class, with a caption when one is given.
+HWND visibleWindowOf(DWORD process, const char* windowClass, const char* caption)
 {
-    for (HWND menu = nullptr; (menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr));) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(menu, &process);
-        if (process == owner && ::IsWindowVisible(menu))
-            return menu;
+    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, windowClass, caption));) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == process && ::IsWindowVisible(window))
+            return window;
     }
     return nullptr;
 }
 
+} // namespace
+
+HWND openMenuOf(DWORD owner)
+{
+    return visibleWindowOf(owner, "#32768", nullptr);
+}
+
 HWND dialogOf(DWORD process, const char* caption)
 {
-    for (HWND dialog = nullptr; (dialog = ::FindWindowExA(nullptr, dialog, "#32770", caption));) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(dialog, &owner);
-        if (owner == process && ::IsWindowVisible(dialog))
-            return dialog;
-    }
-    return nullptr;
+    return visibleWindowOf(process, "#32770", caption);
 }
